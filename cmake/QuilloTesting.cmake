@@ -1,5 +1,6 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
+set(QUILLO_TEST_SUPPORT ${PROJECT_SOURCE_DIR}/tests/support)
 
 # quillo_add_test(NAME name SOURCES ... LIBS ... [LABELS unit|integration|x11 ...]
 #                 [LAUNCHER cmd ...] [TIMEOUT seconds])
