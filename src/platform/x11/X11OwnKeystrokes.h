@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <deque>
-#include <mutex>
 
 namespace quillo {
 
@@ -11,13 +10,13 @@ namespace quillo {
 // own paste and Return keys are recognised by expectation: the poster announces
 // each key transition just before sending it, and the keyboard source consumes
 // the matching raw event (within a short window) and passes it on as "ours".
+// Both sides run on the main thread.
 class X11OwnKeystrokes {
 public:
     using Clock = std::chrono::steady_clock;
 
     void expect(unsigned keycode, bool press)
     {
-        std::lock_guard lock(mutex_);
         prune(Clock::now());
         pending_.push_back({keycode, press, Clock::now() + window});
     }
@@ -25,7 +24,6 @@ public:
     // True (and forgets it) when this transition was announced and not yet seen.
     bool consume(unsigned keycode, bool press)
     {
-        std::lock_guard lock(mutex_);
         prune(Clock::now());
         for (auto it = pending_.begin(); it != pending_.end(); ++it) {
             if (it->keycode == keycode && it->press == press) {
@@ -51,7 +49,6 @@ private:
             pending_.pop_front();
     }
 
-    std::mutex mutex_;
     std::deque<Pending> pending_;
 };
 
