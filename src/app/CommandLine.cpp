@@ -1,0 +1,106 @@
+#include "app/CommandLine.h"
+
+namespace quillo {
+
+namespace {
+
+struct ValueMode {
+    const char *option;
+    CommandLine::Mode mode;
+};
+
+// Options that take a value, in the order they are tried.
+constexpr ValueMode kValueModes[] = {
+    {"--import-env", CommandLine::Mode::importEnv},
+    {"--selftest", CommandLine::Mode::selfTest},
+    {"--render", CommandLine::Mode::render},
+};
+
+} // namespace
+
+std::optional<QString> CommandLine::argumentValue(const QString &option) const
+{
+    const qsizetype i = args_.indexOf(option);
+    if (i < 0 || i + 1 >= args_.size())
+        return std::nullopt;
+    return args_.at(i + 1);
+}
+
+bool CommandLine::hasFlag(const QString &option) const
+{
+    return args_.contains(option);
+}
+
+CommandLine::Mode CommandLine::mode() const
+{
+    for (const auto &m : kValueModes) {
+        if (argumentValue(QString::fromLatin1(m.option)))
+            return m.mode;
+    }
+    if (hasFlag(QStringLiteral("--open-settings")))
+        return Mode::openSettings;
+    if (hasFlag(QStringLiteral("--e2e-observe")))
+        return Mode::e2eObserve;
+    if (argumentValue(QStringLiteral("--e2e-file")))
+        return Mode::e2eFile;
+    if (hasFlag(QStringLiteral("--help")) || hasFlag(QStringLiteral("-h")))
+        return Mode::help;
+    if (hasFlag(QStringLiteral("--version")))
+        return Mode::version;
+    return Mode::normal;
+}
+
+QString CommandLine::modeArgument() const
+{
+    switch (mode()) {
+    case Mode::importEnv:
+        return *argumentValue(QStringLiteral("--import-env"));
+    case Mode::selfTest:
+        return *argumentValue(QStringLiteral("--selftest"));
+    case Mode::render:
+        return *argumentValue(QStringLiteral("--render"));
+    case Mode::e2eFile:
+        return *argumentValue(QStringLiteral("--e2e-file"));
+    default:
+        return {};
+    }
+}
+
+double CommandLine::e2eDelaySeconds() const
+{
+    const auto value = argumentValue(QStringLiteral("--e2e-delay"));
+    if (!value)
+        return 3.0;
+    bool ok = false;
+    const double seconds = value->toDouble(&ok);
+    // A negative or non-finite delay makes no sense for a timer; treat it like text.
+    if (!ok || !(seconds >= 0.0) || seconds > 86400.0)
+        return 3.0;
+    return seconds;
+}
+
+QString CommandLine::helpText()
+{
+    return QStringLiteral(
+        "Usage: quillo [option]\n"
+        "\n"
+        "Without options Quillo starts in the system tray: hold the hotkey, speak, release.\n"
+        "\n"
+        "  --import-env FILE       store DASHSCOPE_API_KEY (and the host) from a KEY=VALUE file, then exit\n"
+        "  --selftest DIR          run the built-in checks with the test recordings in DIR; exit 0 when all pass\n"
+        "    --polish-model NAME     polish model for the self-test\n"
+        "    --translate-model NAME  translation model for the self-test\n"
+        "    --only-translate        only the translation checks\n"
+        "  --render DIR            write screenshots of the panel, menu and settings window into DIR\n"
+        "  --open-settings         open the settings window\n"
+        "  --e2e-observe           print what happens while you dictate by hand\n"
+        "  --e2e-file FILE         dictate FILE into the focused window after a delay\n"
+        "    --e2e-delay SECONDS     the delay (default 3)\n"
+        "    --e2e-send              press Return after the paste\n"
+        "  --help                  this text\n"
+        "  --version               the version\n"
+        "\n"
+        "Environment: QUILLO_EXTRA_CA_CERTS=FILE adds trusted certificate authorities (PEM).\n");
+}
+
+} // namespace quillo

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QStringList>
+
+#include <optional>
+
+namespace quillo {
+
+// The process's own argument list, program path included. Options and their
+// values are separate arguments; matching is exact and case-sensitive.
+class CommandLine {
+public:
+    enum class Mode { normal, help, version, importEnv, selfTest, render, openSettings, e2eObserve, e2eFile };
+
+    explicit CommandLine(QStringList arguments)
+        : args_(std::move(arguments))
+    {
+    }
+
+    // The argument after the first one equal to option; none when the option is
+    // absent or is the last argument.
+    std::optional<QString> argumentValue(const QString &option) const;
+    bool hasFlag(const QString &option) const;
+
+    // The first mode that applies, in the documented order. "--help" and
+    // "--version" come last so they never change what the other options do.
+    Mode mode() const;
+    // The value of the option that chose the mode (file or directory), if any.
+    QString modeArgument() const;
+
+    // Seconds before an "--e2e-file" run: "--e2e-delay", 3 when absent or not a number.
+    double e2eDelaySeconds() const;
+
+    static QString helpText();
+
+private:
+    QStringList args_;
+};
+
+} // namespace quillo
