@@ -1,0 +1,2 @@
+quillo_add_sources(quillo_hotkeys Hotkey.h Hotkey.cpp)
+target_link_libraries(quillo_hotkeys PUBLIC Qt6::Core)
