@@ -1,0 +1,100 @@
+#include "dictation/HUDModel.h"
+
+namespace quillo {
+
+namespace {
+
+// The names of the default hotkeys and trigger until the settings are bound.
+const QString defaultHoldKeyName = QStringLiteral("右 ⌥");
+const QString defaultToggleKeyName = QStringLiteral("⌥Space");
+const QString defaultTranslateKeyName = QStringLiteral("⇧");
+
+} // namespace
+
+HUDModel::HUDModel(QObject *parent)
+    : QObject(parent)
+    , levels_(levelCount, 0.0f)
+    , holdKeyName_(defaultHoldKeyName)
+    , toggleKeyName_(defaultToggleKeyName)
+    , translateKeyName_(defaultTranslateKeyName)
+{
+}
+
+void HUDModel::setPhase(const DictationPhase &phase)
+{
+    phase_ = phase;
+    emit phaseChanged();
+    emit changed();
+}
+
+void HUDModel::setMode(RecordingMode mode)
+{
+    mode_ = mode;
+    emit modeChanged();
+    emit changed();
+}
+
+void HUDModel::setPartial(const QString &partial)
+{
+    partial_ = partial;
+    emit partialChanged();
+    emit changed();
+}
+
+void HUDModel::setElapsed(double seconds)
+{
+    elapsed_ = seconds;
+    emit elapsedChanged();
+    emit changed();
+}
+
+void HUDModel::setHoldKeyName(const QString &name)
+{
+    holdKeyName_ = name;
+    emit holdKeyNameChanged();
+    emit changed();
+}
+
+void HUDModel::setToggleKeyName(const QString &name)
+{
+    toggleKeyName_ = name;
+    emit toggleKeyNameChanged();
+    emit changed();
+}
+
+void HUDModel::setTranslation(std::optional<TargetLanguage> translation)
+{
+    translation_ = translation;
+    emit translationChanged();
+    emit changed();
+}
+
+void HUDModel::setTranslateKeyName(const QString &name)
+{
+    translateKeyName_ = name;
+    emit translateKeyNameChanged();
+    emit changed();
+}
+
+void HUDModel::pushLevel(float level)
+{
+    levels_.removeFirst();
+    levels_.append(level);
+    emit levelsChanged();
+    emit changed();
+}
+
+void HUDModel::reset()
+{
+    levels_ = QList<float>(levelCount, 0.0f);
+    partial_.clear();
+    elapsed_ = 0;
+    translation_.reset();
+    emit levelsChanged();
+    emit partialChanged();
+    emit elapsedChanged();
+    emit translationChanged();
+    emit changed();
+}
+
+} // namespace quillo
