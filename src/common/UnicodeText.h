@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QChar>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTextBoundaryFinder>
+
+// Small Unicode helpers shared by the text rules. Character classes come from Qt's
+// Unicode tables; user-perceived characters are extended grapheme clusters.
+namespace quillo::unicode {
+
+// General category Z, U+0009..U+000D and U+0085: what "trim" removes.
+inline bool isWhitespaceOrLineBreak(char32_t c)
+{
+    if ((c >= 0x09 && c <= 0x0d) || c == 0x85)
+        return true;
+    switch (QChar::category(c)) {
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// General category Zs and U+0009: horizontal white space only.
+inline bool isHorizontalWhitespace(char32_t c)
+{
+    return c == 0x09 || QChar::category(c) == QChar::Separator_Space;
+}
+
+// U+000A..U+000D, U+0085, U+2028, U+2029.
+inline bool isLineBreak(char32_t c)
+{
+    return (c >= 0x0a && c <= 0x0d) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+// General category P*.
+inline bool isPunctuation(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Punctuation_Connector:
+    case QChar::Punctuation_Dash:
+    case QChar::Punctuation_Open:
+    case QChar::Punctuation_Close:
+    case QChar::Punctuation_InitialQuote:
+    case QChar::Punctuation_FinalQuote:
+    case QChar::Punctuation_Other:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// General category S*.
+inline bool isSymbol(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Symbol_Math:
+    case QChar::Symbol_Currency:
+    case QChar::Symbol_Modifier:
+    case QChar::Symbol_Other:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Removes characters matching `pred` (a char32_t predicate) at both ends of `text`.
+template <typename Pred> QString trimmedBy(const QString &text, Pred pred)
+{
+    const QList<uint> scalars = text.toUcs4();
+    qsizetype begin = 0;
+    qsizetype end = scalars.size();
+    while (begin < end && pred(scalars[begin]))
+        ++begin;
+    while (end > begin && pred(scalars[end - 1]))
+        --end;
+    if (begin == 0 && end == scalars.size())
+        return text;
+    return QString::fromUcs4(reinterpret_cast<const char32_t *>(scalars.constData()) + begin, end - begin);
+}
+
+// Trims white space and line breaks at both ends.
+inline QString trim(const QString &text)
+{
+    return trimmedBy(text, isWhitespaceOrLineBreak);
+}
+// Trims only horizontal white space; line breaks stay.
+inline QString trimHorizontal(const QString &text)
+{
+    return trimmedBy(text, isHorizontalWhitespace);
+}
+
+// The text split into user-perceived characters (extended grapheme clusters).
+inline QStringList graphemes(const QString &text)
+{
+    QStringList result;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    while (finder.toNextBoundary() != -1) {
+        const qsizetype end = finder.position();
+        if (end > start)
+            result.append(text.mid(start, end - start));
+        start = end;
+    }
+    return result;
+}
+
+// Number of user-perceived characters.
+inline qsizetype graphemeCount(const QString &text)
+{
+    qsizetype count = 0;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    while (finder.toNextBoundary() != -1) {
+        if (finder.position() > start)
+            ++count;
+        start = finder.position();
+    }
+    return count;
+}
+
+} // namespace quillo::unicode

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "common/AppStyle.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace quillo {
+
+// Classifies a macOS bundle identifier (exact, case-sensitive); none gives general.
+AppStyle forBundleIdentifier(const std::optional<QString> &bundleIdentifier);
+
+// Classifies a Linux application identifier: a desktop-entry id ("org.gnome.Terminal",
+// "code", an optional ".desktop" suffix) or a WM_CLASS name ("xterm", "jetbrains-idea"),
+// compared case-insensitively; none or an unknown one gives general.
+AppStyle forLinuxAppIdentifier(const std::optional<QString> &identifier);
+
+// What the controller calls with whatever identifier the platform reports: the macOS
+// table first, then the Linux table.
+AppStyle forAppIdentifier(const std::optional<QString> &identifier);
+
+} // namespace quillo
