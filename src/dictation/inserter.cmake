@@ -1,0 +1,4 @@
+quillo_add_sources(quillo_dictation
+  PasteChordTable.h PasteChordTable.cpp
+  TextInserter.h TextInserter.cpp)
+target_link_libraries(quillo_dictation PUBLIC Qt6::Core)
