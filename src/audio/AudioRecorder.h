@@ -1,0 +1,43 @@
+#pragma once
+
+#include "audio/AudioRecorderError.h"
+#include "common/Expected.h"
+#include "platform/AudioInput.h"
+
+#include <QByteArray>
+
+#include <functional>
+#include <memory>
+
+namespace quillo {
+
+// Captures the microphone and hands every converted chunk with its level to one
+// callback. start and stop run on the main thread; the callback runs on the audio
+// thread, and its owner re-posts each (chunk, level) to the main thread.
+class AudioRecorder {
+public:
+    using ChunkCallback = std::function<void(const QByteArray &chunk, float level)>;
+
+    // Capture buffers requested from the device (a hint; the device decides).
+    static constexpr std::size_t bufferFrames = 1600;
+
+    explicit AudioRecorder(std::unique_ptr<AudioInput> input);
+    ~AudioRecorder();
+    AudioRecorder(const AudioRecorder &) = delete;
+    AudioRecorder &operator=(const AudioRecorder &) = delete;
+
+    // Starts (or restarts) capture with a fresh converter. Fails with
+    // noInputDevice, converterUnavailable or engineFailed (the platform's text).
+    Expected<Done, AudioRecorderError> start(ChunkCallback onChunk);
+    // Safe when never started; never waits for a callback that is running.
+    void stop();
+
+private:
+    struct Shared;
+
+    std::unique_ptr<AudioInput> input_;
+    // Shared with the audio thread's handler, which holds it only weakly.
+    std::shared_ptr<Shared> shared_;
+};
+
+} // namespace quillo

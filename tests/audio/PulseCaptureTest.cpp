@@ -1,0 +1,211 @@
+// Capture from a real sound server: run under tests/support/with-pulse, whose
+// default source "vmic" hears whatever is played into the sink "vsink".
+#include "audio/AudioRecorder.h"
+#include "audio/SpeechGate.h"
+#include "platform/qt/QtAudioInput.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace quillo {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "test_audio_capture";
+        static char *argv[] = {name, nullptr};
+        app_ = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QCoreApplication> app_;
+};
+
+[[maybe_unused]] auto *const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// Everything the audio thread hands over, with its arrival time and thread.
+struct Capture {
+    struct Chunk {
+        QByteArray data;
+        float level;
+        Clock::time_point at;
+        std::thread::id thread;
+    };
+
+    AudioRecorder::ChunkCallback callback()
+    {
+        return [this](const QByteArray &data, float level) {
+            const std::lock_guard guard(lock);
+            chunks.push_back({data, level, Clock::now(), std::this_thread::get_id()});
+            arrived.notify_all();
+        };
+    }
+
+    bool waitForChunks(std::size_t count, std::chrono::milliseconds limit)
+    {
+        std::unique_lock guard(lock);
+        return arrived.wait_for(guard, limit, [&] { return chunks.size() >= count; });
+    }
+
+    std::vector<Chunk> taken()
+    {
+        const std::lock_guard guard(lock);
+        return chunks;
+    }
+
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::vector<Chunk> chunks;
+};
+
+bool runToEnd(QProcess &process, const QString &program, const QStringList &args, int timeoutMs)
+{
+    process.start(program, args);
+    return process.waitForFinished(timeoutMs) && process.exitCode() == 0;
+}
+
+class PulseCaptureTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // A null sink renders in blocks of up to 2 s while nothing asks for less,
+        // so its monitor delivers nothing for that long; a real capture device has
+        // no such wait. A silent low-latency stream keeps the sink rendering in
+        // short blocks, like a live microphone.
+        keepAlive = new QProcess;
+        keepAlive->start(QStringLiteral("pacat"),
+            {QStringLiteral("--playback"), QStringLiteral("-d"), QStringLiteral("vsink"),
+                QStringLiteral("--latency-msec=10"), QStringLiteral("--format=s16le"), QStringLiteral("--rate=48000"),
+                QStringLiteral("--channels=1"), QStringLiteral("/dev/zero")});
+        keepAlive->waitForStarted(5000);
+        // Wait out the block the sink was in when the stream arrived.
+        AudioRecorder warmUp(std::make_unique<QtAudioInput>());
+        Capture capture;
+        if (warmUp.start(capture.callback()))
+            capture.waitForChunks(1, 5000ms);
+        warmUp.stop();
+    }
+
+    static void TearDownTestSuite()
+    {
+        keepAlive->kill();
+        keepAlive->waitForFinished(5000);
+        delete keepAlive;
+        keepAlive = nullptr;
+    }
+
+    static QProcess *keepAlive;
+};
+
+QProcess *PulseCaptureTest::keepAlive = nullptr;
+
+TEST_F(PulseCaptureTest, FirstChunkArrivesQuickly)
+{
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
+    for (int run = 0; run < 3; ++run) {
+        Capture capture;
+        const auto started = Clock::now();
+        ASSERT_TRUE(recorder.start(capture.callback()));
+        ASSERT_TRUE(capture.waitForChunks(1, 3000ms)) << "no audio at all";
+        const auto firstChunk = capture.taken().front().at - started;
+        recorder.stop();
+        EXPECT_LT(firstChunk, 500ms) << "run " << run << ": first chunk after "
+                                     << std::chrono::duration_cast<std::chrono::milliseconds>(firstChunk).count()
+                                     << " ms";
+    }
+}
+
+TEST_F(PulseCaptureTest, SpeechArrivesOffTheMainThreadAtFullRateAndOpensTheGate)
+{
+    QTemporaryDir dir;
+    const QString speech = dir.filePath(QStringLiteral("speech.wav"));
+    QProcess espeak;
+    ASSERT_TRUE(runToEnd(espeak, QStringLiteral("espeak-ng"),
+        {QStringLiteral("-v"), QStringLiteral("zh"), QStringLiteral("我们明天下午四点开会"), QStringLiteral("-w"),
+            speech},
+        20000));
+
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
+    Capture capture;
+    const auto started = Clock::now();
+    ASSERT_TRUE(recorder.start(capture.callback()));
+    QProcess player;
+    ASSERT_TRUE(
+        runToEnd(player, QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("vsink"), speech}, 20000));
+    std::this_thread::sleep_for(300ms); // the tail still in the pipeline
+    recorder.stop();
+    const auto elapsed = std::chrono::duration<double>(Clock::now() - started).count();
+    const auto chunks = capture.taken();
+    ASSERT_FALSE(chunks.empty());
+
+    SpeechGate gate;
+    qsizetype bytes = 0;
+    float loudest = 0;
+    for (const auto &chunk : chunks) {
+        EXPECT_NE(chunk.thread, std::this_thread::get_id());
+        bytes += chunk.data.size();
+        loudest = std::max(loudest, chunk.level);
+        gate.process(chunk.data, chunk.level);
+    }
+    EXPECT_TRUE(gate.isOpen()) << "loudest level " << loudest;
+    // 16 000 samples per second of recording, give or take start-up and the
+    // buffer still in flight at stop.
+    const double rate = static_cast<double>(bytes / 2) / elapsed;
+    EXPECT_NEAR(rate, 16000, 1600) << bytes << " bytes in " << elapsed << " s";
+}
+
+TEST_F(PulseCaptureTest, StopAndRestartAreSafe)
+{
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
+    recorder.stop();
+    Capture first;
+    ASSERT_TRUE(recorder.start(first.callback()));
+    Capture second;
+    ASSERT_TRUE(recorder.start(second.callback()));
+    ASSERT_TRUE(second.waitForChunks(3, 3000ms));
+    recorder.stop();
+    recorder.stop();
+}
+
+TEST_F(PulseCaptureTest, UnknownDeviceNameMeansNoDevice)
+{
+    AudioRecorder recorder(std::make_unique<QtAudioInput>(QStringLiteral("no-such-microphone-xyz")));
+    Capture capture;
+    const auto result = recorder.start(capture.callback());
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);
+    AudioRecorder named(std::make_unique<QtAudioInput>(QStringLiteral("VMIC")));
+    EXPECT_TRUE(named.start(capture.callback()));
+}
+
+// Run with no sound server reachable (PULSE_SERVER pointing nowhere).
+TEST(NoSoundServer, StartReportsNoInputDevice)
+{
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
+    Capture capture;
+    const auto result = recorder.start(capture.callback());
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);
+    EXPECT_EQ(result.error().description(), QStringLiteral("没有可用的麦克风输入设备"));
+    recorder.stop();
+}
+
+} // namespace
+} // namespace quillo
