@@ -1,0 +1,4 @@
+quillo_add_sources(quillo_platform_fake
+  MemoryDefaultsStore.h MemoryDefaultsStore.cpp
+  MemoryCredentialStore.h MemoryCredentialStore.cpp
+  FakeLoginItem.h FakeLoginItem.cpp)

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/DefaultsStore.h"
+
+#include <QSettings>
+
+#include <memory>
+
+namespace quillo {
+
+// The defaults store as one INI file per domain: <directory>/<domain>.conf.
+// The file is private to the user (mode 0600: the history holds what the user
+// dictated) and every write reaches the disk at once, atomically (write and
+// rename), so a crash loses nothing and never leaves half a file.
+class QSettingsDefaultsStore final : public DefaultsStore {
+public:
+    QSettingsDefaultsStore(const QString &directory, const QString &domain);
+    ~QSettingsDefaultsStore() override;
+
+    // $XDG_CONFIG_HOME, else ~/.config.
+    static QString standardDirectory();
+
+    std::optional<QVariant> value(const QString &key) const override;
+    bool contains(const QString &key) const override;
+    void setValue(const QString &key, const QVariant &value) override;
+    void remove(const QString &key) override;
+    void registerDefaults(const QVariantMap &defaults) override;
+    std::optional<QVariantMap> persistentDomain(const QString &name) const override;
+
+    QString filePath() const { return path_; }
+    // Whether the last write could not be saved (full disk, read-only file).
+    bool lastWriteFailed() const { return lastWriteFailed_; }
+
+private:
+    QString pathOf(const QString &domain) const;
+    void commit();
+
+    QString directory_;
+    QString path_;
+    std::unique_ptr<QSettings> settings_;
+    QVariantMap registered_;
+    bool lastWriteFailed_ = false;
+};
+
+} // namespace quillo

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/CredentialStore.h"
+
+#include <QObject>
+
+namespace quillo {
+
+// Credentials through QtKeychain: the Secret Service (gnome-keyring, KWallet)
+// on Linux, the Keychain on macOS. Never falls back to a plain-text file.
+// Completions run on the main thread and never after this object is gone.
+class QtKeychainCredentialStore final : public QObject, public CredentialStore {
+    Q_OBJECT
+public:
+    explicit QtKeychainCredentialStore(QObject *parent = nullptr);
+
+    void read(const QString &service, const QString &account, ReadDone done) override;
+    // QtKeychain names the item itself; label is not used.
+    void write(const QString &service, const QString &account, const QByteArray &secret, const QString &label,
+        WriteDone done) override;
+    void remove(const QString &service, const QString &account, WriteDone done) override;
+};
+
+} // namespace quillo
