@@ -1,0 +1,176 @@
+#pragma once
+
+#include "hotkeys/Hotkey.h"
+#include "platform/CredentialStore.h"
+#include "platform/DefaultsStore.h"
+#include "platform/LoginItem.h"
+#include "platform/Scheduler.h"
+#include "settings/SecretStore.h"
+#include "settings/TargetLanguage.h"
+#include "settings/TranslateTrigger.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace quillo {
+
+// Keys of the defaults store; each equals its property's name.
+namespace settingsKey {
+inline constexpr auto apiHost = "apiHost";
+inline constexpr auto asrModel = "asrModel";
+inline constexpr auto polishModel = "polishModel";
+inline constexpr auto language = "language";
+inline constexpr auto polishEnabled = "polishEnabled";
+inline constexpr auto vocabulary = "vocabulary";
+inline constexpr auto restoreClipboard = "restoreClipboard";
+inline constexpr auto playSounds = "playSounds";
+inline constexpr auto holdHotkey = "holdHotkey";
+inline constexpr auto toggleHotkey = "toggleHotkey";
+inline constexpr auto translateTarget = "translateTarget";
+inline constexpr auto translateTrigger = "translateTrigger";
+inline constexpr auto translateModel = "translateModel";
+inline constexpr auto legacyMigrationDone = "legacyMigrationDone";
+} // namespace settingsKey
+
+// The program's settings. Every property reads the defaults store and every
+// assignment writes it at once, then, when the value changed, emits the
+// property's signal and changed(key). The API key lives in the credential
+// store; its state is cached here (apiKey, apiKeyConfigured) and refreshed by
+// every key operation. Main thread only.
+class AppSettings final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString apiHost READ apiHost WRITE setApiHost NOTIFY apiHostChanged)
+    Q_PROPERTY(QString asrModel READ asrModel WRITE setAsrModel NOTIFY asrModelChanged)
+    Q_PROPERTY(QString polishModel READ polishModel WRITE setPolishModel NOTIFY polishModelChanged)
+    Q_PROPERTY(QString language READ language WRITE setLanguage NOTIFY languageChanged)
+    Q_PROPERTY(bool polishEnabled READ polishEnabled WRITE setPolishEnabled NOTIFY polishEnabledChanged)
+    Q_PROPERTY(QString vocabulary READ vocabulary WRITE setVocabulary NOTIFY vocabularyChanged)
+    Q_PROPERTY(bool restoreClipboard READ restoreClipboard WRITE setRestoreClipboard NOTIFY restoreClipboardChanged)
+    Q_PROPERTY(bool playSounds READ playSounds WRITE setPlaySounds NOTIFY playSoundsChanged)
+    Q_PROPERTY(QString translateModel READ translateModel WRITE setTranslateModel NOTIFY translateModelChanged)
+    Q_PROPERTY(bool apiKeyConfigured READ apiKeyConfigured NOTIFY apiKeyConfiguredChanged)
+    Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
+
+public:
+    static constexpr auto defaultAPIHost = "dashscope.aliyuncs.com";
+    static constexpr auto defaultVocabulary = "Claude Code\nQuillo\nSwiftUI";
+    static constexpr auto legacyDomain = "me.nolt.tavlo-mac";
+
+    using Print = std::function<void(const QString &line)>;
+
+    // Registers the defaults, runs the one-time legacy migration (the settings
+    // are copied before this returns, so a HistoryStore built afterwards sees a
+    // migrated history) and starts loading the API key.
+    AppSettings(DefaultsStore &defaults, CredentialStore &credentials, LoginItem &loginItem, Scheduler &scheduler,
+        QObject *parent = nullptr);
+    ~AppSettings() override;
+
+    QString apiHost() const;
+    void setApiHost(const QString &value);
+    QString asrModel() const;
+    void setAsrModel(const QString &value);
+    QString polishModel() const;
+    void setPolishModel(const QString &value);
+    QString language() const;
+    void setLanguage(const QString &value);
+    bool polishEnabled() const;
+    void setPolishEnabled(bool value);
+    QString vocabulary() const;
+    void setVocabulary(const QString &value);
+    bool restoreClipboard() const;
+    void setRestoreClipboard(bool value);
+    bool playSounds() const;
+    void setPlaySounds(bool value);
+    // None: the user cleared the hotkey.
+    std::optional<Hotkey> holdHotkey() const;
+    void setHoldHotkey(const std::optional<Hotkey> &value);
+    std::optional<Hotkey> toggleHotkey() const;
+    void setToggleHotkey(const std::optional<Hotkey> &value);
+    TargetLanguage translateTarget() const;
+    void setTranslateTarget(TargetLanguage value);
+    TranslateTrigger translateTrigger() const;
+    void setTranslateTrigger(TranslateTrigger value);
+    QString translateModel() const;
+    void setTranslateModel(const QString &value);
+
+    // Derived on every read.
+    QString normalizedHost() const;
+    std::optional<Hotkey> translateHotkey() const;
+    std::vector<TargetLanguage> languageCycle() const;
+    QString languageCycleText() const;
+    QStringList vocabularyTerms() const;
+
+    // The key as last read from the credential store (none until loaded).
+    std::optional<QString> apiKey() const { return apiKey_; }
+    bool apiKeyConfigured() const { return apiKey_.has_value(); }
+    // Runs fn once the first read of the key has finished (at once if it has).
+    void whenAPIKeyLoaded(std::function<void()> fn);
+    // Stores the trimmed key (only spaces: deletes it), then reads it back;
+    // done(true) when the store now holds exactly that key.
+    void setAPIKey(const QString &key, std::function<void(bool saved)> done = {});
+
+    // Copies what the earlier product left behind, once per user account:
+    // settings keys not yet present here (synchronously) and the API key when
+    // none is stored (asynchronously; done runs after). Returns whether it ran.
+    bool runLegacyMigration(std::function<void()> done = {});
+
+    // Imports QWEN_API_KEY and QWEN_API_HOST from a NAME=VALUE file, printing
+    // one line per value taken. done(false) when the file could not be read or
+    // the key could not be stored.
+    void importEnvironmentFile(const QString &path, const Print &print, std::function<void(bool ok)> done = {});
+
+    bool launchAtLogin() const;
+    // Failures are dropped; launchAtLogin() shows the real state.
+    void setLaunchAtLogin(bool enabled);
+
+    SecretStore &secrets() { return secrets_; }
+
+signals:
+    void apiHostChanged();
+    void asrModelChanged();
+    void polishModelChanged();
+    void languageChanged();
+    void polishEnabledChanged();
+    void vocabularyChanged();
+    void restoreClipboardChanged();
+    void playSoundsChanged();
+    void holdHotkeyChanged();
+    void toggleHotkeyChanged();
+    void translateTargetChanged();
+    void translateTriggerChanged();
+    void translateModelChanged();
+    void apiKeyConfiguredChanged();
+    void launchAtLoginChanged();
+    // Any of the above, by its key ("apiKeyConfigured", "launchAtLogin" included).
+    void changed(const QString &key);
+
+private:
+    QString text(const char *key, const QString &fallback) const;
+    bool flag(const char *key) const;
+    std::optional<Hotkey> hotkey(const char *key, const Hotkey &fallback) const;
+    template <typename T>
+    void assign(
+        const char *key, const T &oldValue, const T &newValue, const QVariant &stored, void (AppSettings::*signal)());
+    void storeHotkey(const char *key, const std::optional<Hotkey> &oldValue, const std::optional<Hotkey> &value,
+        void (AppSettings::*signal)());
+    void registerDefaults();
+    void copyLegacyDefaults();
+    void migrateLegacyKey(std::function<void()> done);
+    void loadAPIKey(std::function<void()> done);
+    void updateAPIKey(const std::optional<QString> &key);
+    void notify(const char *key, void (AppSettings::*signal)());
+
+    DefaultsStore &defaults_;
+    LoginItem &loginItem_;
+    SecretStore secrets_;
+    std::optional<QString> apiKey_;
+    bool apiKeyLoaded_ = false;
+    std::vector<std::function<void()>> keyLoadWaiters_;
+};
+
+} // namespace quillo

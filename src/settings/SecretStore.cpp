@@ -1,0 +1,119 @@
+#include "settings/SecretStore.h"
+
+#include <QPointer>
+#include <QStringDecoder>
+
+namespace quillo {
+
+namespace {
+
+std::optional<QString> decodeSecret(const CredentialStore::ReadResult &result)
+{
+    if (!result || !result.value())
+        return std::nullopt;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(*result.value());
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+SecretStore::SecretStore(CredentialStore &store, Scheduler &scheduler, QObject *parent)
+    : QObject(parent)
+    , store_(store)
+    , scheduler_(scheduler)
+{
+}
+
+void SecretStore::read(const QString &account, const QString &service, ReadDone done)
+{
+    enqueue([this, account, service, done = std::move(done)] {
+        guarded<CredentialStore::ReadResult>(
+            [this, account, service](auto settle) { store_.read(service, account, std::move(settle)); },
+            [this, done](CredentialStore::ReadResult result) {
+                finish([&] {
+                    if (done)
+                        done(decodeSecret(result));
+                });
+            });
+    });
+}
+
+void SecretStore::save(const QString &value, const QString &account, SaveDone done)
+{
+    const QString service = QString::fromLatin1(credentialService);
+    enqueue([this, value, account, service, done = std::move(done)] {
+        guarded<WriteResult>(
+            [this, account, service](auto settle) { store_.remove(service, account, std::move(settle)); },
+            [this, value, account, service, done](WriteResult removed) {
+                // Clearing the key succeeds only if the old one is really gone.
+                if (value.isEmpty())
+                    return finish([&] {
+                        if (done)
+                            done(removed.hasValue());
+                    });
+                guarded<WriteResult>(
+                    [this, value, account, service](auto settle) {
+                        store_.write(
+                            service, account, value.toUtf8(), QString::fromLatin1(itemLabel), std::move(settle));
+                    },
+                    [this, done](WriteResult written) {
+                        finish([&] {
+                            if (done)
+                                done(written.hasValue());
+                        });
+                    });
+            });
+    });
+}
+
+template <typename Result>
+void SecretStore::guarded(std::function<void(std::function<void(Result)>)> start, std::function<void(Result)> then)
+{
+    const std::uint64_t id = ++callId_;
+    settled_ = false;
+    QPointer<SecretStore> self(this);
+    auto settle = [self, id, then = std::move(then)](Result result) {
+        if (!self || self->callId_ != id || self->settled_)
+            return;
+        self->settled_ = true;
+        self->deadline_.cancel();
+        then(std::move(result));
+    };
+    deadline_ = scheduler_.after(timeout_, [settle] {
+        settle(unexpected(CredentialError{CredentialError::Kind::timeout, QStringLiteral("no answer")}));
+    });
+    start(settle);
+}
+
+void SecretStore::enqueue(std::function<void()> operation)
+{
+    queue_.push_back(std::move(operation));
+    if (!busy_)
+        runNext();
+}
+
+void SecretStore::runNext()
+{
+    if (queue_.empty()) {
+        busy_ = false;
+        return;
+    }
+    busy_ = true;
+    auto operation = std::move(queue_.front());
+    queue_.pop_front();
+    operation();
+}
+
+void SecretStore::finish(const std::function<void()> &notify)
+{
+    QPointer<SecretStore> self(this);
+    if (notify)
+        notify();
+    if (self)
+        self->runNext();
+}
+
+} // namespace quillo

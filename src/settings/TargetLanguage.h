@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstddef>
+#include <optional>
+
+namespace quillo {
+
+// Language a dictation can be translated into; case order is the order of
+// every picker and of the translation cycle.
+enum class TargetLanguage { english, japanese, vietnamese };
+
+inline constexpr std::array<TargetLanguage, 3> allTargetLanguages{
+    TargetLanguage::english, TargetLanguage::japanese, TargetLanguage::vietnamese};
+
+// Stored form and history language code: "en", "ja", "vi".
+QString rawValue(TargetLanguage language);
+std::optional<TargetLanguage> targetLanguageFromRaw(const QString &raw);
+// Label shown to the user: "英文", "日文", "越南语".
+QString displayName(TargetLanguage language);
+
+std::size_t qHash(TargetLanguage language, std::size_t seed = 0) noexcept;
+
+} // namespace quillo

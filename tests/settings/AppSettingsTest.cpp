@@ -1,0 +1,339 @@
+#include "settings/AppSettings.h"
+
+#include "platform/fake/FakeLoginItem.h"
+#include "platform/fake/ManualScheduler.h"
+#include "platform/fake/MemoryCredentialStore.h"
+#include "platform/fake/MemoryDefaultsStore.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace quillo {
+namespace {
+
+const QString service = QString::fromLatin1(SecretStore::credentialService);
+const QString legacyService = QString::fromLatin1(SecretStore::legacyCredentialService);
+const QString account = QString::fromLatin1(SecretStore::apiKeyAccount);
+
+class AppSettingsTest : public ::testing::Test {
+protected:
+    std::unique_ptr<AppSettings> make()
+    {
+        return std::make_unique<AppSettings>(defaults, credentials, loginItem, scheduler);
+    }
+
+    MemoryDefaultsStore defaults;
+    MemoryCredentialStore credentials;
+    FakeLoginItem loginItem;
+    ManualScheduler scheduler;
+};
+
+TEST_F(AppSettingsTest, FreshUserGetsDefaults)
+{
+    const auto s = make();
+    EXPECT_EQ(s->apiHost(), QStringLiteral("dashscope.aliyuncs.com"));
+    EXPECT_EQ(s->normalizedHost(), QStringLiteral("dashscope.aliyuncs.com"));
+    EXPECT_EQ(s->asrModel(), QStringLiteral("qwen3-asr-flash-realtime"));
+    EXPECT_EQ(s->polishModel(), QStringLiteral("qwen-flash"));
+    EXPECT_EQ(s->translateModel(), QStringLiteral("qwen-plus"));
+    EXPECT_EQ(s->language(), QStringLiteral("zh"));
+    EXPECT_TRUE(s->polishEnabled());
+    EXPECT_TRUE(s->restoreClipboard());
+    EXPECT_TRUE(s->playSounds());
+    EXPECT_EQ(s->vocabulary(), QStringLiteral("Claude Code\nQuillo\nSwiftUI"));
+    EXPECT_EQ(s->holdHotkey(), defaultHoldHotkey);
+    EXPECT_EQ(s->toggleHotkey(), defaultToggleHotkey);
+    EXPECT_EQ(s->translateTarget(), TargetLanguage::english);
+    EXPECT_EQ(s->translateTrigger(), TranslateTrigger::shift);
+    EXPECT_FALSE(s->apiKeyConfigured());
+    // Registered defaults answer reads but are not written.
+    EXPECT_EQ(defaults.stored().keys(), QStringList{"legacyMigrationDone"});
+}
+
+TEST_F(AppSettingsTest, ValuesSurviveRestart)
+{
+    const Hotkey ctrlF5{96, modifierFlag::control, false};
+    {
+        const auto s = make();
+        s->setApiHost(QStringLiteral(" https://h.example/x"));
+        s->setAsrModel(QStringLiteral("asr"));
+        s->setPolishModel(QStringLiteral("polish"));
+        s->setTranslateModel(QStringLiteral("tr"));
+        s->setLanguage(QStringLiteral("yue"));
+        s->setPolishEnabled(false);
+        s->setRestoreClipboard(false);
+        s->setPlaySounds(false);
+        s->setVocabulary(QStringLiteral("a，b"));
+        s->setHoldHotkey(std::nullopt);
+        s->setToggleHotkey(ctrlF5);
+        s->setTranslateTarget(TargetLanguage::vietnamese);
+        s->setTranslateTrigger(TranslateTrigger::option);
+    }
+    const auto s = make();
+    EXPECT_EQ(s->apiHost(), QStringLiteral(" https://h.example/x"));
+    EXPECT_EQ(s->normalizedHost(), QStringLiteral("h.example"));
+    EXPECT_EQ(s->asrModel(), QStringLiteral("asr"));
+    EXPECT_EQ(s->polishModel(), QStringLiteral("polish"));
+    EXPECT_EQ(s->translateModel(), QStringLiteral("tr"));
+    EXPECT_EQ(s->language(), QStringLiteral("yue"));
+    EXPECT_FALSE(s->polishEnabled());
+    EXPECT_FALSE(s->restoreClipboard());
+    EXPECT_FALSE(s->playSounds());
+    EXPECT_EQ(s->vocabularyTerms(), (QStringList{"a", "b"}));
+    EXPECT_EQ(s->holdHotkey(), std::nullopt);
+    EXPECT_EQ(s->toggleHotkey(), ctrlF5);
+    EXPECT_EQ(s->translateTarget(), TargetLanguage::vietnamese);
+    EXPECT_EQ(s->translateTrigger(), TranslateTrigger::option);
+    EXPECT_EQ(s->translateHotkey(), (Hotkey{96, modifierFlag::option | modifierFlag::control, false}));
+    EXPECT_EQ(defaults.stored().value("translateTarget"), QVariant(QStringLiteral("vi")));
+    EXPECT_EQ(defaults.stored().value("toggleHotkey").typeId(), QMetaType::QByteArray);
+}
+
+TEST_F(AppSettingsTest, StoredHotkeyData)
+{
+    struct Case {
+        const char *name;
+        std::optional<QVariant> stored;
+        std::optional<Hotkey> hold;
+        std::optional<Hotkey> toggle;
+    };
+    const Hotkey f6{97, 0, false};
+    const std::vector<Case> cases{
+        {"absent", std::nullopt, defaultHoldHotkey, defaultToggleHotkey},
+        {"zero length", QVariant(QByteArray()), std::nullopt, std::nullopt},
+        {"corrupt JSON", QVariant(QByteArray("{\"keyCode\":")), defaultHoldHotkey, defaultToggleHotkey},
+        {"missing member", QVariant(QByteArray(R"({"keyCode":97,"modifiers":0})")), defaultHoldHotkey,
+            defaultToggleHotkey},
+        {"text, not data", QVariant(QString::fromLatin1(toJson(f6))), defaultHoldHotkey, defaultToggleHotkey},
+        {"valid", QVariant(toJson(f6)), f6, f6},
+    };
+    for (const Case &c : cases) {
+        MemoryDefaultsStore store;
+        if (c.stored) {
+            store.setValue("holdHotkey", *c.stored);
+            store.setValue("toggleHotkey", *c.stored);
+        }
+        const AppSettings s(store, credentials, loginItem, scheduler);
+        EXPECT_EQ(s.holdHotkey(), c.hold) << c.name;
+        EXPECT_EQ(s.toggleHotkey(), c.toggle) << c.name;
+    }
+}
+
+TEST_F(AppSettingsTest, ClearedHotkeyStaysClearedRemovedKeyRestoresDefault)
+{
+    make()->setHoldHotkey(std::nullopt);
+    EXPECT_EQ(defaults.stored().value("holdHotkey"), QVariant(QByteArray()));
+    EXPECT_EQ(make()->holdHotkey(), std::nullopt);
+    defaults.remove("holdHotkey");
+    EXPECT_EQ(make()->holdHotkey(), defaultHoldHotkey);
+}
+
+TEST_F(AppSettingsTest, UnknownEnumTextsFallBack)
+{
+    defaults.setValue("translateTarget", QStringLiteral("fr"));
+    defaults.setValue("translateTrigger", QStringLiteral("hyper"));
+    const auto s = make();
+    EXPECT_EQ(s->translateTarget(), TargetLanguage::english);
+    EXPECT_EQ(s->translateTrigger(), TranslateTrigger::shift);
+}
+
+TEST_F(AppSettingsTest, AssignmentNotifiesOnlyOnChangeButAlwaysStores)
+{
+    const auto s = make();
+    QSignalSpy hostSpy(s.get(), &AppSettings::apiHostChanged);
+    QSignalSpy holdSpy(s.get(), &AppSettings::holdHotkeyChanged);
+    QSignalSpy anySpy(s.get(), &AppSettings::changed);
+    s->setApiHost(QStringLiteral("a.example"));
+    s->setApiHost(QStringLiteral("a.example"));
+    s->setHoldHotkey(defaultHoldHotkey);
+    EXPECT_EQ(hostSpy.count(), 1);
+    EXPECT_EQ(holdSpy.count(), 0);
+    ASSERT_EQ(anySpy.count(), 1);
+    EXPECT_EQ(anySpy.at(0).at(0).toString(), QStringLiteral("apiHost"));
+    // The default, once assigned, is stored: it no longer follows a changed default.
+    EXPECT_TRUE(defaults.contains("holdHotkey"));
+}
+
+TEST_F(AppSettingsTest, SetAPIKeyTrimsStoresAndReadsBack)
+{
+    const auto s = make();
+    QSignalSpy spy(s.get(), &AppSettings::apiKeyConfiguredChanged);
+    std::optional<bool> saved;
+    s->setAPIKey(QStringLiteral("  sk-new \n"), [&](bool ok) { saved = ok; });
+    EXPECT_EQ(saved, true);
+    EXPECT_EQ(credentials.item(service, account), QByteArray("sk-new"));
+    EXPECT_EQ(credentials.label(service, account), QStringLiteral("Quillo API Key"));
+    EXPECT_TRUE(s->apiKeyConfigured());
+    EXPECT_EQ(s->apiKey(), QStringLiteral("sk-new"));
+    EXPECT_EQ(spy.count(), 1);
+
+    s->setAPIKey(QStringLiteral("   "), [&](bool ok) { saved = ok; });
+    EXPECT_EQ(saved, true);
+    EXPECT_EQ(credentials.item(service, account), std::nullopt);
+    EXPECT_FALSE(s->apiKeyConfigured());
+    EXPECT_EQ(spy.count(), 2);
+}
+
+TEST_F(AppSettingsTest, FailedOrHangingKeyStoreShowsAsNotConfigured)
+{
+    const auto s = make();
+    credentials.setWritesFail(true);
+    std::optional<bool> saved;
+    s->setAPIKey(QStringLiteral("sk-1"), [&](bool ok) { saved = ok; });
+    EXPECT_EQ(saved, false);
+    EXPECT_FALSE(s->apiKeyConfigured());
+
+    credentials.setWritesFail(false);
+    credentials.setMode(MemoryCredentialStore::Mode::hanging);
+    saved.reset();
+    s->setAPIKey(QStringLiteral("sk-2"), [&](bool ok) { saved = ok; });
+    EXPECT_EQ(saved, std::nullopt);
+    scheduler.advance(std::chrono::minutes(5));
+    EXPECT_EQ(saved, false);
+    EXPECT_FALSE(s->apiKeyConfigured());
+}
+
+TEST_F(AppSettingsTest, KeyLoadedAtStartAndWaitersRunAfterIt)
+{
+    credentials.plant(service, account, "sk-stored");
+    credentials.setMode(MemoryCredentialStore::Mode::deferred);
+    const auto s = make();
+    bool ready = false;
+    s->whenAPIKeyLoaded([&] { ready = true; });
+    EXPECT_FALSE(ready);
+    for (int i = 0; i < 5 && credentials.pendingCount() > 0; ++i)
+        credentials.completePending();
+    EXPECT_TRUE(ready);
+    EXPECT_EQ(s->apiKey(), QStringLiteral("sk-stored"));
+    bool again = false;
+    s->whenAPIKeyLoaded([&] { again = true; });
+    EXPECT_TRUE(again);
+}
+
+TEST_F(AppSettingsTest, MigrationCopiesOnlyAbsentKeysAndRunsOnce)
+{
+    defaults.setDomain("me.nolt.tavlo-mac", {{"apiHost", "old.example"}, {"vocabulary", "old"}, {"history", "x"}});
+    defaults.setValue("vocabulary", QStringLiteral("mine"));
+    credentials.plant(legacyService, account, "sk-legacy");
+    {
+        const auto s = make();
+        EXPECT_EQ(s->apiHost(), QStringLiteral("old.example"));
+        EXPECT_EQ(s->vocabulary(), QStringLiteral("mine"));
+        EXPECT_EQ(s->apiKey(), QStringLiteral("sk-legacy"));
+    }
+    EXPECT_EQ(defaults.stored().value("history"), QVariant(QStringLiteral("x")));
+    EXPECT_EQ(credentials.item(service, account), QByteArray("sk-legacy"));
+    EXPECT_EQ(credentials.item(legacyService, account), QByteArray("sk-legacy"));
+
+    defaults.remove("apiHost");
+    defaults.setDomain("me.nolt.tavlo-mac", {{"apiHost", "older.example"}, {"language", "en"}});
+    const auto again = make();
+    EXPECT_EQ(again->apiHost(), QStringLiteral("dashscope.aliyuncs.com"));
+    EXPECT_EQ(again->language(), QStringLiteral("zh"));
+}
+
+TEST_F(AppSettingsTest, MigratedKeyIsTheFirstKeyLoadedWhenTheStoreAnswersLater)
+{
+    credentials.plant(legacyService, account, "sk-legacy");
+    credentials.setMode(MemoryCredentialStore::Mode::deferred);
+    const auto s = make();
+    bool ready = false;
+    s->whenAPIKeyLoaded([&] { ready = s->apiKey() == QStringLiteral("sk-legacy"); });
+    for (int i = 0; i < 10 && credentials.pendingCount() > 0; ++i)
+        credentials.completePending();
+    EXPECT_TRUE(ready);
+}
+
+TEST_F(AppSettingsTest, MigrationKeepsACurrentKey)
+{
+    credentials.plant(service, account, "sk-current");
+    credentials.plant(legacyService, account, "sk-legacy");
+    const auto s = make();
+    EXPECT_EQ(s->apiKey(), QStringLiteral("sk-current"));
+}
+
+class EnvironmentImportTest : public AppSettingsTest {
+protected:
+    QString write(const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(QStringLiteral("env-%1").arg(++files));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    std::pair<QStringList, std::optional<bool>> import(AppSettings &s, const QString &path)
+    {
+        QStringList lines;
+        std::optional<bool> ok;
+        s.importEnvironmentFile(
+            path, [&](const QString &line) { lines << line; }, [&](bool result) { ok = result; });
+        return {lines, ok};
+    }
+
+    QTemporaryDir dir;
+    int files = 0;
+};
+
+TEST_F(EnvironmentImportTest, ImportsKeyAndHost)
+{
+    const auto s = make();
+    const auto [lines, ok] = import(*s, write("QWEN_API_KEY= sk-a=b \r\nQWEN_API_HOST=h.example\r\n"));
+    EXPECT_EQ(
+        lines, (QStringList{QStringLiteral("已导入 API Key（长度 6）"), QStringLiteral("已设置接入域名 h.example")}));
+    EXPECT_EQ(ok, true);
+    EXPECT_EQ(credentials.item(service, account), QByteArray("sk-a=b"));
+    EXPECT_EQ(s->apiHost(), QStringLiteral("h.example"));
+}
+
+TEST_F(EnvironmentImportTest, IgnoresEmptyValuesAndOtherNames)
+{
+    const auto s = make();
+    const int callsBefore = credentials.callCount();
+    const auto [lines, ok] = import(*s, write("=QWEN_API_KEY\nQWEN_API_HOST=\nOTHER=1\n"));
+    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_EQ(ok, true);
+    EXPECT_EQ(credentials.callCount(), callsBefore);
+    EXPECT_FALSE(defaults.contains("apiHost"));
+}
+
+TEST_F(EnvironmentImportTest, UnreadableFilesChangeNothing)
+{
+    const auto s = make();
+    const std::vector<QString> paths{dir.filePath("missing"), write("QWEN_API_KEY=\xff\xfe\x80sk\n"), dir.path()};
+    for (const QString &path : paths) {
+        const auto [lines, ok] = import(*s, path);
+        EXPECT_EQ(lines, QStringList{QStringLiteral("无法读取 ") + path});
+        EXPECT_EQ(ok, false);
+    }
+    EXPECT_FALSE(s->apiKeyConfigured());
+}
+
+TEST_F(EnvironmentImportTest, KeyThatCannotBeStoredIsNotReportedAsImported)
+{
+    const auto s = make();
+    credentials.setWritesFail(true);
+    const auto [lines, ok] = import(*s, write("QWEN_API_KEY=sk-1\n"));
+    EXPECT_EQ(lines, QStringList{QStringLiteral("无法保存 API Key")});
+    EXPECT_EQ(ok, false);
+}
+
+TEST_F(AppSettingsTest, LaunchAtLoginFollowsTheLoginItem)
+{
+    const auto s = make();
+    QSignalSpy spy(s.get(), &AppSettings::launchAtLoginChanged);
+    s->setLaunchAtLogin(true);
+    EXPECT_TRUE(s->launchAtLogin());
+    loginItem.setRefusing(true);
+    s->setLaunchAtLogin(false);
+    EXPECT_TRUE(s->launchAtLogin());
+    EXPECT_EQ(spy.count(), 2);
+}
+
+} // namespace
+} // namespace quillo

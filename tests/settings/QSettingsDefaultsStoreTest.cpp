@@ -1,0 +1,97 @@
+#include "platform/qt/QSettingsDefaultsStore.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace quillo {
+namespace {
+
+constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+// Owner, group and other bits; Qt also reports the current user's bits.
+constexpr QFileDevice::Permissions modeBits = QFileDevice::Permissions(0x7077);
+
+class QSettingsDefaultsStoreTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+};
+
+TEST_F(QSettingsDefaultsStoreTest, ValuesSurviveReopenWithTheirTypes)
+{
+    const QByteArray json = R"({"keyCode":49,"modifiers":524288,"isModifierOnly":false})";
+    const QByteArray binary("\x00\xff@ByteArray(", 13);
+    {
+        QSettingsDefaultsStore store(dir.path(), QStringLiteral("com.nolt.quillo"));
+        store.setValue("toggleHotkey", json);
+        store.setValue("holdHotkey", QByteArray());
+        store.setValue("history", binary);
+        store.setValue("apiHost", QStringLiteral("@host 中文/="));
+        store.setValue("playSounds", false);
+        store.setValue("gone", 1);
+        store.remove("gone");
+        EXPECT_FALSE(store.lastWriteFailed());
+    }
+    const QSettingsDefaultsStore store(dir.path(), QStringLiteral("com.nolt.quillo"));
+    EXPECT_EQ(store.bytes("toggleHotkey"), json);
+    EXPECT_EQ(store.bytes("holdHotkey"), QByteArray());
+    EXPECT_EQ(store.bytes("history"), binary);
+    EXPECT_EQ(store.text("apiHost"), QStringLiteral("@host 中文/="));
+    EXPECT_EQ(store.bytes("apiHost"), std::nullopt);
+    EXPECT_EQ(store.boolean("playSounds"), false);
+    EXPECT_FALSE(store.contains("gone"));
+    EXPECT_TRUE(QFile::exists(dir.filePath("com.nolt.quillo.conf")));
+}
+
+TEST_F(QSettingsDefaultsStoreTest, FileIsPrivateEvenIfCreatedOpen)
+{
+    const QString path = dir.filePath("com.nolt.quillo.conf");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[General]\nlanguage=en\n");
+    }
+    QFile::setPermissions(path, ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QSettingsDefaultsStore store(dir.path(), QStringLiteral("com.nolt.quillo"));
+    EXPECT_EQ(QFile::permissions(path) & modeBits, ownerOnly);
+    store.setValue("history", QByteArray("[]"));
+    EXPECT_EQ(QFile::permissions(path) & modeBits, ownerOnly);
+    EXPECT_EQ(store.text("language"), QStringLiteral("en"));
+
+    QSettingsDefaultsStore fresh(dir.filePath("new/sub"), QStringLiteral("d"));
+    fresh.setValue("k", 1);
+    EXPECT_EQ(QFile::permissions(fresh.filePath()) & modeBits, ownerOnly);
+}
+
+TEST_F(QSettingsDefaultsStoreTest, RegisteredDefaultsAnswerButAreNotStored)
+{
+    QSettingsDefaultsStore store(dir.path(), QStringLiteral("d"));
+    store.registerDefaults({{"language", "zh"}, {"polishEnabled", true}});
+    EXPECT_EQ(store.text("language"), QStringLiteral("zh"));
+    EXPECT_EQ(store.boolean("polishEnabled"), true);
+    EXPECT_FALSE(store.contains("language"));
+    store.setValue("language", QStringLiteral("en"));
+    EXPECT_EQ(store.text("language"), QStringLiteral("en"));
+    EXPECT_EQ(store.value("missing"), std::nullopt);
+}
+
+TEST_F(QSettingsDefaultsStoreTest, ReadsAnotherDomainFromItsOwnFile)
+{
+    {
+        QSettingsDefaultsStore legacy(dir.path(), QStringLiteral("me.nolt.tavlo-mac"));
+        legacy.setValue("apiHost", QStringLiteral("old.example"));
+        legacy.setValue("holdHotkey", QByteArray());
+    }
+    const QSettingsDefaultsStore store(dir.path(), QStringLiteral("com.nolt.quillo"));
+    const auto domain = store.persistentDomain(QStringLiteral("me.nolt.tavlo-mac"));
+    ASSERT_TRUE(domain.has_value());
+    EXPECT_EQ(domain->value("apiHost"), QVariant(QStringLiteral("old.example")));
+    EXPECT_EQ(domain->value("holdHotkey"), QVariant(QByteArray()));
+    EXPECT_EQ(domain->size(), 2);
+    EXPECT_EQ(store.persistentDomain(QStringLiteral("no.such.domain")), std::nullopt);
+    EXPECT_EQ(store.persistentDomain(QStringLiteral("../escape")), std::nullopt);
+    EXPECT_FALSE(store.contains("apiHost"));
+}
+
+} // namespace
+} // namespace quillo
