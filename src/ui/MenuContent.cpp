@@ -1,0 +1,353 @@
+#include "ui/MenuContent.h"
+
+#include "platform/Permissions.h"
+#include "settings/AppSettings.h"
+#include "settings/HistoryStore.h"
+#include "ui/HistoryRow.h"
+#include "ui/MenuText.h"
+#include "ui/PanelIcons.h"
+#include "ui/SegmentedControl.h"
+#include "ui/ShortcutRow.h"
+#include "ui/Theme.h"
+#include "ui/ToggleSwitch.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quillo {
+
+namespace {
+
+QLabel *label(const QString &text, const QFont &font, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->setFont(font);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+QFrame *divider(QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFixedHeight(1);
+    line->setObjectName(QStringLiteral("divider"));
+    return line;
+}
+
+// A warning line: an orange symbol and an orange caption.
+QWidget *warningRow(const QString &text, void (*symbol)(QPainter &, const QRectF &, const QColor &), QWidget *parent)
+{
+    auto *row = new QWidget(parent);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(5);
+    auto *icon = new QLabel(row);
+    icon->setPixmap(icons::pixmap(12, parent->devicePixelRatioF(),
+        [symbol](QPainter &p, const QRectF &box) { symbol(p, box, theme::orange()); }));
+    auto *caption = label(text, theme::caption(), row);
+    caption->setWordWrap(true);
+    QPalette palette = caption->palette();
+    palette.setColor(QPalette::WindowText, theme::orange());
+    caption->setPalette(palette);
+    layout->addWidget(icon, 0, Qt::AlignTop);
+    layout->addWidget(caption, 1);
+    row->setProperty("warningText", text);
+    return row;
+}
+
+void tintSecondary(QLabel *l, qreal opacity)
+{
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, theme::faint(l->parentWidget()->palette(), opacity));
+    l->setPalette(p);
+}
+
+} // namespace
+
+MenuContent::MenuContent(
+    AppSettings &settings, HistoryStore &history, Permissions &permissions, MenuActions actions, QWidget *parent)
+    : QWidget(parent)
+    , settings_(settings)
+    , history_(history)
+    , permissions_(permissions)
+    , actions_(std::move(actions))
+{
+    setFixedWidth(contentWidth);
+    setAutoFillBackground(true);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(10);
+    column->setSizeConstraint(QLayout::SetMinAndMaxSize);
+    column->addWidget(buildHeader());
+    column->addWidget(buildShortcuts());
+    polish_ = new ToggleSwitch(QStringLiteral("AI 润色（去口头禅、修正改口和标点）"), this);
+    polish_->setFont(theme::callout());
+    column->addWidget(polish_);
+    column->addWidget(buildTargetRow());
+    column->addWidget(buildWarnings());
+    column->addWidget(divider(this));
+    historyCaption_ = label(QStringLiteral("最近记录（点击复制）"), theme::caption(), this);
+    column->addWidget(historyCaption_);
+    historyHint_ = label(QString(), theme::caption(), this);
+    historyHint_->setWordWrap(true);
+    column->addWidget(historyHint_);
+    historyList_ = new QVBoxLayout();
+    historyList_->setSpacing(2);
+    column->addLayout(historyList_);
+    column->addWidget(divider(this));
+    column->addWidget(buildFooter());
+
+    polish_->setChecked(settings_.polishEnabled());
+    connect(polish_, &ToggleSwitch::toggled, this, [this](bool on) { settings_.setPolishEnabled(on); });
+    connect(&settings_, &AppSettings::polishEnabledChanged, this,
+        [this] { polish_->setChecked(settings_.polishEnabled()); });
+    connect(target_, &SegmentedControl::activated, this,
+        [this](int index) { settings_.setTranslateTarget(allTargetLanguages.at(static_cast<size_t>(index))); });
+    connect(&settings_, &AppSettings::translateTargetChanged, this,
+        [this] { target_->setCurrentIndex(static_cast<int>(settings_.translateTarget())); });
+    connect(&settings_, &AppSettings::changed, this, [this](const QString &key) {
+        if (key == QLatin1String(settingsKey::holdHotkey) || key == QLatin1String(settingsKey::toggleHotkey)
+            || key == QLatin1String(settingsKey::translateTrigger)) {
+            updateShortcuts();
+            rebuildHistory();
+        }
+    });
+    connect(&settings_, &AppSettings::apiKeyConfiguredChanged, this, &MenuContent::updateWarnings);
+    connect(&history_, &HistoryStore::entriesChanged, this, &MenuContent::rebuildHistory);
+
+    setPhase(DictationPhase::idle());
+    updateShortcuts();
+    updateWarnings();
+    rebuildHistory();
+    restyle();
+}
+
+QWidget *MenuContent::buildHeader()
+{
+    auto *header = new QWidget(this);
+    auto *row = new QHBoxLayout(header);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(10);
+    auto *icon = new QLabel(header);
+    icon->setPixmap(icons::pixmap(34, devicePixelRatioF(), icons::appIcon));
+    row->addWidget(icon);
+    auto *titles = new QVBoxLayout();
+    titles->setSpacing(2);
+    titles->addWidget(label(QStringLiteral("Quillo"), theme::headline(), header));
+    status_ = label(QString(), theme::caption(), header);
+    status_->setWordWrap(true);
+    titles->addWidget(status_);
+    row->addLayout(titles, 1);
+    toggle_ = new QPushButton(header);
+    toggle_->setCursor(Qt::PointingHandCursor);
+    toggle_->setFont(theme::callout());
+    connect(toggle_, &QPushButton::clicked, this, [this] {
+        if (actions_.toggleDictation)
+            actions_.toggleDictation();
+    });
+    row->addWidget(toggle_, 0, Qt::AlignVCenter);
+    return header;
+}
+
+QWidget *MenuContent::buildShortcuts()
+{
+    shortcutBox_ = new QWidget(this);
+    shortcutBox_->setObjectName(QStringLiteral("shortcutBox"));
+    shortcutBox_->setAttribute(Qt::WA_StyledBackground);
+    auto *column = new QVBoxLayout(shortcutBox_);
+    column->setContentsMargins(10, 10, 10, 10);
+    column->setSpacing(6);
+    for (const QString &name : {QStringLiteral("按住说话"), QStringLiteral("开始 / 结束免提"),
+             QStringLiteral("录音中切换翻译"), QStringLiteral("取消本次录音")}) {
+        auto *row = new ShortcutRow(name, QString(), shortcutBox_);
+        shortcuts_.append(row);
+        column->addWidget(row);
+    }
+    shortcuts_.last()->setValue(QStringLiteral("Esc"));
+    return shortcutBox_;
+}
+
+QWidget *MenuContent::buildTargetRow()
+{
+    auto *box = new QWidget(this);
+    auto *row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(label(QStringLiteral("翻译目标"), theme::callout(), box));
+    row->addStretch(1);
+    QStringList names;
+    for (const TargetLanguage language : allTargetLanguages)
+        names.append(displayName(language));
+    target_ = new SegmentedControl(names, box);
+    target_->setCurrentIndex(static_cast<int>(settings_.translateTarget()));
+    row->addWidget(target_);
+    return box;
+}
+
+QWidget *MenuContent::buildWarnings()
+{
+    warningBox_ = new QWidget(this);
+    auto *column = new QVBoxLayout(warningBox_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+    keyWarning_ = warningRow(QStringLiteral("尚未配置千问 API Key"), icons::key, warningBox_);
+    accessibilityWarning_
+        = warningRow(QStringLiteral("尚未授予辅助功能权限，无法自动输入文字"), icons::hand, warningBox_);
+    column->addWidget(keyWarning_);
+    column->addWidget(accessibilityWarning_);
+    return warningBox_;
+}
+
+QWidget *MenuContent::buildFooter()
+{
+    auto *footer = new QWidget(this);
+    auto *row = new QHBoxLayout(footer);
+    row->setContentsMargins(0, 0, 0, 0);
+    settingsButton_ = new QPushButton(QStringLiteral("设置…"), footer);
+    quitButton_ = new QPushButton(QStringLiteral("退出"), footer);
+    for (QPushButton *button : {settingsButton_, quitButton_}) {
+        button->setFlat(true);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setFont(theme::callout());
+    }
+    connect(settingsButton_, &QPushButton::clicked, this, [this] {
+        if (actions_.openSettings)
+            actions_.openSettings();
+    });
+    connect(quitButton_, &QPushButton::clicked, this, [this] {
+        if (actions_.quit)
+            actions_.quit();
+    });
+    row->addWidget(settingsButton_);
+    row->addStretch(1);
+    row->addWidget(quitButton_);
+    return footer;
+}
+
+void MenuContent::setPhase(const DictationPhase &phase)
+{
+    phase_ = phase;
+    status_->setText(menu::statusLine(phase));
+    toggle_->setText(menu::toggleButtonLabel(phase));
+    const QColor tint = phase.kind() == DictationPhase::Kind::recording ? theme::red() : theme::accent();
+    toggle_->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
+                                          " border-radius: 6px; padding: 4px 14px; font-weight: 600; }"
+                                          "QPushButton:pressed { background: %2; }")
+                               .arg(tint.name(), tint.darker(115).name()));
+}
+
+void MenuContent::refresh()
+{
+    updateWarnings();
+}
+
+QString MenuContent::statusText() const
+{
+    return status_->text();
+}
+
+QString MenuContent::toggleText() const
+{
+    return toggle_->text();
+}
+
+QString MenuContent::historyHint() const
+{
+    return historyHint_->isHidden() ? QString() : historyHint_->text();
+}
+
+QStringList MenuContent::warnings() const
+{
+    QStringList shown;
+    for (const QWidget *row : {keyWarning_, accessibilityWarning_}) {
+        if (!row->isHidden() && !warningBox_->isHidden())
+            shown.append(row->property("warningText").toString());
+    }
+    return shown;
+}
+
+void MenuContent::showEvent(QShowEvent *event)
+{
+    refresh();
+    QWidget::showEvent(event);
+}
+
+void MenuContent::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        restyle();
+    QWidget::changeEvent(event);
+}
+
+void MenuContent::updateShortcuts()
+{
+    shortcuts_.at(0)->setValue(menu::hotkeyText(settings_.holdHotkey()));
+    shortcuts_.at(1)->setValue(menu::hotkeyText(settings_.toggleHotkey()));
+    shortcuts_.at(2)->setValue(menu::translateTapText(settings_.translateTrigger()));
+}
+
+void MenuContent::updateWarnings()
+{
+    const bool noKey = !settings_.apiKeyConfigured();
+    const bool untrusted = !permissions_.isAccessibilityTrusted();
+    keyWarning_->setHidden(!noKey);
+    accessibilityWarning_->setHidden(!untrusted);
+    warningBox_->setHidden(!noKey && !untrusted);
+}
+
+void MenuContent::rebuildHistory()
+{
+    for (HistoryRow *row : std::as_const(rows_))
+        delete row;
+    rows_.clear();
+    const std::vector<HistoryEntry> &entries = history_.entries();
+    historyHint_->setText(menu::emptyHistoryHint(settings_.holdHotkey()));
+    historyHint_->setHidden(!entries.empty());
+    const int shown = std::min<int>(menu::historyShown, static_cast<int>(entries.size()));
+    for (int i = 0; i < shown; ++i) {
+        const HistoryEntry &entry = entries.at(static_cast<size_t>(i));
+        auto *row = new HistoryRow(entry.text, entry.appName, this);
+        row->setCopied(copiedID_ == entry.id);
+        connect(row, &HistoryRow::clicked, this, [this, i] { copyEntry(i); });
+        historyList_->addWidget(row);
+        rows_.append(row);
+    }
+}
+
+void MenuContent::copyEntry(int index)
+{
+    const std::vector<HistoryEntry> &entries = history_.entries();
+    if (index < 0 || static_cast<size_t>(index) >= entries.size())
+        return;
+    const HistoryEntry &entry = entries.at(static_cast<size_t>(index));
+    if (actions_.copyText)
+        actions_.copyText(entry.text);
+    copiedID_ = entry.id;
+    for (int i = 0; i < rows_.size(); ++i)
+        rows_.at(i)->setCopied(i == index);
+}
+
+void MenuContent::restyle()
+{
+    const QPalette p = palette();
+    tintSecondary(status_, 0.6);
+    tintSecondary(historyCaption_, 0.6);
+    tintSecondary(historyHint_, 0.4);
+    shortcutBox_->setStyleSheet(QStringLiteral("#shortcutBox { background: %1; border-radius: 8px; }")
+                                    .arg(theme::faint(p, 0.05).name(QColor::HexArgb)));
+    const QString line = theme::faint(p, 0.15).name(QColor::HexArgb);
+    for (QFrame *frame : findChildren<QFrame *>(QStringLiteral("divider")))
+        frame->setStyleSheet(QStringLiteral("background: %1; border: none;").arg(line));
+    const QString flat
+        = QStringLiteral("QPushButton { border: none; padding: 3px 6px; color: %1; }"
+                         "QPushButton:hover { background: %2; border-radius: 5px; }")
+              .arg(p.color(QPalette::WindowText).name(QColor::HexArgb), theme::faint(p, 0.08).name(QColor::HexArgb));
+    settingsButton_->setStyleSheet(flat);
+    quitButton_->setStyleSheet(flat);
+}
+
+} // namespace quillo

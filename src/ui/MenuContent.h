@@ -1,0 +1,106 @@
+#pragma once
+
+#include "dictation/DictationPhase.h"
+
+#include <QList>
+#include <QPointer>
+#include <QUuid>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+namespace quillo {
+
+class AppSettings;
+class HistoryStore;
+class HistoryRow;
+class Permissions;
+class SegmentedControl;
+class ShortcutRow;
+class ToggleSwitch;
+
+// What the menu asks of the rest of the program.
+struct MenuActions {
+    std::function<void()> toggleDictation;
+    std::function<void()> openSettings;
+    std::function<void()> quit;
+    // Clears the clipboard and puts this plain text on it.
+    std::function<void(const QString &)> copyText;
+};
+
+// The drop-down of the tray icon: state and start/stop, the shortcuts, the polish
+// switch, the translation target, missing setup, the five newest dictations
+// (click to copy) and the way to settings and out. Follows the settings and the
+// history as they change; the phase is pushed in with setPhase.
+class MenuContent : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int contentWidth = 340;
+
+    MenuContent(AppSettings &settings, HistoryStore &history, Permissions &permissions, MenuActions actions,
+        QWidget *parent = nullptr);
+
+    void setPhase(const DictationPhase &phase);
+    // Reads the state that has no change signal (accessibility trust) again.
+    void refresh();
+
+    // For tests and screenshots.
+    QString statusText() const;
+    QString toggleText() const;
+    QList<ShortcutRow *> shortcutRows() const { return shortcuts_; }
+    QList<HistoryRow *> historyRows() const { return rows_; }
+    QString historyHint() const;
+    QStringList warnings() const;
+    ToggleSwitch *polishSwitch() const { return polish_; }
+    SegmentedControl *targetPicker() const { return target_; }
+    QPushButton *toggleButton() const { return toggle_; }
+    QPushButton *settingsButton() const { return settingsButton_; }
+    QPushButton *quitButton() const { return quitButton_; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    QWidget *buildHeader();
+    QWidget *buildShortcuts();
+    QWidget *buildTargetRow();
+    QWidget *buildWarnings();
+    QWidget *buildFooter();
+    void updateShortcuts();
+    void updateWarnings();
+    void rebuildHistory();
+    void copyEntry(int index);
+    void restyle();
+
+    AppSettings &settings_;
+    HistoryStore &history_;
+    Permissions &permissions_;
+    MenuActions actions_;
+    DictationPhase phase_;
+    std::optional<QUuid> copiedID_;
+
+    QLabel *status_ = nullptr;
+    QPushButton *toggle_ = nullptr;
+    QWidget *shortcutBox_ = nullptr;
+    QList<ShortcutRow *> shortcuts_;
+    ToggleSwitch *polish_ = nullptr;
+    SegmentedControl *target_ = nullptr;
+    QWidget *warningBox_ = nullptr;
+    QWidget *keyWarning_ = nullptr;
+    QWidget *accessibilityWarning_ = nullptr;
+    QLabel *historyCaption_ = nullptr;
+    QLabel *historyHint_ = nullptr;
+    QVBoxLayout *historyList_ = nullptr;
+    QList<HistoryRow *> rows_;
+    QPushButton *settingsButton_ = nullptr;
+    QPushButton *quitButton_ = nullptr;
+};
+
+} // namespace quillo

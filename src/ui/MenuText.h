@@ -1,0 +1,24 @@
+#pragma once
+
+#include "dictation/DictationPhase.h"
+#include "hotkeys/Hotkey.h"
+#include "settings/TranslateTrigger.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace quillo::menu {
+
+inline constexpr int historyShown = 5;
+
+// The line under "Quillo" in the menu header.
+QString statusLine(const DictationPhase &phase);
+QString toggleButtonLabel(const DictationPhase &phase);
+// A hotkey's display name, or "未设置" when there is none.
+QString hotkeyText(const std::optional<Hotkey> &hotkey);
+QString translateTapText(TranslateTrigger trigger);
+// What the empty history list says.
+QString emptyHistoryHint(const std::optional<Hotkey> &holdHotkey);
+
+} // namespace quillo::menu

@@ -1,0 +1,117 @@
+#include "ui/PanelContent.h"
+
+#include "settings/TargetLanguage.h"
+
+#include <cmath>
+
+namespace quillo::panel {
+
+namespace {
+
+using Kind = DictationPhase::Kind;
+
+QString recordingSubtitle(const HUDModel &model)
+{
+    const QString endKey
+        = model.mode() == RecordingMode::hold ? QStringLiteral("松开 ") + model.holdKeyName() : model.toggleKeyName();
+    const QString translateAction = model.translation() ? QStringLiteral(" 换语言") : QStringLiteral(" 翻译");
+    return endKey + QStringLiteral(" 结束 · ") + model.translateKeyName() + translateAction
+        + QStringLiteral(" · Esc 取消");
+}
+
+} // namespace
+
+QColor holdColor()
+{
+    return QColor(255, 59, 48);
+}
+
+QColor handsFreeColor()
+{
+    return QColor(255, 149, 0);
+}
+
+QString formatElapsed(double seconds)
+{
+    // Negative or broken clock values must not show as "-1:59".
+    const long long whole = std::isfinite(seconds) && seconds > 0 ? static_cast<long long>(seconds) : 0;
+    return QString::asprintf("%lld:%02lld", whole / 60, whole % 60);
+}
+
+QString title(const HUDModel &model)
+{
+    const DictationPhase phase = model.phase();
+    switch (phase.kind()) {
+    case Kind::idle:
+        return QStringLiteral("Quillo");
+    case Kind::recording:
+        if (!model.partial().isEmpty())
+            return model.partial();
+        return model.mode() == RecordingMode::handsFree ? QStringLiteral("免提录音中…") : QStringLiteral("正在聆听…");
+    case Kind::transcribing:
+        return QStringLiteral("识别中…");
+    case Kind::polishing:
+        if (const auto language = model.translation())
+            return QStringLiteral("翻译成") + displayName(*language) + QStringLiteral("中…");
+        return QStringLiteral("AI 润色中…");
+    case Kind::done:
+    case Kind::failed:
+        return phase.payload();
+    }
+    return {};
+}
+
+QString subtitle(const HUDModel &model)
+{
+    switch (model.phase().kind()) {
+    case Kind::idle:
+        return {};
+    case Kind::recording:
+        return recordingSubtitle(model);
+    case Kind::transcribing:
+        return QStringLiteral("正在把语音转换成文字");
+    case Kind::polishing:
+        return model.translation() ? QStringLiteral("整理口述内容并翻译")
+                                   : QStringLiteral("去除口头禅、修正标点和改口");
+    case Kind::done:
+        return QStringLiteral("已输入到光标处");
+    case Kind::failed:
+        return QStringLiteral("按 Esc 关闭");
+    }
+    return {};
+}
+
+PanelContent content(const HUDModel &model)
+{
+    const DictationPhase phase = model.phase();
+    PanelContent c;
+    c.title = title(model);
+    c.subtitle = subtitle(model);
+    switch (phase.kind()) {
+    case Kind::idle:
+        c.icon = PanelIcon::microphone;
+        break;
+    case Kind::recording:
+        c.icon = PanelIcon::pulsingDot;
+        c.dotColor = model.mode() == RecordingMode::handsFree ? handsFreeColor() : holdColor();
+        c.titleKeepsEnd = true;
+        c.elapsed = formatElapsed(model.elapsed());
+        c.levels = model.levels();
+        break;
+    case Kind::transcribing:
+    case Kind::polishing:
+        c.icon = PanelIcon::spinner;
+        break;
+    case Kind::done:
+        c.icon = PanelIcon::checkmark;
+        break;
+    case Kind::failed:
+        c.icon = PanelIcon::warning;
+        break;
+    }
+    if (phase.isBusy() && model.translation())
+        c.badge = displayName(*model.translation());
+    return c;
+}
+
+} // namespace quillo::panel

@@ -1,0 +1,38 @@
+#include "ui/PanelWindow.h"
+
+#include "ui/PanelContent.h"
+
+#include <QPainter>
+
+namespace quillo {
+
+PanelWindow::PanelWindow(std::function<void(QPainter &)> paint)
+    : QWidget(nullptr, flags())
+    , paint_(std::move(paint))
+{
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_X11NetWmWindowTypeNotification);
+    setFocusPolicy(Qt::NoFocus);
+    setFixedSize(panel::width, panel::height);
+    setWindowTitle(QStringLiteral("Quillo"));
+}
+
+Qt::WindowFlags PanelWindow::flags()
+{
+    return Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
+        | Qt::WindowTransparentForInput | Qt::NoDropShadowWindowHint;
+}
+
+void PanelWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (paint_)
+        paint_(painter);
+}
+
+} // namespace quillo

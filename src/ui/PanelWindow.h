@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+namespace quillo {
+
+// The top-level window of the recording panel: frameless, translucent, always on
+// top, never focused, transparent to the mouse. It only paints, through `paint`.
+class PanelWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PanelWindow(std::function<void(QPainter &)> paint);
+
+    static Qt::WindowFlags flags();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    std::function<void(QPainter &)> paint_;
+};
+
+} // namespace quillo

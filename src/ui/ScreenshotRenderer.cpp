@@ -1,0 +1,147 @@
+#include "ui/ScreenshotRenderer.h"
+
+#include "dictation/HUDModel.h"
+#include "platform/fake/FakeLoginItem.h"
+#include "platform/fake/FakePermissions.h"
+#include "platform/fake/ManualScheduler.h"
+#include "platform/fake/MemoryCredentialStore.h"
+#include "platform/fake/MemoryDefaultsStore.h"
+#include "settings/AppSettings.h"
+#include "settings/HistoryStore.h"
+#include "ui/MenuContent.h"
+#include "ui/PanelContent.h"
+#include "ui/RecordingPanelPainter.h"
+#include "ui/ScreenshotScene.h"
+#include "ui/Theme.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <functional>
+
+namespace quillo {
+
+namespace {
+
+struct HudShot {
+    QString name;
+    std::function<void(HUDModel &)> setUp;
+};
+
+// A plausible level curve for the waveform: speech rising and falling.
+void speak(HUDModel &model)
+{
+    for (int i = 0; i < HUDModel::levelCount; ++i)
+        model.pushLevel(static_cast<float>(0.15 + 0.7 * std::abs(std::sin(i * 0.55)) * (0.4 + 0.6 * (i % 3) / 2.0)));
+}
+
+QList<HudShot> hudShots()
+{
+    return {
+        {QStringLiteral("hud-listening"),
+            [](HUDModel &m) {
+                m.setPhase(DictationPhase::recording());
+                m.setElapsed(1.2);
+            }},
+        {QStringLiteral("hud-partial"),
+            [](HUDModel &m) {
+                m.setPhase(DictationPhase::recording());
+                m.setPartial(QStringLiteral("我们明天下午四点开会，记得带上"));
+                m.setElapsed(4.6);
+                speak(m);
+            }},
+        {QStringLiteral("hud-handsfree"),
+            [](HUDModel &m) {
+                m.setMode(RecordingMode::handsFree);
+                m.setPhase(DictationPhase::recording());
+                m.setPartial(QStringLiteral("第一点是要先备份数据库"));
+                m.setElapsed(75.9);
+                speak(m);
+            }},
+        {QStringLiteral("hud-polishing"), [](HUDModel &m) { m.setPhase(DictationPhase::polishing()); }},
+        {QStringLiteral("hud-translating"),
+            [](HUDModel &m) {
+                m.setTranslation(TargetLanguage::english);
+                m.setPhase(DictationPhase::polishing());
+            }},
+        {QStringLiteral("hud-done"),
+            [](HUDModel &m) {
+                m.setPhase(DictationPhase::done(QStringLiteral("我们明天下午四点开会，记得带上 Claude Code 的演示。")));
+            }},
+        {QStringLiteral("hud-error"),
+            [](HUDModel &m) {
+                m.setPhase(DictationPhase::failed(QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 ⌘V")));
+            }},
+    };
+}
+
+QImage renderHud(const HudShot &shot, qreal scale)
+{
+    HUDModel model;
+    shot.setUp(model);
+    QImage image(static_cast<int>(panel::width * scale), static_cast<int>(panel::height * scale),
+        QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    PanelAnimation still;
+    still.pulse = 0.7;
+    still.spinnerTurn = 0.3;
+    RecordingPanelPainter().paint(painter, panel::content(model), still);
+    return image;
+}
+
+QImage grabWidget(QWidget &widget, qreal scale)
+{
+    widget.ensurePolished();
+    widget.adjustSize();
+    QImage image((QSizeF(widget.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(widget.palette().color(QPalette::Window));
+    widget.render(&image);
+    return image;
+}
+
+} // namespace
+
+QStringList screenshotNames()
+{
+    QStringList names;
+    for (const HudShot &shot : hudShots())
+        names.append(shot.name);
+    names << QStringLiteral("menu-light") << QStringLiteral("menu-dark") << QStringLiteral("settings")
+          << QStringLiteral("settings-full");
+    return names;
+}
+
+Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale)
+{
+    if (!QDir().mkpath(dir))
+        return unexpected(QStringLiteral("无法创建目录：") + dir);
+    QStringList written;
+    auto save = [&](const QString &name, const QImage &image) -> bool {
+        const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+        if (image.isNull() || !image.save(path, "PNG"))
+            return false;
+        written.append(path);
+        return true;
+    };
+    for (const HudShot &shot : hudShots()) {
+        if (!save(shot.name, renderHud(shot, scale)))
+            return unexpected(QStringLiteral("无法写入截图：") + shot.name);
+    }
+
+    ScreenshotScene scene;
+    for (const bool dark : {false, true}) {
+        MenuContent menu(scene.settings(), scene.history(), scene.permissions(), MenuActions{});
+        menu.setPalette(dark ? theme::dark() : theme::light());
+        const QString name = dark ? QStringLiteral("menu-dark") : QStringLiteral("menu-light");
+        if (!save(name, grabWidget(menu, scale)))
+            return unexpected(QStringLiteral("无法写入截图：") + name);
+    }
+    return written;
+}
+
+} // namespace quillo

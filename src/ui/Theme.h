@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+
+namespace quillo::theme {
+
+// Palettes of the light and dark appearance our windows are drawn in.
+QPalette light();
+QPalette dark();
+bool isDark(const QPalette &palette);
+
+QColor accent();
+QColor red();
+QColor orange();
+QColor green();
+// Text colours of lesser weight, derived from the palette's text colour.
+QColor secondary(const QPalette &palette);
+QColor tertiary(const QPalette &palette);
+// A faint fill or line in the text colour at the given opacity.
+QColor faint(const QPalette &palette, qreal opacity);
+
+// Font sizes (pixels) of the system text styles we use.
+QFont headline();
+QFont body();
+QFont callout();
+QFont caption();
+
+} // namespace quillo::theme

@@ -1,0 +1,19 @@
+quillo_add_sources(quillo_ui
+  PanelContent.h PanelContent.cpp
+  PanelPlacement.h PanelPlacement.cpp
+  PanelIcons.h PanelIcons.cpp
+  RecordingPanelPainter.h RecordingPanelPainter.cpp
+  PanelWindow.h PanelWindow.cpp
+  RecordingPanel.h RecordingPanel.cpp
+  Theme.h Theme.cpp
+  ToggleSwitch.h ToggleSwitch.cpp
+  SegmentedControl.h SegmentedControl.cpp
+  ShortcutRow.h ShortcutRow.cpp
+  HistoryRow.h HistoryRow.cpp
+  MenuText.h MenuText.cpp
+  MenuContent.h MenuContent.cpp
+  ScreenshotScene.h ScreenshotScene.cpp
+  ScreenshotRenderer.h ScreenshotRenderer.cpp
+  ${PROJECT_SOURCE_DIR}/src/platform/WindowHints.h)
+target_link_libraries(quillo_ui PUBLIC Qt6::Widgets quillo_dictation quillo_settings quillo_hotkeys quillo_refinement
+  quillo_platform_fake)
