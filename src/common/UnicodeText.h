@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QChar>
-#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTextBoundaryFinder>
@@ -69,18 +68,16 @@ inline bool isSymbol(char32_t c)
 }
 
 // Removes characters matching `pred` (a char32_t predicate) at both ends of `text`.
+// Every character trimmed here is in the BMP, and a surrogate half never matches.
 template <typename Pred> QString trimmedBy(const QString &text, Pred pred)
 {
-    const QList<uint> scalars = text.toUcs4();
     qsizetype begin = 0;
-    qsizetype end = scalars.size();
-    while (begin < end && pred(scalars[begin]))
+    qsizetype end = text.size();
+    while (begin < end && pred(text[begin].unicode()))
         ++begin;
-    while (end > begin && pred(scalars[end - 1]))
+    while (end > begin && pred(text[end - 1].unicode()))
         --end;
-    if (begin == 0 && end == scalars.size())
-        return text;
-    return QString::fromUcs4(reinterpret_cast<const char32_t *>(scalars.constData()) + begin, end - begin);
+    return text.sliced(begin, end - begin);
 }
 
 // Trims white space and line breaks at both ends.

@@ -1,0 +1,5 @@
+quillo_add_sources(quillo_refinement TextRules.h TextRules.cpp)
+if(NOT TARGET PkgConfig::ICU_UC)
+  pkg_check_modules(ICU_UC REQUIRED IMPORTED_TARGET icu-uc)
+endif()
+target_link_libraries(quillo_refinement PUBLIC Qt6::Core PRIVATE PkgConfig::ICU_UC)
