@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dictation/DictationPhase.h"
+#include "settings/TargetLanguage.h"
 
 #include <QList>
 #include <QObject>
@@ -9,9 +10,6 @@
 #include <optional>
 
 namespace quillo {
-
-// Defined with the settings; only stored here.
-enum class TargetLanguage;
 
 // What the recording panel draws. The controller is the only writer; the panel
 // repaints whenever a field is assigned (its own signal, and `changed`).

@@ -1,4 +1,8 @@
 quillo_add_sources(quillo_dictation
   DictationPhase.h
-  HUDModel.h HUDModel.cpp)
-target_link_libraries(quillo_dictation PUBLIC Qt6::Core)
+  HUDModel.h HUDModel.cpp
+  DictationPorts.h
+  RefinementFlow.h RefinementFlow.cpp
+  DictationController.h DictationController.cpp)
+target_link_libraries(quillo_dictation PUBLIC Qt6::Core quillo_settings quillo_hotkeys quillo_audio quillo_recognition
+  quillo_refinement)

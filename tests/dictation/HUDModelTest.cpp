@@ -47,7 +47,7 @@ TEST(HUDModelTest, ResetClearsOneDictationButKeepsPhaseModeAndKeyNames)
     hud.setTranslateKeyName(QStringLiteral("⌥"));
     hud.setPartial(QStringLiteral("部分"));
     hud.setElapsed(3.2);
-    hud.setTranslation(static_cast<TargetLanguage>(1));
+    hud.setTranslation(TargetLanguage::japanese);
     hud.pushLevel(0.8f);
 
     hud.reset();
@@ -74,7 +74,7 @@ TEST(HUDModelTest, EveryAssignmentNotifiesItsSignalAndChanged)
     hud.setPhase(DictationPhase::recording());
     hud.setPhase(DictationPhase::recording()); // same value still notifies
     hud.pushLevel(0.1f);
-    hud.setTranslation(static_cast<TargetLanguage>(0));
+    hud.setTranslation(TargetLanguage::english);
     hud.reset();
 
     EXPECT_EQ(phase.count(), 2);

@@ -1,0 +1,610 @@
+#include "dictation/DictationController.h"
+
+#include "dictation/AppStyle.h"
+#include "recognition/Segments.h"
+#include "refinement/TextRules.h"
+#include "settings/AppSettings.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QUuid>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace quillo {
+
+namespace {
+
+const QString noApiKeyMessage = QStringLiteral("请先在设置中填写千问 API Key");
+const QString microphoneNotAskedMessage = QStringLiteral("请允许麦克风权限后再试一次");
+const QString microphoneDeniedMessage = QStringLiteral("没有麦克风权限，请在系统设置中开启");
+const QString noSpeechMessage = QStringLiteral("没有听到说话声");
+const QString noValidSpeechMessage = QStringLiteral("没有识别到有效语音");
+const QString notPastedMessage = QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 ⌘V");
+const QString endToEndInputMessage = QStringLiteral("无法读取测试音频或缺少 API Key");
+const QString unsetKeyName = QStringLiteral("未设置");
+const QString unknownAppName = QStringLiteral("未知应用");
+
+constexpr float soundVolume = 0.35f;
+constexpr double minimumRecordingSeconds = 0.35;
+constexpr double otherKeyCancelWindowSeconds = 1.0;
+constexpr double finishTimeoutSeconds = 10.0;
+constexpr auto elapsedInterval = std::chrono::milliseconds(100);
+constexpr auto translateTapTolerance = std::chrono::milliseconds(50);
+constexpr auto autoSendDelay = std::chrono::milliseconds(250);
+constexpr qsizetype fileChunkBytes = 3200; // 0.1 s of 16 kHz 16-bit mono
+constexpr double fileChunkSeconds = 0.1;
+
+namespace hideAfter {
+constexpr double refused = 2.0;
+constexpr double noSpeech = 1.2;
+constexpr double recognitionFailed = 3.0;
+constexpr double done = 0.6;
+constexpr double notPasted = 3.0;
+} // namespace hideAfter
+
+Scheduler::Duration seconds(double s)
+{
+    return std::chrono::round<Scheduler::Duration>(std::chrono::duration<double>(s));
+}
+
+QString keyName(const std::optional<Hotkey> &hotkey)
+{
+    return hotkey ? displayName(*hotkey) : unsetKeyName;
+}
+
+bool isEmptyOrFiller(const QString &text)
+{
+    return text.isEmpty() || isFillerSegment(text);
+}
+
+} // namespace
+
+DictationController::DictationController(Deps deps, QObject *parent)
+    : QObject(parent)
+    , deps_(std::move(deps))
+    , hud_(new HUDModel(this))
+{
+}
+
+DictationController::~DictationController()
+{
+    if (phase_.kind() == DictationPhase::Kind::recording)
+        deps_.recorder.stop();
+    ++pipeline_;
+    dropSession();
+}
+
+void DictationController::bindHotkeys()
+{
+    if (hotkeysBound_)
+        return;
+    hotkeysBound_ = true;
+    const QPointer<DictationController> self(this);
+    DictationHotkeys::Callbacks callbacks;
+    callbacks.onPress = [self](HotkeySlot slot) {
+        if (self)
+            self->handlePress(slot);
+    };
+    callbacks.onRelease = [self](HotkeySlot slot) {
+        if (self)
+            self->handleRelease(slot);
+    };
+    callbacks.onOtherKeyWhileHolding = [self] {
+        if (self)
+            self->handleOtherKeyWhileHolding();
+    };
+    callbacks.onEscape = [self] {
+        if (self)
+            self->handleEscape();
+    };
+    callbacks.shouldInterceptEscape = [self] { return self && self->isBusy(); };
+    callbacks.onTranslateTap = [self](Scheduler::TimePoint time) {
+        if (self)
+            self->handleTranslateTap(time);
+    };
+    deps_.hotkeys.setCallbacks(std::move(callbacks));
+
+    AppSettings &settings = deps_.settings;
+    connect(&settings, &AppSettings::holdHotkeyChanged, this, &DictationController::applyHotkeySettings);
+    connect(&settings, &AppSettings::toggleHotkeyChanged, this, &DictationController::applyHotkeySettings);
+    connect(&settings, &AppSettings::translateTriggerChanged, this, &DictationController::applyHotkeySettings);
+    applyHotkeySettings();
+}
+
+void DictationController::applyHotkeySettings()
+{
+    const AppSettings &settings = deps_.settings;
+    const TranslateTrigger trigger = settings.translateTrigger();
+    deps_.hotkeys.configure(settings.holdHotkey(), settings.toggleHotkey(), holdSendHotkey, trigger);
+    hud_->setHoldKeyName(keyName(settings.holdHotkey()));
+    hud_->setToggleKeyName(keyName(settings.toggleHotkey()));
+    hud_->setTranslateKeyName(symbol(trigger));
+}
+
+void DictationController::handlePress(HotkeySlot slot)
+{
+    if (phase_.kind() == DictationPhase::Kind::recording) {
+        const bool handsFree = mode_ == RecordingMode::handsFree;
+        switch (slot) {
+        case HotkeySlot::hold:
+            if (handsFree)
+                stopRecording();
+            return;
+        case HotkeySlot::toggle:
+        case HotkeySlot::toggleTranslate:
+            if (handsFree || !deps_.hotkeys.isHeld(HotkeySlot::hold)) {
+                stopRecording();
+                return;
+            }
+            // The hold key is still down: the recording carries on hands-free.
+            mode_ = RecordingMode::handsFree;
+            hud_->setMode(mode_);
+            if (slot == HotkeySlot::toggleTranslate && !hud_->translation())
+                hud_->setTranslation(deps_.settings.translateTarget());
+            return;
+        case HotkeySlot::holdSend:
+            autoSend_ = true;
+            if (handsFree)
+                stopRecording();
+            return;
+        }
+        return;
+    }
+    if (isBusy())
+        return;
+    switch (slot) {
+    case HotkeySlot::hold:
+        startRecording(RecordingMode::hold, false, HotkeySlot::hold);
+        return;
+    case HotkeySlot::toggle:
+        startRecording(RecordingMode::handsFree, false, HotkeySlot::hold);
+        return;
+    case HotkeySlot::toggleTranslate:
+        startRecording(RecordingMode::handsFree, true, HotkeySlot::hold);
+        return;
+    case HotkeySlot::holdSend:
+        startRecording(RecordingMode::hold, false, HotkeySlot::holdSend);
+        return;
+    }
+}
+
+void DictationController::handleRelease(HotkeySlot slot)
+{
+    if (slot == holdSlot_ && phase_.kind() == DictationPhase::Kind::recording && mode_ == RecordingMode::hold)
+        stopRecording();
+}
+
+void DictationController::handleOtherKeyWhileHolding()
+{
+    if (phase_.kind() != DictationPhase::Kind::recording || mode_ != RecordingMode::hold || !startedAt_)
+        return;
+    // Within the first second it was a shortcut typed with the hold modifier.
+    if (secondsSince(*startedAt_) < otherKeyCancelWindowSeconds)
+        cancelSession();
+}
+
+void DictationController::handleEscape()
+{
+    if (isBusy())
+        cancelSession();
+}
+
+void DictationController::handleTranslateTap(Scheduler::TimePoint time)
+{
+    if (phase_.kind() != DictationPhase::Kind::recording || !startedAt_)
+        return;
+    // The tap that started together with the recording still counts.
+    if (time >= *startedAt_ - translateTapTolerance)
+        cycleTranslation();
+}
+
+void DictationController::cycleTranslation()
+{
+    const auto cycle = deps_.settings.languageCycle();
+    if (cycle.empty())
+        return;
+    const std::optional<TargetLanguage> current = hud_->translation();
+    std::optional<TargetLanguage> next = cycle.front();
+    if (current) {
+        const auto it = std::find(cycle.begin(), cycle.end(), *current);
+        if (it != cycle.end())
+            next = std::next(it) == cycle.end() ? std::nullopt : std::optional(*std::next(it));
+    }
+    hud_->setTranslation(next);
+    playSound(Sound::morse);
+}
+
+void DictationController::toggleFromMenu()
+{
+    if (phase_.kind() == DictationPhase::Kind::recording) {
+        stopRecording();
+        return;
+    }
+    if (isBusy())
+        return;
+    startRecording(RecordingMode::handsFree, false, HotkeySlot::hold);
+}
+
+void DictationController::startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot)
+{
+    const QString apiKey = deps_.apiKey();
+    if (apiKey.isEmpty()) {
+        showResult(DictationPhase::failed(noApiKeyMessage), hideAfter::refused);
+        return;
+    }
+    switch (deps_.permissions.microphoneAuthorization()) {
+    case MicrophoneAuthorization::notDetermined:
+        deps_.permissions.requestMicrophoneAccess();
+        showResult(DictationPhase::failed(microphoneNotAskedMessage), hideAfter::refused);
+        return;
+    case MicrophoneAuthorization::denied:
+    case MicrophoneAuthorization::restricted:
+        showResult(DictationPhase::failed(microphoneDeniedMessage), hideAfter::refused);
+        if (deps_.openMicrophoneSettings)
+            deps_.openMicrophoneSettings();
+        return;
+    case MicrophoneAuthorization::authorized:
+        break;
+    }
+
+    hideWork_.cancel();
+    ++pipeline_; // abandons a pipeline still running for the previous dictation
+    dropSession();
+    DictationHotkeys &hotkeys = deps_.hotkeys;
+    if (!hotkeys.isSuspended() && !hotkeys.hasEventTap() && deps_.permissions.isAccessibilityTrusted())
+        hotkeys.install();
+
+    mode_ = mode;
+    holdSlot_ = holdSlot;
+    autoSend_ = holdSlot == HotkeySlot::holdSend;
+    targetApp_ = deps_.frontmost.current();
+    hud_->reset();
+    hud_->setMode(mode);
+    hud_->setHoldKeyName(
+        holdSlot == HotkeySlot::holdSend ? displayName(holdSendHotkey) : keyName(deps_.settings.holdHotkey()));
+    const std::uint64_t triggerMask = modifierFlagOf(deps_.settings.translateTrigger());
+    const bool triggerHeld = (hotkeys.currentModifierFlags() & triggerMask) != 0;
+    if (translate || (triggerHeld && !triggerIsPartOfHotkey()))
+        hud_->setTranslation(deps_.settings.translateTarget());
+
+    openSession(apiKey);
+    gate_.reset();
+    const std::uint64_t recording = ++recording_;
+    const QPointer<DictationController> self(this);
+    auto started = deps_.recorder.start([self, recording](const QByteArray &data, float level) {
+        // Audio thread: hop to the main thread; the controller is checked there.
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app)
+            return;
+        QMetaObject::invokeMethod(
+            app,
+            [self, recording, data, level] {
+                if (self)
+                    self->handleAudioChunk(recording, data, level);
+            },
+            Qt::QueuedConnection);
+    });
+    if (!started) {
+        dropSession();
+        showResult(DictationPhase::failed(started.error()), hideAfter::refused);
+        return;
+    }
+
+    startedAt_ = deps_.scheduler.now();
+    setPhase(DictationPhase::recording());
+    playSound(Sound::tink);
+    timer_ = deps_.scheduler.every(elapsedInterval, [self] {
+        if (self)
+            self->updateElapsed();
+    });
+    deps_.panel.show();
+}
+
+bool DictationController::triggerIsPartOfHotkey() const
+{
+    const TranslateTrigger trigger = deps_.settings.translateTrigger();
+    const std::uint64_t mask = modifierFlagOf(trigger);
+    const auto [left, right] = keyCodes(trigger);
+    if (const auto hold = deps_.settings.holdHotkey()) {
+        if (hold->isModifierOnly && (hold->keyCode == left || hold->keyCode == right))
+            return true;
+        if (!hold->isModifierOnly && (hold->modifiers & mask) != 0)
+            return true;
+    }
+    const auto toggle = deps_.settings.toggleHotkey();
+    return toggle && !toggle->isModifierOnly && (toggle->modifiers & mask) != 0;
+}
+
+void DictationController::openSession(const QString &apiKey)
+{
+    const AppSettings &settings = deps_.settings;
+    asr_ = deps_.makeSession(
+        RecognitionSession::Config{apiKey, settings.normalizedHost(), settings.asrModel(), settings.language()});
+    if (!asr_)
+        return;
+    const QPointer<DictationController> self(this);
+    RecognitionSession *session = asr_.get();
+    asr_->onPartial = [self, session](const QString &text) {
+        // A session replaced meanwhile must not write into the next dictation's panel.
+        if (self && self->asr_.get() == session)
+            self->hud_->setPartial(text);
+    };
+    asr_->connect();
+}
+
+void DictationController::handleAudioChunk(std::uint64_t recording, const QByteArray &data, float level)
+{
+    if (recording != recording_ || !asr_ || phase_.kind() != DictationPhase::Kind::recording)
+        return;
+    feed(data, level);
+}
+
+void DictationController::feed(const QByteArray &data, float level)
+{
+    if (!asr_)
+        return;
+    for (const QByteArray &chunk : gate_.process(data, level))
+        asr_->sendAudio(chunk);
+    hud_->pushLevel(level);
+}
+
+void DictationController::updateElapsed()
+{
+    if (startedAt_)
+        hud_->setElapsed(secondsSince(*startedAt_));
+}
+
+void DictationController::stopRecording()
+{
+    if (phase_.kind() != DictationPhase::Kind::recording || !asr_)
+        return;
+    deps_.recorder.stop();
+    timer_.cancel();
+    fileWork_.cancel();
+
+    const double duration = startedAt_ ? secondsSince(*startedAt_) : 0;
+    if (!startedAt_ || duration < minimumRecordingSeconds) {
+        cancelSession(); // an accidental tap leaves no trace
+        return;
+    }
+    if (!gate_.isOpen()) {
+        dropSession();
+        showResult(DictationPhase::failed(noSpeechMessage), hideAfter::noSpeech);
+        return;
+    }
+    playSound(Sound::pop);
+    setPhase(DictationPhase::transcribing());
+
+    Capture capture;
+    capture.translation = hud_->translation();
+    const std::optional<QString> identifier
+        = targetApp_ && !targetApp_->identifier.isEmpty() ? std::optional(targetApp_->identifier) : std::nullopt;
+    capture.style = forAppIdentifier(identifier);
+    capture.appName = targetApp_ && !targetApp_->name.isEmpty() ? targetApp_->name : unknownAppName;
+    capture.seconds = duration;
+    ++pipeline_;
+    processTranscript(asr_, capture);
+}
+
+void DictationController::processTranscript(std::shared_ptr<RecognitionSession> session, const Capture &capture)
+{
+    const QPointer<DictationController> self(this);
+    const std::uint64_t pipeline = pipeline_;
+    session->finish(finishTimeoutSeconds, [self, pipeline, capture](RecognitionSession::FinishResult result) {
+        // Stale when the dictation was cancelled or another one started: such a
+        // result neither touches the current session nor shows anything.
+        if (!self || !self->isCurrent(pipeline))
+            return;
+        self->asr_.reset();
+        if (!result) {
+            if (result.error().isCancellation()) {
+                // Abandoned from outside: end silently, but never stay busy.
+                self->setPhase(DictationPhase::idle());
+                self->deps_.panel.hide();
+                return;
+            }
+            self->showResult(DictationPhase::failed(result.error().description()), hideAfter::recognitionFailed);
+            return;
+        }
+        const QString raw = result.value().trimmed();
+        if (isEmptyOrFiller(raw)) {
+            self->showResult(DictationPhase::failed(noValidSpeechMessage), hideAfter::noSpeech);
+            return;
+        }
+        self->refine(raw, capture);
+    });
+}
+
+void DictationController::refine(const QString &raw, const Capture &capture)
+{
+    const AppSettings &settings = deps_.settings;
+    if (!capture.translation && !settings.polishEnabled()) {
+        deliverText(raw, RefinementOutcome{raw, std::nullopt}, capture);
+        return;
+    }
+    setPhase(DictationPhase::polishing());
+    RefinementRequest request;
+    request.transcript = raw;
+    request.style = capture.style;
+    request.vocabulary = settings.vocabularyTerms();
+    request.apiKey = deps_.apiKey();
+    request.host = settings.normalizedHost();
+    request.model = capture.translation ? settings.translateModel() : settings.polishModel();
+
+    const QPointer<DictationController> self(this);
+    const std::uint64_t pipeline = pipeline_;
+    auto done = [self, pipeline, raw, capture](RefinementOutcome outcome) {
+        if (self && self->isCurrent(pipeline))
+            self->deliverText(raw, outcome, capture);
+    };
+    if (capture.translation) {
+        refinementFlow::translate(
+            deps_.chat, request, *capture.translation, [self, pipeline] { return self && self->isCurrent(pipeline); },
+            std::move(done));
+        return;
+    }
+    refinementFlow::polish(deps_.chat, request, std::move(done));
+}
+
+void DictationController::deliverText(const QString &raw, const RefinementOutcome &outcome, const Capture &capture)
+{
+    if (isEmptyOrFiller(outcome.text)) {
+        showResult(DictationPhase::failed(noValidSpeechMessage), hideAfter::noSpeech);
+        return;
+    }
+    const QString final = stripTrailingPeriod(outcome.text);
+    const bool trusted = deps_.permissions.isAccessibilityTrusted();
+    const bool restore = deps_.settings.restoreClipboard() && trusted;
+    const bool pasted = deps_.insertText(final, restore);
+
+    HistoryEntry entry;
+    entry.id = QUuid::createUuid();
+    entry.date = HistoryEntry::dateFrom(deps_.scheduler.wallNow());
+    entry.raw = raw;
+    entry.text = final;
+    entry.appName = capture.appName;
+    entry.seconds = capture.seconds;
+    if (capture.translation)
+        entry.language = rawValue(*capture.translation);
+    // Kept whether or not the paste went through: the text is not lost.
+    if (deps_.addHistory)
+        deps_.addHistory(entry);
+    setLastMessage(outcome.note);
+
+    if (!pasted) {
+        showResult(DictationPhase::failed(notPastedMessage), hideAfter::notPasted);
+        deps_.permissions.promptForAccessibility();
+        return;
+    }
+    if (autoSend_) {
+        const QPointer<DictationController> self(this);
+        returnWork_ = deps_.scheduler.after(autoSendDelay, [self] {
+            if (self && self->deps_.pressReturn)
+                self->deps_.pressReturn();
+        });
+    }
+    showResult(DictationPhase::done(final), hideAfter::done);
+}
+
+void DictationController::showResult(const DictationPhase &phase, double hideAfter)
+{
+    setPhase(phase);
+    deps_.panel.show();
+    const QPointer<DictationController> self(this);
+    hideWork_ = deps_.scheduler.after(seconds(hideAfter), [self] {
+        if (self)
+            self->hidePanel();
+    });
+}
+
+void DictationController::hidePanel()
+{
+    if (isBusy())
+        return; // a new dictation started meanwhile
+    setPhase(DictationPhase::idle());
+    deps_.panel.hide();
+}
+
+void DictationController::cancelSession()
+{
+    if (!isBusy())
+        return;
+    deps_.recorder.stop();
+    timer_.cancel();
+    fileWork_.cancel();
+    // First mark the pipeline stale: cancelling the session may report at once.
+    ++pipeline_;
+    dropSession();
+    setPhase(DictationPhase::idle());
+    deps_.panel.hide();
+}
+
+void DictationController::runEndToEnd(
+    const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed)
+{
+    if (isBusy())
+        return;
+    const QString apiKey = deps_.apiKey();
+    const auto pcm
+        = deps_.loadPCM16 ? deps_.loadPCM16(audioFile) : Expected<QByteArray, QString>(unexpected(QString()));
+    if (apiKey.isEmpty() || !pcm) {
+        showResult(DictationPhase::failed(endToEndInputMessage), hideAfter::refused);
+        return;
+    }
+    // A zero, negative or NaN speed would stall or spin the feeding loop.
+    if (!(speed > 0) || !std::isfinite(speed))
+        speed = 1.0;
+
+    hideWork_.cancel();
+    ++pipeline_;
+    dropSession();
+    mode_ = RecordingMode::hold;
+    holdSlot_ = HotkeySlot::hold;
+    autoSend_ = autoSend;
+    targetApp_ = deps_.frontmost.current();
+    hud_->reset();
+    hud_->setMode(RecordingMode::hold);
+    hud_->setTranslation(translation);
+
+    gate_.reset();
+    openSession(apiKey);
+    const std::uint64_t recording = ++recording_;
+    startedAt_ = deps_.scheduler.now();
+    setPhase(DictationPhase::recording());
+    deps_.panel.show();
+    feedFile(recording, pcm.value(), 0, speed);
+}
+
+void DictationController::feedFile(std::uint64_t recording, QByteArray pcm, qsizetype offset, double speed)
+{
+    // Stale once this recording ended, was cancelled or another one started.
+    if (recording != recording_ || phase_.kind() != DictationPhase::Kind::recording)
+        return;
+    if (offset >= pcm.size()) {
+        stopRecording();
+        return;
+    }
+    const QByteArray chunk = pcm.mid(offset, fileChunkBytes);
+    feed(chunk, deps_.pcm16Level ? deps_.pcm16Level(chunk) : 0.0f);
+    const QPointer<DictationController> self(this);
+    const qsizetype next = offset + chunk.size();
+    fileWork_ = deps_.scheduler.after(seconds(fileChunkSeconds / speed), [self, recording, pcm, next, speed] {
+        if (self)
+            self->feedFile(recording, pcm, next, speed);
+    });
+}
+
+void DictationController::setPhase(const DictationPhase &phase)
+{
+    phase_ = phase;
+    hud_->setPhase(phase);
+    emit phaseChanged(phase_);
+}
+
+void DictationController::setLastMessage(std::optional<QString> message)
+{
+    lastMessage_ = std::move(message);
+    emit lastMessageChanged();
+}
+
+void DictationController::playSound(Sound sound)
+{
+    if (deps_.settings.playSounds())
+        deps_.sounds.play(sound, soundVolume);
+}
+
+void DictationController::dropSession()
+{
+    if (auto session = std::exchange(asr_, nullptr))
+        session->cancel();
+}
+
+double DictationController::secondsSince(Scheduler::TimePoint start) const
+{
+    return std::chrono::duration<double>(deps_.scheduler.now() - start).count();
+}
+
+} // namespace quillo

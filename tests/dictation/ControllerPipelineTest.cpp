@@ -1,0 +1,402 @@
+#include "ControllerHarness.h"
+
+#include <QSignalSpy>
+
+namespace quillo::test {
+namespace {
+
+using Kind = DictationPhase::Kind;
+
+const QString transcript = QStringLiteral("我们明天下午四点开会");
+const QString english = QStringLiteral("We have a meeting at four tomorrow afternoon.");
+// Right language, but far longer than a translation of the transcript can be.
+const QString rambling = QStringLiteral(
+    "Sure, here is what I think about your meeting tomorrow afternoon at four, and some advice on how to prepare "
+    "the agenda, the slides and the notes for it, so that everyone arrives ready and on time");
+const QString tooLong = QStringLiteral("翻译结果明显长于原文，疑似模型在回答问题");
+const QString notEnglish = QStringLiteral("翻译结果不是英文");
+const QString failedPrefix = QStringLiteral("翻译失败，已输入原文：");
+
+PolishError serverError()
+{
+    return PolishError::http(500, QStringLiteral("boom"));
+}
+
+class ControllerPipelineTest : public ControllerHarness { };
+
+TEST_F(ControllerPipelineTest, PlainDictationInsertsTheTranscriptMinusOneFullStop)
+{
+    QSignalSpy phases(controller.get(), &DictationController::phaseChanged);
+    holdDictation(1.5);
+    EXPECT_EQ(session().finishTimeout, 10.0);
+    finishTranscript(QStringLiteral("  我们明天下午四点开会。\n"));
+
+    ASSERT_EQ(insertions.size(), 1u);
+    EXPECT_EQ(insertions[0].text, transcript);
+    EXPECT_TRUE(insertions[0].restore);
+    EXPECT_TRUE(chats.empty());
+    EXPECT_EQ(controller->phase(), DictationPhase::done(transcript));
+    EXPECT_EQ(controller->lastMessage(), std::nullopt);
+    EXPECT_FALSE(session().alive);
+
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].raw, QStringLiteral("我们明天下午四点开会。"));
+    EXPECT_EQ(history[0].text, transcript);
+    EXPECT_EQ(history[0].appName, QStringLiteral("微信"));
+    EXPECT_NEAR(history[0].seconds, 1.5, 1e-9);
+    EXPECT_EQ(history[0].language, std::nullopt);
+    EXPECT_FALSE(history[0].id.isNull());
+
+    scheduler.advance(599ms);
+    EXPECT_TRUE(panel.visible);
+    scheduler.advance(1ms);
+    EXPECT_EQ(phase(), Kind::idle);
+    EXPECT_FALSE(panel.visible);
+
+    std::vector<Kind> seen;
+    for (const auto &args : phases)
+        seen.push_back(args.at(0).value<DictationPhase>().kind());
+    EXPECT_EQ(seen, (std::vector<Kind>{Kind::recording, Kind::transcribing, Kind::done, Kind::idle}));
+}
+
+TEST_F(ControllerPipelineTest, TranscriptFailures)
+{
+    struct Case {
+        const char *name;
+        RecognitionSession::FinishResult result;
+        std::optional<DictationPhase> shown; // none: nothing shown
+        double hideAfter;
+    };
+    const std::vector<Case> cases = {
+        {"timeout", unexpected(ASRError::timeout()), DictationPhase::failed(ASRError::timeout().description()), 3.0},
+        {"server error", unexpected(ASRError::server(QStringLiteral("bad"))),
+            DictationPhase::failed(ASRError::server(QStringLiteral("bad")).description()), 3.0},
+        {"cancelled", unexpected(ASRError::cancelled()), std::nullopt, 0},
+        {"empty", QStringLiteral(" \n "), DictationPhase::failed(QStringLiteral("没有识别到有效语音")), 1.2},
+        {"filler", QStringLiteral("嗯嗯"), DictationPhase::failed(QStringLiteral("没有识别到有效语音")), 1.2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        holdDictation();
+        auto done = std::exchange(session().finishDone, {});
+        done(c.result);
+        if (!c.shown) {
+            // Silent, and not left busy: the hotkeys must work again.
+            EXPECT_EQ(phase(), Kind::idle);
+            EXPECT_FALSE(panel.visible);
+            continue;
+        }
+        EXPECT_EQ(controller->phase(), *c.shown);
+        const auto hide = std::chrono::round<Scheduler::Duration>(std::chrono::duration<double>(c.hideAfter));
+        scheduler.advance(hide - 1ms);
+        EXPECT_EQ(phase(), c.shown->kind());
+        scheduler.advance(1ms);
+        EXPECT_EQ(phase(), Kind::idle);
+    }
+    EXPECT_TRUE(insertions.empty());
+    EXPECT_TRUE(history.empty());
+}
+
+TEST_F(ControllerPipelineTest, PolishUsesTheModelOrFallsBackWithANote)
+{
+    struct Case {
+        const char *name;
+        ChatResult reply;
+        QString inserted;
+        std::optional<QString> note;
+    };
+    const QString raw = QStringLiteral("嗯我们明天下午四点开会吧");
+    const std::vector<Case> cases = {
+        {"accepted", QStringLiteral("<transcript>我们明天下午四点开会。</transcript>"), transcript, std::nullopt},
+        {"empty answer rejected", QStringLiteral("  "), raw, QStringLiteral("润色结果为空，已使用原文")},
+        {"error", unexpected(serverError()), raw, serverError().description()},
+    };
+    settings.setPolishEnabled(true);
+    settings.setPolishModel(QStringLiteral("qwen-flash"));
+    frontmost.app = AppIdentity{QStringLiteral("com.apple.Terminal"), QStringLiteral("终端"), {}, {}, 0};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        chats.clear();
+        insertions.clear();
+        holdDictation();
+        finishTranscript(raw);
+        EXPECT_EQ(phase(), Kind::polishing);
+        ASSERT_EQ(chats.size(), 1u);
+        EXPECT_EQ(chats[0].request.model, QStringLiteral("qwen-flash"));
+        EXPECT_EQ(chats[0].request.temperature, 0.1);
+        EXPECT_EQ(chats[0].request.apiKey, QStringLiteral("sk-test"));
+        EXPECT_EQ(chats[0].request.messages.size(), 8);
+        EXPECT_TRUE(chats[0].request.messages.last().content.contains(raw));
+        answerChat(0, c.reply);
+        ASSERT_EQ(insertions.size(), 1u);
+        EXPECT_EQ(insertions[0].text, c.inserted);
+        EXPECT_EQ(controller->lastMessage(), c.note);
+        EXPECT_EQ(controller->phase(), DictationPhase::done(c.inserted));
+    }
+}
+
+struct TranslationCase {
+    const char *name;
+    std::vector<ChatResult> replies;
+    QString inserted;
+    std::optional<QString> note;
+};
+
+void PrintTo(const TranslationCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class TranslationMatrixTest : public ControllerHarness, public ::testing::WithParamInterface<TranslationCase> { };
+
+TEST_P(TranslationMatrixTest, InsertsTheExpectedTextAndNote)
+{
+    const TranslationCase &c = GetParam();
+    settings.setTranslateModel(QStringLiteral("qwen-plus"));
+    controller->handlePress(HotkeySlot::toggleTranslate);
+    speak();
+    controller->handlePress(HotkeySlot::toggle);
+    finishTranscript(transcript);
+    EXPECT_EQ(phase(), Kind::polishing);
+
+    for (std::size_t i = 0; i < c.replies.size(); ++i) {
+        ASSERT_EQ(chats.size(), i + 1);
+        EXPECT_EQ(chats[i].request.model, QStringLiteral("qwen-plus"));
+        EXPECT_EQ(chats[i].request.temperature, i == 0 ? 0.1 : 0.4);
+        EXPECT_EQ(chats[i].request.messages, chats[0].request.messages);
+        answerChat(i, c.replies[i]);
+    }
+    EXPECT_EQ(chats.size(), c.replies.size());
+    ASSERT_EQ(insertions.size(), 1u);
+    EXPECT_EQ(insertions[0].text, c.inserted);
+    EXPECT_EQ(controller->lastMessage(), c.note);
+    EXPECT_EQ(controller->phase(), DictationPhase::done(c.inserted));
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].language, QStringLiteral("en"));
+    EXPECT_EQ(history[0].raw, transcript);
+}
+
+const QString englishInserted = QStringLiteral("We have a meeting at four tomorrow afternoon");
+
+INSTANTIATE_TEST_SUITE_P(Translation, TranslationMatrixTest,
+    ::testing::Values(TranslationCase{"acceptedFirstTry", {english}, englishInserted, std::nullopt},
+        TranslationCase{"rejectedThenAccepted", {transcript, QStringLiteral("```\n") + english + "\n```"},
+            englishInserted, std::nullopt},
+        TranslationCase{"rejectedTwiceRightLanguage", {transcript, rambling}, rambling, tooLong},
+        TranslationCase{"rejectedTwiceWrongLanguage", {rambling, transcript}, transcript, failedPrefix + notEnglish},
+        TranslationCase{"errorThenSuccess", {unexpected(serverError()), english}, englishInserted, std::nullopt},
+        TranslationCase{"errorTwiceNothingRemembered", {unexpected(serverError()), unexpected(serverError())},
+            transcript, failedPrefix + serverError().description()},
+        TranslationCase{"rejectedThenErrorRemembersTheOutput", {rambling, unexpected(serverError())}, rambling,
+            serverError().description()},
+        TranslationCase{"rejectedWrongLanguageThenError", {transcript, unexpected(serverError())}, transcript,
+            failedPrefix + serverError().description()}),
+    [](const ::testing::TestParamInfo<TranslationCase> &info) { return std::string(info.param.name); });
+
+TEST_F(ControllerPipelineTest, HoldSendPressesReturnAQuarterSecondAfterThePaste)
+{
+    controller->handlePress(HotkeySlot::toggle);
+    speak();
+    controller->handlePress(HotkeySlot::holdSend);
+    EXPECT_EQ(phase(), Kind::transcribing);
+    finishTranscript(transcript);
+    ASSERT_EQ(insertions.size(), 1u);
+    scheduler.advance(249ms);
+    EXPECT_EQ(returns, 0);
+    scheduler.advance(1ms);
+    EXPECT_EQ(returns, 1);
+
+    // A plain dictation afterwards does not send.
+    holdDictation();
+    finishTranscript(transcript);
+    scheduler.advance(1s);
+    EXPECT_EQ(returns, 1);
+}
+
+TEST_F(ControllerPipelineTest, AFailedPasteStillKeepsTheHistoryEntryAndAsksForPermission)
+{
+    controller->handlePress(HotkeySlot::holdSend);
+    speak();
+    controller->handleRelease(HotkeySlot::holdSend);
+    permissions.accessibility = false;
+    pasteSucceeds = false;
+    finishTranscript(transcript);
+
+    ASSERT_EQ(insertions.size(), 1u);
+    EXPECT_FALSE(insertions[0].restore); // the text must stay on the clipboard
+    EXPECT_EQ(history.size(), 1u);
+    EXPECT_EQ(
+        controller->phase(), DictationPhase::failed(QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 ⌘V")));
+    EXPECT_EQ(permissions.accessibilityPrompts, 1);
+    scheduler.advance(2999ms);
+    EXPECT_EQ(phase(), Kind::failed);
+    scheduler.advance(1ms);
+    EXPECT_EQ(phase(), Kind::idle);
+    EXPECT_EQ(returns, 0);
+}
+
+TEST_F(ControllerPipelineTest, EscapeInEveryBusyPhaseLeavesNoTrace)
+{
+    settings.setPolishEnabled(true);
+    const std::vector<Kind> phases = {Kind::recording, Kind::transcribing, Kind::polishing};
+    for (Kind at : phases) {
+        SCOPED_TRACE(static_cast<int>(at));
+        controller->handlePress(HotkeySlot::hold);
+        speak();
+        if (at != Kind::recording)
+            controller->handleRelease(HotkeySlot::hold);
+        if (at == Kind::polishing)
+            finishTranscript(transcript);
+        ASSERT_EQ(phase(), at);
+        EXPECT_TRUE(controller->isBusy());
+
+        controller->handleEscape();
+        EXPECT_EQ(phase(), Kind::idle);
+        EXPECT_FALSE(panel.visible);
+        if (at == Kind::polishing)
+            answerChat(chats.size() - 1, transcript); // arrives late
+        scheduler.advance(5s);
+    }
+    EXPECT_TRUE(insertions.empty());
+    EXPECT_TRUE(history.empty());
+    EXPECT_EQ(phase(), Kind::idle);
+}
+
+TEST_F(ControllerPipelineTest, ALateTranscriptAfterEscapeIsIgnored)
+{
+    holdDictation();
+    auto done = session().finishDone; // the service answers after the user gave up
+    controller->handleEscape();
+    done(transcript);
+    done(unexpected(ASRError::server(QStringLiteral("late"))));
+    EXPECT_EQ(phase(), Kind::idle);
+    EXPECT_FALSE(panel.visible);
+    EXPECT_TRUE(insertions.empty());
+}
+
+TEST_F(ControllerPipelineTest, AnAbandonedPipelineNeverPastesIntoTheNextDictation)
+{
+    settings.setPolishEnabled(true);
+    holdDictation();
+    finishTranscript(QStringLiteral("第一次口述的内容"));
+    ASSERT_EQ(phase(), Kind::polishing);
+    controller->handleEscape();
+
+    // The next dictation is recording when the old model answer finally comes.
+    controller->handlePress(HotkeySlot::toggle);
+    speak();
+    answerChat(0, QStringLiteral("第一次口述的内容。"));
+    EXPECT_EQ(phase(), Kind::recording);
+    EXPECT_TRUE(insertions.empty());
+    EXPECT_TRUE(history.empty());
+
+    // The new one completes normally and alone.
+    controller->handlePress(HotkeySlot::toggle);
+    finishTranscript(transcript);
+    answerChat(1, QStringLiteral("我们明天下午四点开会。"));
+    ASSERT_EQ(insertions.size(), 1u);
+    EXPECT_EQ(insertions[0].text, transcript);
+    EXPECT_EQ(history.size(), 1u);
+}
+
+TEST_F(ControllerPipelineTest, AnAbandonedTranslationSendsNoSecondAttempt)
+{
+    controller->handlePress(HotkeySlot::toggleTranslate);
+    speak();
+    controller->handlePress(HotkeySlot::toggle);
+    finishTranscript(transcript);
+    controller->handleEscape();
+    answerChat(0, transcript); // rejected, but nobody wants a retry now
+    EXPECT_EQ(chats.size(), 1u);
+    EXPECT_TRUE(insertions.empty());
+}
+
+TEST_F(ControllerPipelineTest, ADoneResultStaysWhenANewDictationStarts)
+{
+    holdDictation();
+    finishTranscript(transcript);
+    scheduler.advance(300ms);
+    controller->handlePress(HotkeySlot::hold);
+    scheduler.advance(1s);
+    EXPECT_EQ(phase(), Kind::recording);
+    EXPECT_TRUE(panel.visible);
+}
+
+TEST_F(ControllerPipelineTest, ResultsOfADestroyedControllerAreDropped)
+{
+    settings.setPolishEnabled(true);
+    holdDictation();
+    auto done = session().finishDone;
+    controller.reset();
+    done(transcript);
+    EXPECT_TRUE(chats.empty());
+    EXPECT_TRUE(insertions.empty());
+}
+
+TEST_F(ControllerPipelineTest, EndToEndFeedsTheFileInChunksThroughTheSamePipeline)
+{
+    QByteArray pcm;
+    for (int i = 0; i < 10; ++i)
+        pcm += chunk(0.6f, 3200);
+    pcm += chunk(0.6f, 1000);
+    files[QStringLiteral("/tmp/speech.wav")] = pcm;
+    frontmost.app.reset();
+
+    controller->runEndToEnd(QStringLiteral("/tmp/speech.wav"), true, TargetLanguage::english, 2.0);
+    EXPECT_EQ(phase(), Kind::recording);
+    EXPECT_TRUE(sounds.played.empty()); // no start sound
+    scheduler.advance(50ms * 10);
+    EXPECT_EQ(phase(), Kind::recording);
+    scheduler.advance(50ms);
+    EXPECT_EQ(phase(), Kind::transcribing);
+    ASSERT_EQ(session().sent.size(), 11);
+    EXPECT_EQ(session().sent.last().size(), 1000);
+    EXPECT_EQ(controller->hud().elapsed(), 0.0); // no elapsed timer
+
+    finishTranscript(transcript);
+    answerChat(0, english);
+    ASSERT_EQ(insertions.size(), 1u);
+    EXPECT_EQ(insertions[0].text, englishInserted);
+    EXPECT_EQ(history[0].appName, QStringLiteral("未知应用"));
+    scheduler.advance(250ms);
+    EXPECT_EQ(returns, 1);
+}
+
+TEST_F(ControllerPipelineTest, EndToEndRefusals)
+{
+    files[QStringLiteral("/tmp/a.wav")] = chunk(0.6f);
+    struct Case {
+        const char *name;
+        QString key;
+        QString path;
+    };
+    for (const Case &c : {Case{"missing file", QStringLiteral("sk"), QStringLiteral("/tmp/none.wav")},
+             Case{"missing key", QString(), QStringLiteral("/tmp/a.wav")}}) {
+        SCOPED_TRACE(c.name);
+        apiKey = c.key;
+        controller->runEndToEnd(c.path, false, std::nullopt, 1.0);
+        EXPECT_EQ(controller->phase(), DictationPhase::failed(QStringLiteral("无法读取测试音频或缺少 API Key")));
+        scheduler.advance(2s);
+        EXPECT_EQ(phase(), Kind::idle);
+    }
+    EXPECT_TRUE(sessions.empty());
+}
+
+TEST_F(ControllerPipelineTest, EndToEndStopsFeedingWhenCancelledEvenIfANewRecordingStarts)
+{
+    QByteArray pcm;
+    for (int i = 0; i < 30; ++i)
+        pcm += chunk(0.6f, 3200);
+    files[QStringLiteral("/tmp/long.wav")] = pcm;
+    controller->runEndToEnd(QStringLiteral("/tmp/long.wav"), false, std::nullopt, 0.0); // speed 0: real time
+    scheduler.advance(200ms);
+    controller->handleEscape();
+    controller->handlePress(HotkeySlot::toggle);
+    scheduler.advance(5s);
+    EXPECT_EQ(phase(), Kind::recording);
+    EXPECT_TRUE(sessions.back()->sent.isEmpty());
+    EXPECT_EQ(sessions.front()->sent.size(), 3);
+}
+
+} // namespace
+} // namespace quillo::test
