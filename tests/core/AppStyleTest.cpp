@@ -71,16 +71,5 @@ TEST(AppStyle, LinuxIdentifiersMatchCaseInsensitively)
     EXPECT_EQ(forAppIdentifier(QStringLiteral("com.apple.terminal")), AppStyle::general);
 }
 
-TEST(AppStyle, NamesRoundTrip)
-{
-    const std::vector<std::pair<AppStyle, const char *>> names{{AppStyle::coding, "coding"}, {AppStyle::chat, "chat"},
-        {AppStyle::document, "document"}, {AppStyle::general, "general"}};
-    for (const auto &[style, name] : names) {
-        EXPECT_EQ(appStyleName(style), QString::fromLatin1(name));
-        EXPECT_EQ(appStyleFromName(QString::fromLatin1(name)), style);
-    }
-    EXPECT_EQ(appStyleFromName(QStringLiteral("Coding")), std::nullopt);
-}
-
 } // namespace
 } // namespace quillo

@@ -97,14 +97,5 @@ TEST(SpeechGate, OversizedChunkStaysUntilTheNextOne)
     EXPECT_EQ(gate.bufferedBytes(), 100);
 }
 
-TEST(SpeechGate, EmptyChunksAreHarmless)
-{
-    SpeechGate gate;
-    for (int i = 0; i < 3; ++i)
-        gate.process(QByteArray(), 0.9f);
-    EXPECT_TRUE(gate.isOpen());
-    EXPECT_EQ(gate.bufferedBytes(), 0);
-}
-
 } // namespace
 } // namespace quillo
