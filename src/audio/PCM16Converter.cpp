@@ -39,7 +39,9 @@ std::unique_ptr<PCM16Converter> PCM16Converter::create(AudioInputFormat input)
     std::unique_ptr<soxr, SoxrDeleter> resampler;
     if (input.sampleRate != targetSampleRate) {
         const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+        // Minimum phase: the filter's delay is short enough that the first capture
+        // buffer already yields audio; phase response means nothing to recognition.
+        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ | SOXR_MINIMUM_PHASE, 0);
         // One thread: this runs on the real-time audio thread, not a worker pool.
         const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
         soxr_error_t error = nullptr;
