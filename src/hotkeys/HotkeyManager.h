@@ -81,6 +81,8 @@ public:
 
     // Whether every key of the desktop is observed (the source is listening).
     bool hasEventTap() const { return listening_; }
+    // What the platform allows now; `trusted` is the accessibility trust of the start-up checks.
+    KeyboardAccess access() const { return source_.access(); }
     const std::map<HotkeySlot, Hotkey> &bindings() const { return bindings_; }
     TriggerModifier translateTrigger() const { return trigger_; }
     const std::set<HotkeySlot> &heldModifierSlots() const { return heldModifierSlots_; }
