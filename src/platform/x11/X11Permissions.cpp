@@ -1,0 +1,47 @@
+#include "platform/x11/X11Permissions.h"
+
+#include "platform/x11/X11Display.h"
+
+#include <X11/extensions/XTest.h>
+
+namespace quillo {
+
+struct X11Permissions::Connection {
+    X11Display display = openX11Display();
+};
+
+X11Permissions::X11Permissions(InputProbe hasAudioInput)
+    : x_(std::make_unique<Connection>())
+    , hasAudioInput_(std::move(hasAudioInput))
+{
+    int event = 0, error = 0, major = 0, minor = 0;
+    xtest_ = x_->display && XTestQueryExtension(x_->display.get(), &event, &error, &major, &minor);
+}
+
+X11Permissions::~X11Permissions() = default;
+
+MicrophoneAuthorization X11Permissions::microphoneAuthorization() const
+{
+    // Nothing to ask for on Linux: no input device is the only thing that stops recording.
+    return hasAudioInput_ && hasAudioInput_() ? MicrophoneAuthorization::authorized
+                                              : MicrophoneAuthorization::restricted;
+}
+
+QString X11Permissions::sessionProblem() const
+{
+    const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return sessionProblemFor(static_cast<bool>(x_->display), wayland);
+}
+
+QString X11Permissions::sessionProblemFor(bool haveX11, bool waylandSession)
+{
+    if (haveX11)
+        return {};
+    if (waylandSession)
+        return QStringLiteral(
+            "当前是 Wayland 会话，没有可用的 X11（XWayland）：全局快捷键和自动粘贴暂时需要 X11 或 XWayland。");
+    return QStringLiteral("无法连接 X11 显示服务器：全局快捷键和自动粘贴需要 X11。");
+}
+
+} // namespace quillo
