@@ -78,7 +78,7 @@ TEST(LanguageCycle, TargetFirstThenCaseOrder)
     EXPECT_EQ(languageCycleText(L::japanese), QStringLiteral("日文 → 英文 → 越南语"));
 }
 
-TEST(Enumerations, RawValuesRoundTripAndUnknownTextsGiveNone)
+TEST(Enumerations, RawValuesRoundTripAndOnlyExactTextsMatch)
 {
     for (const TargetLanguage l : allTargetLanguages)
         EXPECT_EQ(targetLanguageFromRaw(rawValue(l)), l);
@@ -86,10 +86,6 @@ TEST(Enumerations, RawValuesRoundTripAndUnknownTextsGiveNone)
         EXPECT_EQ(translateTriggerFromRaw(rawValue(t)), t);
     EXPECT_EQ(targetLanguageFromRaw(QStringLiteral("EN")), std::nullopt);
     EXPECT_EQ(translateTriggerFromRaw(QStringLiteral("fn")), std::nullopt);
-    EXPECT_EQ(modifierFlagOf(TranslateTrigger::command), modifierFlag::command);
-    EXPECT_EQ(keyCodes(TranslateTrigger::command), (std::pair<std::uint16_t, std::uint16_t>{55, 54}));
-    EXPECT_EQ(symbol(TranslateTrigger::option), QStringLiteral("⌥"));
-    EXPECT_EQ(displayName(TranslateTrigger::control), QStringLiteral("⌃ Control"));
 }
 
 TEST(ParseEnvironment, TakesNameAndEverythingAfterFirstEquals)
