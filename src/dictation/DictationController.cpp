@@ -1,6 +1,8 @@
 #include "dictation/DictationController.h"
 
 #include "dictation/AppStyle.h"
+#include "dictation/DictationRules.h"
+#include "dictation/DictationTexts.h"
 #include "recognition/Segments.h"
 #include "refinement/TextRules.h"
 #include "settings/AppSettings.h"
@@ -9,41 +11,14 @@
 #include <QPointer>
 #include <QUuid>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 
 namespace quillo {
 
 namespace {
 
-const QString noApiKeyMessage = QStringLiteral("请先在设置中填写千问 API Key");
-const QString microphoneNotAskedMessage = QStringLiteral("请允许麦克风权限后再试一次");
-const QString microphoneDeniedMessage = QStringLiteral("没有麦克风权限，请在系统设置中开启");
-const QString noSpeechMessage = QStringLiteral("没有听到说话声");
-const QString noValidSpeechMessage = QStringLiteral("没有识别到有效语音");
-const QString notPastedMessage = QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 ⌘V");
-const QString endToEndInputMessage = QStringLiteral("无法读取测试音频或缺少 API Key");
-const QString unsetKeyName = QStringLiteral("未设置");
-const QString unknownAppName = QStringLiteral("未知应用");
-
-constexpr float soundVolume = 0.35f;
-constexpr double minimumRecordingSeconds = 0.35;
-constexpr double otherKeyCancelWindowSeconds = 1.0;
-constexpr double finishTimeoutSeconds = 10.0;
-constexpr auto elapsedInterval = std::chrono::milliseconds(100);
-constexpr auto translateTapTolerance = std::chrono::milliseconds(50);
-constexpr auto autoSendDelay = std::chrono::milliseconds(250);
-constexpr qsizetype fileChunkBytes = 3200; // 0.1 s of 16 kHz 16-bit mono
-constexpr double fileChunkSeconds = 0.1;
-
-namespace hideAfter {
-constexpr double refused = 2.0;
-constexpr double noSpeech = 1.2;
-constexpr double recognitionFailed = 3.0;
-constexpr double done = 0.6;
-constexpr double notPasted = 3.0;
-} // namespace hideAfter
+using namespace dictationTexts;
+using namespace dictationTimes;
 
 Scheduler::Duration seconds(double s)
 {
@@ -53,6 +28,16 @@ Scheduler::Duration seconds(double s)
 QString keyName(const std::optional<Hotkey> &hotkey)
 {
     return hotkey ? displayName(*hotkey) : unsetKeyName;
+}
+
+// A callback that calls method while the controller lives and does nothing after.
+template <typename... Args>
+std::function<void(Args...)> weakly(DictationController *controller, void (DictationController::*method)(Args...))
+{
+    return [self = QPointer<DictationController>(controller), method](Args... args) {
+        if (self)
+            (self.data()->*method)(args...);
+    };
 }
 
 bool isEmptyOrFiller(const QString &text)
@@ -82,29 +67,13 @@ void DictationController::bindHotkeys()
     if (hotkeysBound_)
         return;
     hotkeysBound_ = true;
-    const QPointer<DictationController> self(this);
     DictationHotkeys::Callbacks callbacks;
-    callbacks.onPress = [self](HotkeySlot slot) {
-        if (self)
-            self->handlePress(slot);
-    };
-    callbacks.onRelease = [self](HotkeySlot slot) {
-        if (self)
-            self->handleRelease(slot);
-    };
-    callbacks.onOtherKeyWhileHolding = [self] {
-        if (self)
-            self->handleOtherKeyWhileHolding();
-    };
-    callbacks.onEscape = [self] {
-        if (self)
-            self->handleEscape();
-    };
-    callbacks.shouldInterceptEscape = [self] { return self && self->isBusy(); };
-    callbacks.onTranslateTap = [self](Scheduler::TimePoint time) {
-        if (self)
-            self->handleTranslateTap(time);
-    };
+    callbacks.onPress = weakly(this, &DictationController::handlePress);
+    callbacks.onRelease = weakly(this, &DictationController::handleRelease);
+    callbacks.onOtherKeyWhileHolding = weakly(this, &DictationController::handleOtherKeyWhileHolding);
+    callbacks.onEscape = weakly(this, &DictationController::handleEscape);
+    callbacks.shouldInterceptEscape = [self = QPointer<DictationController>(this)] { return self && self->isBusy(); };
+    callbacks.onTranslateTap = weakly(this, &DictationController::handleTranslateTap);
     deps_.hotkeys.setCallbacks(std::move(callbacks));
 
     AppSettings &settings = deps_.settings;
@@ -126,48 +95,28 @@ void DictationController::applyHotkeySettings()
 
 void DictationController::handlePress(HotkeySlot slot)
 {
-    if (phase_.kind() == DictationPhase::Kind::recording) {
-        const bool handsFree = mode_ == RecordingMode::handsFree;
-        switch (slot) {
-        case HotkeySlot::hold:
-            if (handsFree)
-                stopRecording();
-            return;
-        case HotkeySlot::toggle:
-        case HotkeySlot::toggleTranslate:
-            if (handsFree || !deps_.hotkeys.isHeld(HotkeySlot::hold)) {
-                stopRecording();
-                return;
-            }
-            // The hold key is still down: the recording carries on hands-free.
-            mode_ = RecordingMode::handsFree;
-            hud_->setMode(mode_);
-            if (slot == HotkeySlot::toggleTranslate && !hud_->translation())
-                hud_->setTranslation(deps_.settings.translateTarget());
-            return;
-        case HotkeySlot::holdSend:
-            autoSend_ = true;
-            if (handsFree)
-                stopRecording();
-            return;
-        }
+    using dictationRules::PressAction;
+    const bool recording = phase_.kind() == DictationPhase::Kind::recording;
+    if (recording && slot == HotkeySlot::holdSend)
+        autoSend_ = true;
+    const bool holdKeyDown = deps_.hotkeys.isHeld(HotkeySlot::hold);
+    switch (dictationRules::pressAction(slot, phase_.kind(), mode_, holdKeyDown)) {
+    case PressAction::ignore:
+        return;
+    case PressAction::stop:
+        stopRecording();
+        return;
+    case PressAction::continueHandsFree:
+        mode_ = RecordingMode::handsFree;
+        hud_->setMode(mode_);
+        if (slot == HotkeySlot::toggleTranslate && !hud_->translation())
+            hud_->setTranslation(deps_.settings.translateTarget());
+        return;
+    case PressAction::start: {
+        const auto request = dictationRules::startRequest(slot);
+        startRecording(request.mode, request.translate, request.holdSlot);
         return;
     }
-    if (isBusy())
-        return;
-    switch (slot) {
-    case HotkeySlot::hold:
-        startRecording(RecordingMode::hold, false, HotkeySlot::hold);
-        return;
-    case HotkeySlot::toggle:
-        startRecording(RecordingMode::handsFree, false, HotkeySlot::hold);
-        return;
-    case HotkeySlot::toggleTranslate:
-        startRecording(RecordingMode::handsFree, true, HotkeySlot::hold);
-        return;
-    case HotkeySlot::holdSend:
-        startRecording(RecordingMode::hold, false, HotkeySlot::holdSend);
-        return;
     }
 }
 
@@ -203,17 +152,7 @@ void DictationController::handleTranslateTap(Scheduler::TimePoint time)
 
 void DictationController::cycleTranslation()
 {
-    const auto cycle = deps_.settings.languageCycle();
-    if (cycle.empty())
-        return;
-    const std::optional<TargetLanguage> current = hud_->translation();
-    std::optional<TargetLanguage> next = cycle.front();
-    if (current) {
-        const auto it = std::find(cycle.begin(), cycle.end(), *current);
-        if (it != cycle.end())
-            next = std::next(it) == cycle.end() ? std::nullopt : std::optional(*std::next(it));
-    }
-    hud_->setTranslation(next);
+    hud_->setTranslation(dictationRules::nextTranslation(deps_.settings.languageCycle(), hud_->translation()));
     playSound(Sound::morse);
 }
 
@@ -250,24 +189,18 @@ void DictationController::startRecording(RecordingMode mode, bool translate, Hot
         break;
     }
 
-    hideWork_.cancel();
-    ++pipeline_; // abandons a pipeline still running for the previous dictation
-    dropSession();
     DictationHotkeys &hotkeys = deps_.hotkeys;
+    prepare(mode, holdSlot, holdSlot == HotkeySlot::holdSend);
+    // Accessibility granted since launch: the manager can now observe every key.
     if (!hotkeys.isSuspended() && !hotkeys.hasEventTap() && deps_.permissions.isAccessibilityTrusted())
         hotkeys.install();
-
-    mode_ = mode;
-    holdSlot_ = holdSlot;
-    autoSend_ = holdSlot == HotkeySlot::holdSend;
-    targetApp_ = deps_.frontmost.current();
-    hud_->reset();
-    hud_->setMode(mode);
     hud_->setHoldKeyName(
         holdSlot == HotkeySlot::holdSend ? displayName(holdSendHotkey) : keyName(deps_.settings.holdHotkey()));
     const std::uint64_t triggerMask = modifierFlagOf(deps_.settings.translateTrigger());
     const bool triggerHeld = (hotkeys.currentModifierFlags() & triggerMask) != 0;
-    if (translate || (triggerHeld && !triggerIsPartOfHotkey()))
+    const bool partOfHotkey = dictationRules::triggerIsPartOfHotkey(
+        deps_.settings.translateTrigger(), deps_.settings.holdHotkey(), deps_.settings.toggleHotkey());
+    if (translate || (triggerHeld && !partOfHotkey))
         hud_->setTranslation(deps_.settings.translateTarget());
 
     openSession(apiKey);
@@ -296,26 +229,21 @@ void DictationController::startRecording(RecordingMode mode, bool translate, Hot
     startedAt_ = deps_.scheduler.now();
     setPhase(DictationPhase::recording());
     playSound(Sound::tink);
-    timer_ = deps_.scheduler.every(elapsedInterval, [self] {
-        if (self)
-            self->updateElapsed();
-    });
+    timer_ = deps_.scheduler.every(elapsedInterval, weakly(this, &DictationController::updateElapsed));
     deps_.panel.show();
 }
 
-bool DictationController::triggerIsPartOfHotkey() const
+void DictationController::prepare(RecordingMode mode, HotkeySlot holdSlot, bool autoSend)
 {
-    const TranslateTrigger trigger = deps_.settings.translateTrigger();
-    const std::uint64_t mask = modifierFlagOf(trigger);
-    const auto [left, right] = keyCodes(trigger);
-    if (const auto hold = deps_.settings.holdHotkey()) {
-        if (hold->isModifierOnly && (hold->keyCode == left || hold->keyCode == right))
-            return true;
-        if (!hold->isModifierOnly && (hold->modifiers & mask) != 0)
-            return true;
-    }
-    const auto toggle = deps_.settings.toggleHotkey();
-    return toggle && !toggle->isModifierOnly && (toggle->modifiers & mask) != 0;
+    hideWork_.cancel();
+    ++pipeline_; // abandons a pipeline still running for the previous dictation
+    dropSession();
+    mode_ = mode;
+    holdSlot_ = holdSlot;
+    autoSend_ = autoSend;
+    targetApp_ = deps_.frontmost.current();
+    hud_->reset();
+    hud_->setMode(mode);
 }
 
 void DictationController::openSession(const QString &apiKey)
@@ -363,7 +291,7 @@ void DictationController::stopRecording()
         return;
     deps_.recorder.stop();
     timer_.cancel();
-    fileWork_.cancel();
+    filePlayer_.reset();
 
     const double duration = startedAt_ ? secondsSince(*startedAt_) : 0;
     if (!startedAt_ || duration < minimumRecordingSeconds) {
@@ -493,11 +421,7 @@ void DictationController::showResult(const DictationPhase &phase, double hideAft
 {
     setPhase(phase);
     deps_.panel.show();
-    const QPointer<DictationController> self(this);
-    hideWork_ = deps_.scheduler.after(seconds(hideAfter), [self] {
-        if (self)
-            self->hidePanel();
-    });
+    hideWork_ = deps_.scheduler.after(seconds(hideAfter), weakly(this, &DictationController::hidePanel));
 }
 
 void DictationController::hidePanel()
@@ -514,7 +438,7 @@ void DictationController::cancelSession()
         return;
     deps_.recorder.stop();
     timer_.cancel();
-    fileWork_.cancel();
+    filePlayer_.reset();
     // First mark the pipeline stale: cancelling the session may report at once.
     ++pipeline_;
     dropSession();
@@ -534,19 +458,7 @@ void DictationController::runEndToEnd(
         showResult(DictationPhase::failed(endToEndInputMessage), hideAfter::refused);
         return;
     }
-    // A zero, negative or NaN speed would stall or spin the feeding loop.
-    if (!(speed > 0) || !std::isfinite(speed))
-        speed = 1.0;
-
-    hideWork_.cancel();
-    ++pipeline_;
-    dropSession();
-    mode_ = RecordingMode::hold;
-    holdSlot_ = HotkeySlot::hold;
-    autoSend_ = autoSend;
-    targetApp_ = deps_.frontmost.current();
-    hud_->reset();
-    hud_->setMode(RecordingMode::hold);
+    prepare(RecordingMode::hold, HotkeySlot::hold, autoSend);
     hud_->setTranslation(translation);
 
     gate_.reset();
@@ -555,26 +467,19 @@ void DictationController::runEndToEnd(
     startedAt_ = deps_.scheduler.now();
     setPhase(DictationPhase::recording());
     deps_.panel.show();
-    feedFile(recording, pcm.value(), 0, speed);
-}
-
-void DictationController::feedFile(std::uint64_t recording, QByteArray pcm, qsizetype offset, double speed)
-{
-    // Stale once this recording ended, was cancelled or another one started.
-    if (recording != recording_ || phase_.kind() != DictationPhase::Kind::recording)
-        return;
-    if (offset >= pcm.size()) {
-        stopRecording();
-        return;
-    }
-    const QByteArray chunk = pcm.mid(offset, fileChunkBytes);
-    feed(chunk, deps_.pcm16Level ? deps_.pcm16Level(chunk) : 0.0f);
-    const QPointer<DictationController> self(this);
-    const qsizetype next = offset + chunk.size();
-    fileWork_ = deps_.scheduler.after(seconds(fileChunkSeconds / speed), [self, recording, pcm, next, speed] {
-        if (self)
-            self->feedFile(recording, pcm, next, speed);
+    const auto onChunk = [this, recording](const QByteArray &chunk) {
+        // Stale once this recording ended, was cancelled or another one started.
+        if (recording != recording_ || phase_.kind() != DictationPhase::Kind::recording)
+            return false;
+        feed(chunk, deps_.pcm16Level ? deps_.pcm16Level(chunk) : 0.0f);
+        return true;
+    };
+    // The player belongs to the controller: its callbacks cannot outlive it.
+    filePlayer_ = std::make_unique<PcmFilePlayer>(deps_.scheduler, pcm.value(), speed, onChunk, [this, recording] {
+        if (recording == recording_)
+            stopRecording();
     });
+    filePlayer_->start();
 }
 
 void DictationController::setPhase(const DictationPhase &phase)

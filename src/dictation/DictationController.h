@@ -4,6 +4,7 @@
 #include "dictation/DictationPhase.h"
 #include "dictation/DictationPorts.h"
 #include "dictation/HUDModel.h"
+#include "dictation/PcmFilePlayer.h"
 #include "dictation/RefinementFlow.h"
 #include "hotkeys/Hotkey.h"
 #include "platform/FrontmostApp.h"
@@ -93,7 +94,7 @@ private:
 
     void applyHotkeySettings();
     void startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot);
-    bool triggerIsPartOfHotkey() const;
+    void prepare(RecordingMode mode, HotkeySlot holdSlot, bool autoSend);
     void openSession(const QString &apiKey);
     void handleAudioChunk(std::uint64_t recording, const QByteArray &data, float level);
     void feed(const QByteArray &data, float level);
@@ -106,7 +107,6 @@ private:
     void hidePanel();
     void cancelSession();
     void cycleTranslation();
-    void feedFile(std::uint64_t recording, QByteArray pcm, qsizetype offset, double speed);
     void setPhase(const DictationPhase &phase);
     void setLastMessage(std::optional<QString> message);
     void playSound(Sound sound);
@@ -129,7 +129,7 @@ private:
     std::uint64_t pipeline_ = 0;
     ScheduledWork hideWork_;
     ScheduledWork returnWork_;
-    ScheduledWork fileWork_;
+    std::unique_ptr<PcmFilePlayer> filePlayer_;
     SpeechGate gate_;
     HotkeySlot holdSlot_ = HotkeySlot::hold;
     bool autoSend_ = false;

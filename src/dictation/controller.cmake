@@ -2,6 +2,9 @@ quillo_add_sources(quillo_dictation
   DictationPhase.h
   HUDModel.h HUDModel.cpp
   DictationPorts.h
+  DictationRules.h DictationRules.cpp
+  DictationTexts.h
+  PcmFilePlayer.h PcmFilePlayer.cpp
   RefinementFlow.h RefinementFlow.cpp
   DictationController.h DictationController.cpp)
 target_link_libraries(quillo_dictation PUBLIC Qt6::Core quillo_settings quillo_hotkeys quillo_audio quillo_recognition

@@ -296,6 +296,18 @@ TEST_F(ControllerStateTest, AChunkFromAnEarlierRecordingNeverReachesTheNextOne)
     EXPECT_EQ(controller->hud().levels(), QList<float>(24, 0.0f));
 }
 
+TEST_F(ControllerStateTest, APartialFromAnAbandonedSessionStaysOffTheNextPanel)
+{
+    controller->handlePress(HotkeySlot::hold);
+    auto oldPartial = session().partial;
+    controller->handleEscape();
+    controller->handlePress(HotkeySlot::toggle);
+    oldPartial(QStringLiteral("旧的"));
+    EXPECT_TRUE(controller->hud().partial().isEmpty());
+    session().partial(QStringLiteral("新的"));
+    EXPECT_EQ(controller->hud().partial(), QStringLiteral("新的"));
+}
+
 TEST_F(ControllerStateTest, ChunksPostedToADestroyedControllerAreDropped)
 {
     controller->handlePress(HotkeySlot::hold);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+
+namespace quillo {
+
+// What a dictation shows the user.
+namespace dictationTexts {
+inline const QString noApiKeyMessage = QStringLiteral("请先在设置中填写千问 API Key");
+inline const QString microphoneNotAskedMessage = QStringLiteral("请允许麦克风权限后再试一次");
+inline const QString microphoneDeniedMessage = QStringLiteral("没有麦克风权限，请在系统设置中开启");
+inline const QString noSpeechMessage = QStringLiteral("没有听到说话声");
+inline const QString noValidSpeechMessage = QStringLiteral("没有识别到有效语音");
+inline const QString notPastedMessage = QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 ⌘V");
+inline const QString endToEndInputMessage = QStringLiteral("无法读取测试音频或缺少 API Key");
+inline const QString unsetKeyName = QStringLiteral("未设置");
+inline const QString unknownAppName = QStringLiteral("未知应用");
+} // namespace dictationTexts
+
+// The timings of a dictation.
+namespace dictationTimes {
+inline constexpr float soundVolume = 0.35f;
+inline constexpr double minimumRecordingSeconds = 0.35;
+inline constexpr double otherKeyCancelWindowSeconds = 1.0;
+inline constexpr double finishTimeoutSeconds = 10.0;
+inline constexpr auto elapsedInterval = std::chrono::milliseconds(100);
+inline constexpr auto translateTapTolerance = std::chrono::milliseconds(50);
+inline constexpr auto autoSendDelay = std::chrono::milliseconds(250);
+
+// How long a result stays on the panel, in seconds.
+namespace hideAfter {
+inline constexpr double refused = 2.0;
+inline constexpr double noSpeech = 1.2;
+inline constexpr double recognitionFailed = 3.0;
+inline constexpr double done = 0.6;
+inline constexpr double notPasted = 3.0;
+} // namespace hideAfter
+} // namespace dictationTimes
+
+} // namespace quillo
