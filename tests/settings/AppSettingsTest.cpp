@@ -305,7 +305,8 @@ TEST_F(EnvironmentImportTest, IgnoresEmptyValuesAndOtherNames)
 TEST_F(EnvironmentImportTest, UnreadableFilesChangeNothing)
 {
     const auto s = make();
-    const std::vector<QString> paths{dir.filePath("missing"), write("QWEN_API_KEY=\xff\xfe\x80sk\n"), dir.path()};
+    const std::vector<QString> paths{dir.filePath("missing"), write("QWEN_API_KEY=\xff\xfe\x80sk\n"), dir.path(),
+        write("QWEN_API_KEY=sk\n" + QByteArray(1 << 20, '#'))};
     for (const QString &path : paths) {
         const auto [lines, ok] = import(*s, path);
         EXPECT_EQ(lines, QStringList{QStringLiteral("无法读取 ") + path});
@@ -327,12 +328,16 @@ TEST_F(AppSettingsTest, LaunchAtLoginFollowsTheLoginItem)
 {
     const auto s = make();
     QSignalSpy spy(s.get(), &AppSettings::launchAtLoginChanged);
+    // Observers re-reading on the signal see the new state.
+    std::vector<bool> seen;
+    QObject::connect(s.get(), &AppSettings::launchAtLoginChanged, [&] { seen.push_back(s->launchAtLogin()); });
     s->setLaunchAtLogin(true);
     EXPECT_TRUE(s->launchAtLogin());
     loginItem.setRefusing(true);
     s->setLaunchAtLogin(false);
     EXPECT_TRUE(s->launchAtLogin());
     EXPECT_EQ(spy.count(), 2);
+    EXPECT_EQ(seen, (std::vector<bool>{true, true}));
 }
 
 } // namespace

@@ -53,6 +53,10 @@ TEST_F(SecretStoreTest, UnreadableItemsReadAsNone)
     bool saved = true;
     secrets->save(QStringLiteral("k"), account, [&](bool ok) { saved = ok; });
     EXPECT_FALSE(saved);
+    // Clearing is not reported done while the old key may still be there.
+    saved = true;
+    secrets->save(QString(), account, [&](bool ok) { saved = ok; });
+    EXPECT_FALSE(saved);
 }
 
 TEST_F(SecretStoreTest, OperationsCompleteInCallOrder)
