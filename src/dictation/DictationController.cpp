@@ -253,11 +253,10 @@ void DictationController::openSession(const QString &apiKey)
         RecognitionSession::Config{apiKey, settings.normalizedHost(), settings.asrModel(), settings.language()});
     if (!asr_)
         return;
-    const QPointer<DictationController> self(this);
-    RecognitionSession *session = asr_.get();
-    asr_->onPartial = [self, session](const QString &text) {
+    const std::uint64_t id = ++session_;
+    asr_->onPartial = [self = QPointer<DictationController>(this), id](const QString &text) {
         // A session replaced meanwhile must not write into the next dictation's panel.
-        if (self && self->asr_.get() == session)
+        if (self && self->asr_ && self->session_ == id)
             self->hud_->setPartial(text);
     };
     asr_->connect();

@@ -123,9 +123,10 @@ private:
     std::optional<Scheduler::TimePoint> startedAt_;
     std::optional<AppIdentity> targetApp_;
     ScheduledWork timer_;
-    // Each recording and each pipeline gets a number; work that carries an old
-    // number finds it stale and does nothing (chunks, file feeding, results).
+    // Each recording, session and pipeline gets a number; work that carries an
+    // old number finds it stale and does nothing (chunks, partials, results).
     std::uint64_t recording_ = 0;
+    std::uint64_t session_ = 0;
     std::uint64_t pipeline_ = 0;
     ScheduledWork hideWork_;
     ScheduledWork returnWork_;
