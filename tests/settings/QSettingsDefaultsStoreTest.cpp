@@ -40,7 +40,12 @@ TEST_F(QSettingsDefaultsStoreTest, ValuesSurviveReopenWithTheirTypes)
     EXPECT_EQ(store.bytes("apiHost"), std::nullopt);
     EXPECT_EQ(store.boolean("playSounds"), false);
     EXPECT_FALSE(store.contains("gone"));
-    EXPECT_TRUE(QFile::exists(dir.filePath("com.nolt.quillo.conf")));
+    // On disk at once, not only in the process's settings cache.
+    QFile file(dir.filePath("com.nolt.quillo.conf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray onDisk = file.readAll();
+    EXPECT_TRUE(onDisk.contains("toggleHotkey=\"@ByteArray("));
+    EXPECT_TRUE(onDisk.contains("playSounds=false"));
 }
 
 TEST_F(QSettingsDefaultsStoreTest, FileIsPrivateEvenIfCreatedOpen)
