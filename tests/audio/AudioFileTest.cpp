@@ -1,6 +1,4 @@
 #include "audio/AudioFile.h"
-#include "audio/AudioLevel.h"
-#include "audio/SpeechGate.h"
 
 #include <QFile>
 #include <QProcess>
@@ -149,29 +147,6 @@ TEST_F(AudioFileTest, BrokenFilesFailWithAnError)
         EXPECT_EQ(pcm.error().kind, AudioRecorderError::Kind::fileUnreadable) << path.toStdString();
         EXPECT_TRUE(pcm.error().description().startsWith(QStringLiteral("无法读取音频文件")));
     }
-}
-
-TEST_F(AudioFileTest, SpokenSentenceOpensTheSpeechGate)
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty())
-        GTEST_SKIP() << "espeak-ng is not installed";
-    const QString path = dir.filePath(QStringLiteral("speech.wav"));
-    ASSERT_TRUE(run(QStringLiteral("espeak-ng"),
-        {QStringLiteral("-v"), QStringLiteral("zh"), QStringLiteral("我们明天下午四点开会"), QStringLiteral("-w"),
-            path}));
-    const auto pcm = loadPCM16(path);
-    ASSERT_TRUE(pcm);
-    ASSERT_GT(pcm->size(), 16000);
-
-    SpeechGate gate;
-    qsizetype released = 0;
-    for (qsizetype at = 0; at < pcm->size(); at += 3200) {
-        const QByteArray chunk = pcm->mid(at, 3200);
-        for (const auto &out : gate.process(chunk, pcm16Level(chunk)))
-            released += out.size();
-    }
-    EXPECT_TRUE(gate.isOpen());
-    EXPECT_GT(released, pcm->size() / 2);
 }
 
 } // namespace

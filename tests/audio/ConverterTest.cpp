@@ -164,16 +164,6 @@ TEST(PCM16Converter, DropsBuffersOfAnotherFormat)
     EXPECT_TRUE(converter->convert({{}, {48000, 1}}).isEmpty());
 }
 
-TEST(PCM16Converter, FinishReleasesTheFilterTail)
-{
-    auto converter = PCM16Converter::create({44100, 1});
-    const auto input = sine(44100, 1, 1.0, 300, 0.5);
-    const auto body = joined(convertInBlocks(*converter, input, 4096));
-    const auto tail = converter->finish();
-    EXPECT_FALSE(tail.isEmpty());
-    EXPECT_NEAR((body.size() + tail.size()) / 2, 16000, 2);
-}
-
 TEST(PCM16Quantize, RoundsAndClips)
 {
     struct Case {

@@ -88,9 +88,9 @@ public:
         if (toInputFormat(format) != expected || !expected.isUsable())
             return unexpected(QStringLiteral("输入设备已改变"));
         source_ = std::make_unique<QAudioSource>(device, format);
-        // WORKAROUND: ask PulseAudio for fragments of about one capture buffer;
-        // Qt leaves the fragment size to the server otherwise, and a long one
-        // delays the first chunk.
+        // WORKAROUND: pin PulseAudio's fragment to about one capture buffer. Left
+        // to the defaults it depends on the Qt version and the server, and the
+        // first chunk waits for whole fragments (measured: 1 s fragments, 2 s wait).
         source_->setBufferSize(static_cast<qsizetype>(framesHint) * format.bytesPerFrame());
         device_ = source_->start();
         if (!device_ || source_->error() != QAudio::NoError) {
