@@ -200,6 +200,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, ToggleWhileHolding,
     ::testing::Values(ToggleCase{"Option+Space", defaultToggleHotkey},
         ToggleCase{"Control+Space", Hotkey{49, modifierFlag::control, false}}));
 
+TEST_F(X11KeysTest, ShiftTapSwitchesTranslationWithoutAnyGrab)
+{
+    int taps = 0;
+    manager.onTranslateTap = [&taps](HotkeyManager::TimePoint) { ++taps; };
+    manager.configure(defaultHoldHotkey, defaultToggleHotkey, std::nullopt);
+    xdotool({QStringLiteral("key"), QStringLiteral("Shift_L")});
+    ASSERT_TRUE(waitFor([&taps] { return taps == 1; }));
+    xdotool({QStringLiteral("key"), QStringLiteral("shift+a")});
+    settle(200);
+    EXPECT_EQ(taps, 1) << "Shift used as a modifier is no tap";
+}
+
 TEST_F(X11KeysTest, OurOwnKeystrokesAreNotTheUsers)
 {
     manager.configure(defaultHoldHotkey, defaultToggleHotkey, std::nullopt);
