@@ -12,6 +12,8 @@
 #include "ui/PanelContent.h"
 #include "ui/RecordingPanelPainter.h"
 #include "ui/ScreenshotScene.h"
+#include "ui/SettingsView.h"
+#include "ui/SettingsWindow.h"
 #include "ui/Theme.h"
 
 #include <QDir>
@@ -93,14 +95,18 @@ QImage renderHud(const HudShot &shot, qreal scale)
     return image;
 }
 
-QImage grabWidget(QWidget &widget, qreal scale)
+// Lays the widget out as if shown (nothing reaches a screen), then draws it.
+QImage grabWidget(QWidget &widget, qreal scale, bool fitContent = true)
 {
-    widget.ensurePolished();
-    widget.adjustSize();
+    widget.setAttribute(Qt::WA_DontShowOnScreen);
+    widget.show();
+    if (fitContent)
+        widget.adjustSize();
     QImage image((QSizeF(widget.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     image.fill(widget.palette().color(QPalette::Window));
     widget.render(&image);
+    widget.hide();
     return image;
 }
 
@@ -141,6 +147,16 @@ Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale
         if (!save(name, grabWidget(menu, scale)))
             return unexpected(QStringLiteral("无法写入截图：") + name);
     }
+
+    SettingsDeps deps{scene.settings(), scene.permissions(), scene.scheduler(), {}, nullptr, nullptr, {}};
+    SettingsWindow window(deps);
+    window.setPalette(theme::light());
+    if (!save(QStringLiteral("settings"), grabWidget(window, scale, false)))
+        return unexpected(QStringLiteral("无法写入截图：settings"));
+    SettingsView full(deps);
+    full.setPalette(theme::light());
+    if (!save(QStringLiteral("settings-full"), grabWidget(full, scale)))
+        return unexpected(QStringLiteral("无法写入截图：settings-full"));
     return written;
 }
 

@@ -28,6 +28,8 @@ SegmentedControl::SegmentedControl(const QStringList &labels, QWidget *parent)
     }
     group_->setExclusive(true);
     setAttribute(Qt::WA_StyledBackground);
+    setObjectName(QStringLiteral("segments"));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(group_, &QButtonGroup::idClicked, this, &SegmentedControl::activated);
     restyle();
 }
@@ -56,11 +58,12 @@ void SegmentedControl::restyle()
     const bool dark = theme::isDark(p);
     const QColor track = theme::faint(p, dark ? 0.12 : 0.07);
     const QColor selected = dark ? QColor(99, 99, 104) : QColor(Qt::white);
-    setStyleSheet(QStringLiteral("quillo--SegmentedControl { background: %1; border-radius: 7px; }"
-                                 "QPushButton { border: none; border-radius: 5px; padding: 3px 10px; color: %3; }"
-                                 "QPushButton:checked { background: %2; }")
-                      .arg(track.name(QColor::HexArgb), selected.name(QColor::HexArgb),
-                          p.color(QPalette::WindowText).name(QColor::HexArgb)));
+    const QString sheet = (QStringLiteral("#segments { background: %1; border-radius: 7px; }"
+                                          "#segments QPushButton { border: none; border-radius: 5px; padding: 3px 12px;"
+                                          " color: %3; background: transparent; }"
+                                          "#segments QPushButton:checked { background: %2; }")
+                               .arg(track.name(QColor::HexArgb), selected.name(QColor::HexArgb),
+                                   p.color(QPalette::WindowText).name(QColor::HexArgb)));
 }
 
 } // namespace quillo

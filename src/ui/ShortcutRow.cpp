@@ -53,7 +53,7 @@ void ShortcutRow::restyle()
     value_->setStyleSheet(
         QStringLiteral("QLabel { background: %1; border: 1px solid %2; border-radius: 5px;"
                        " padding: 2px 7px; }")
-            .arg(theme::faint(p, 0.08).name(QColor::HexArgb), theme::faint(p, 0.15).name(QColor::HexArgb)));
+            .arg(theme::faint(p, 0.08).name(QColor::HexArgb), theme::faint(p, 0.2).name(QColor::HexArgb)));
 }
 
 } // namespace quillo

@@ -12,6 +12,12 @@ quillo_add_sources(quillo_ui
   HistoryRow.h HistoryRow.cpp
   MenuText.h MenuText.cpp
   MenuContent.h MenuContent.cpp
+  SettingsText.h SettingsText.cpp
+  ConnectionTest.h ConnectionTest.cpp
+  PermissionRow.h PermissionRow.cpp
+  HotkeyRecorderView.h HotkeyRecorderView.cpp
+  SettingsView.h SettingsView.cpp
+  SettingsWindow.h SettingsWindow.cpp
   ScreenshotScene.h ScreenshotScene.cpp
   ScreenshotRenderer.h ScreenshotRenderer.cpp
   ${PROJECT_SOURCE_DIR}/src/platform/WindowHints.h)

@@ -1,0 +1,60 @@
+#include "ui/SettingsText.h"
+
+namespace quillo::settingsText {
+
+namespace {
+
+constexpr std::uint16_t fnKeyCode = 63;
+
+} // namespace
+
+QString apiKeyPlaceholder(bool keyConfigured)
+{
+    return keyConfigured ? QStringLiteral("已保存，输入新值可替换") : QStringLiteral("sk-…");
+}
+
+QString saveButtonLabel(bool keySaved)
+{
+    return keySaved ? QStringLiteral("已保存") : QStringLiteral("保存");
+}
+
+bool canSaveKey(const QString &input)
+{
+    for (const QChar c : input) {
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\t'))
+            return true;
+    }
+    return false;
+}
+
+QString sameHotkeysWarning(const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle)
+{
+    if (hold && toggle && *hold == *toggle)
+        return QStringLiteral("两个快捷键相同，免提切换不会生效");
+    return {};
+}
+
+QString fnKeyTip(const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle)
+{
+    const bool usesFn = (hold && hold->keyCode == fnKeyCode) || (toggle && toggle->keyCode == fnKeyCode);
+    if (!usesFn)
+        return {};
+    return QStringLiteral("使用 Fn 键时，建议在“系统设置 › 键盘”中把“按下 🌐 键时”设为“不执行任何操作”");
+}
+
+QStringList translationExplanation(TranslateTrigger trigger, TargetLanguage target, const QString &cycleText,
+    const std::optional<Hotkey> &translateHotkey)
+{
+    const QString s = symbol(trigger);
+    QStringList lines;
+    lines << QStringLiteral("录音过程中轻点一下 ") + s + QStringLiteral("，结果会翻译成") + displayName(target)
+            + QStringLiteral("后再输入。");
+    lines << QStringLiteral("再点一次切换到下一种语言：") + cycleText + QStringLiteral("。先按住 ") + s
+            + QStringLiteral(" 再开始录音，则一开始就是翻译模式。");
+    if (translateHotkey)
+        lines << QStringLiteral("按 ") + displayName(*translateHotkey)
+                + QStringLiteral(" 可以直接以翻译模式开始免提录音。");
+    return lines;
+}
+
+} // namespace quillo::settingsText

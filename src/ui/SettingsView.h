@@ -1,0 +1,128 @@
+#pragma once
+
+#include "platform/Scheduler.h"
+#include "refinement/ChatFunction.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QVBoxLayout;
+
+namespace quillo {
+
+class AppSettings;
+class ConnectionTest;
+class HotkeyManager;
+class HotkeyRecorderView;
+class KeyEventTranslator;
+class PermissionRow;
+class Permissions;
+class SegmentedControl;
+class ToggleSwitch;
+
+// What the settings form works with besides the settings themselves.
+struct SettingsDeps {
+    AppSettings &settings;
+    Permissions &permissions;
+    Scheduler &scheduler;
+    ChatFunction chat;
+    HotkeyManager *hotkeys = nullptr; // suspended while a hotkey is recorded
+    KeyEventTranslator *translator = nullptr; // our own key events, for recording hotkeys
+    // Opens the system's privacy settings ("Privacy_Microphone", "Privacy_Accessibility").
+    std::function<void(const QString &anchor)> openPrivacySettings;
+};
+
+// The settings form: six sections, every control writing its setting the moment
+// it changes and following the setting when it changes elsewhere.
+class SettingsView : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int formWidth = 560;
+
+    explicit SettingsView(SettingsDeps deps, QWidget *parent = nullptr);
+    ~SettingsView() override;
+
+    // For tests and screenshots.
+    HotkeyRecorderView *holdRecorder() const { return holdRecorder_; }
+    HotkeyRecorderView *toggleRecorder() const { return toggleRecorder_; }
+    QString hotkeyWarning() const;
+    QString fnTip() const;
+    QLineEdit *apiKeyField() const { return apiKey_; }
+    QPushButton *saveButton() const { return save_; }
+    QLineEdit *hostField() const { return host_; }
+    QLineEdit *asrModelField() const { return asrModel_; }
+    QLineEdit *polishModelField() const { return polishModel_; }
+    QComboBox *languagePicker() const { return language_; }
+    QPushButton *testButton() const { return test_; }
+    QString testResult() const;
+    ToggleSwitch *polishSwitch() const { return polish_; }
+    QPlainTextEdit *vocabularyEditor() const { return vocabulary_; }
+    SegmentedControl *targetPicker() const { return target_; }
+    QComboBox *triggerPicker() const { return trigger_; }
+    QLineEdit *translateModelField() const { return translateModel_; }
+    QStringList explanation() const;
+    ToggleSwitch *restoreClipboardSwitch() const { return restoreClipboard_; }
+    ToggleSwitch *playSoundsSwitch() const { return playSounds_; }
+    ToggleSwitch *launchAtLoginSwitch() const { return launchAtLogin_; }
+    PermissionRow *microphoneRow() const { return microphone_; }
+    PermissionRow *accessibilityRow() const { return accessibility_; }
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    QWidget *hotkeySection();
+    QWidget *serviceSection();
+    QWidget *polishSection();
+    QWidget *translationSection();
+    QWidget *generalSection();
+    QWidget *permissionSection();
+    void bindSettings();
+    void updateHotkeys();
+    void updateKeyState();
+    void updateExplanation();
+    void saveKey();
+    void refreshPermissions();
+    void restyle();
+
+    SettingsDeps deps_;
+    AppSettings &settings_;
+    bool keySaved_ = false;
+    bool saving_ = false;
+    ConnectionTest *connectionTest_ = nullptr;
+    ScheduledWork refresh_;
+
+    HotkeyRecorderView *holdRecorder_ = nullptr;
+    HotkeyRecorderView *toggleRecorder_ = nullptr;
+    QLabel *sameWarning_ = nullptr;
+    QLabel *fnTip_ = nullptr;
+    QLineEdit *apiKey_ = nullptr;
+    QPushButton *save_ = nullptr;
+    QLabel *saveProblem_ = nullptr;
+    QLineEdit *host_ = nullptr;
+    QLineEdit *asrModel_ = nullptr;
+    QLineEdit *polishModel_ = nullptr;
+    QComboBox *language_ = nullptr;
+    QPushButton *test_ = nullptr;
+    QLabel *testResult_ = nullptr;
+    ToggleSwitch *polish_ = nullptr;
+    QPlainTextEdit *vocabulary_ = nullptr;
+    SegmentedControl *target_ = nullptr;
+    QComboBox *trigger_ = nullptr;
+    QLineEdit *translateModel_ = nullptr;
+    QList<QLabel *> explanation_;
+    ToggleSwitch *restoreClipboard_ = nullptr;
+    ToggleSwitch *playSounds_ = nullptr;
+    ToggleSwitch *launchAtLogin_ = nullptr;
+    PermissionRow *microphone_ = nullptr;
+    PermissionRow *accessibility_ = nullptr;
+};
+
+} // namespace quillo
