@@ -385,7 +385,7 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
     const QString final = stripTrailingPeriod(outcome.text);
     const bool trusted = deps_.permissions.isAccessibilityTrusted();
     const bool restore = deps_.settings.restoreClipboard() && trusted;
-    const bool pasted = deps_.insertText(final, restore);
+    const InsertOutcome inserted = deps_.insertText(final, restore);
 
     HistoryEntry entry;
     entry.id = QUuid::createUuid();
@@ -401,7 +401,12 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
         deps_.addHistory(entry);
     setLastMessage(outcome.note);
 
-    if (!pasted) {
+    if (inserted == InsertOutcome::clipboardFailed) {
+        // Nothing reached the clipboard: asking for ⌘V would paste something else.
+        showResult(DictationPhase::failed(clipboardFailedMessage), hideAfter::notPasted);
+        return;
+    }
+    if (inserted == InsertOutcome::notTrusted) {
         showResult(DictationPhase::failed(notPastedMessage), hideAfter::notPasted);
         deps_.permissions.promptForAccessibility();
         return;

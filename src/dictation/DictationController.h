@@ -6,6 +6,7 @@
 #include "dictation/HUDModel.h"
 #include "dictation/PcmFilePlayer.h"
 #include "dictation/RefinementFlow.h"
+#include "dictation/TextInserter.h"
 #include "hotkeys/Hotkey.h"
 #include "platform/FrontmostApp.h"
 #include "platform/Permissions.h"
@@ -45,8 +46,8 @@ public:
         DictationRecorder &recorder;
         RecognitionSessionFactory makeSession;
         ChatFunction chat;
-        // True when the paste keystroke was posted.
-        std::function<bool(const QString &text, bool restoreClipboard)> insertText;
+        // TextInserter::insert: pasted, or why not.
+        std::function<InsertOutcome(const QString &text, bool restoreClipboard)> insertText;
         std::function<void()> pressReturn;
         FrontmostApp &frontmost;
         Permissions &permissions;

@@ -203,7 +203,7 @@ public:
             },
             [this](const QString &text, bool restore) {
                 insertions.push_back({text, restore});
-                return pasteSucceeds;
+                return insertOutcome;
             },
             [this] { ++returns; },
             frontmost,
@@ -276,7 +276,7 @@ public:
     std::vector<std::shared_ptr<SessionLog>> sessions;
     std::vector<ChatCall> chats;
     std::vector<Insertion> insertions;
-    bool pasteSucceeds = true;
+    InsertOutcome insertOutcome = InsertOutcome::pasted;
     int returns = 0;
     int microphoneSettingsOpened = 0;
     std::map<QString, QByteArray> files;

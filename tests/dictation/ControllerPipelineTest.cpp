@@ -219,7 +219,7 @@ TEST_F(ControllerPipelineTest, AFailedPasteStillKeepsTheHistoryEntryAndAsksForPe
     speak();
     controller->handleRelease(HotkeySlot::holdSend);
     permissions.accessibility = false;
-    pasteSucceeds = false;
+    insertOutcome = InsertOutcome::notTrusted;
     finishTranscript(transcript);
 
     ASSERT_EQ(insertions.size(), 1u);
@@ -233,6 +233,16 @@ TEST_F(ControllerPipelineTest, AFailedPasteStillKeepsTheHistoryEntryAndAsksForPe
     scheduler.advance(1ms);
     EXPECT_EQ(phase(), Kind::idle);
     EXPECT_EQ(returns, 0);
+}
+
+TEST_F(ControllerPipelineTest, AClipboardFailureDoesNotClaimTheTextIsThere)
+{
+    insertOutcome = InsertOutcome::clipboardFailed;
+    holdDictation();
+    finishTranscript(transcript);
+    EXPECT_EQ(controller->phase(), DictationPhase::failed(QStringLiteral("无法写入剪贴板，文字已保存在历史记录中")));
+    EXPECT_EQ(history.size(), 1u);
+    EXPECT_EQ(permissions.accessibilityPrompts, 0);
 }
 
 TEST_F(ControllerPipelineTest, EscapeInEveryBusyPhaseLeavesNoTrace)

@@ -234,14 +234,6 @@ TEST_F(ControllerStateTest, ShortTapsOtherKeysAndEscapeEndSilently)
     EXPECT_TRUE(insertions.empty());
 }
 
-TEST_F(ControllerStateTest, OtherKeysDoNotCancelAHandsFreeRecording)
-{
-    controller->handlePress(HotkeySlot::toggle);
-    scheduler.advance(200ms);
-    controller->handleOtherKeyWhileHolding();
-    EXPECT_EQ(phase(), Kind::recording);
-}
-
 TEST_F(ControllerStateTest, SilenceEndsWithoutWaitingForATranscript)
 {
     controller->handlePress(HotkeySlot::hold);
@@ -412,13 +404,6 @@ TEST_F(ControllerStateTest, MenuItemStartsHandsFreeAndStops)
     EXPECT_EQ(phase(), Kind::transcribing);
     ASSERT_EQ(sounds.played.size(), 2u);
     EXPECT_EQ(sounds.played[1].sound, Sound::pop);
-}
-
-TEST_F(ControllerStateTest, SoundsFollowTheSetting)
-{
-    settings.setPlaySounds(false);
-    holdDictation();
-    EXPECT_TRUE(sounds.played.empty());
 }
 
 } // namespace
