@@ -85,7 +85,7 @@ void HistoryRow::paintEvent(QPaintEvent *)
 void HistoryRow::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange)
-        restyle();
+        theme::restyleOnce(*this, [this] { restyle(); });
     QAbstractButton::changeEvent(event);
 }
 

@@ -128,7 +128,7 @@ void HotkeyRecorderView::hideEvent(QHideEvent *event)
 void HotkeyRecorderView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange)
-        restyle();
+        theme::restyleOnce(*this, [this] { restyle(); });
     QWidget::changeEvent(event);
 }
 

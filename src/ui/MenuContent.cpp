@@ -82,7 +82,6 @@ MenuContent::MenuContent(
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(14, 14, 14, 14);
     column->setSpacing(10);
-    column->setSizeConstraint(QLayout::SetMinAndMaxSize);
     column->addWidget(buildHeader());
     column->addWidget(buildShortcuts());
     polish_ = new ToggleSwitch(QStringLiteral("AI 润色（去口头禅、修正改口和标点）"), this);
@@ -279,7 +278,7 @@ void MenuContent::showEvent(QShowEvent *event)
 void MenuContent::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange)
-        restyle();
+        theme::restyleOnce(*this, [this] { restyle(); });
     QWidget::changeEvent(event);
 }
 

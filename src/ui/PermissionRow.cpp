@@ -51,7 +51,7 @@ void PermissionRow::setGranted(bool granted)
 void PermissionRow::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange)
-        restyle();
+        theme::restyleOnce(*this, [this] { restyle(); });
     QWidget::changeEvent(event);
 }
 

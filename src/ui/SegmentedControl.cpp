@@ -48,7 +48,7 @@ void SegmentedControl::setCurrentIndex(int index)
 void SegmentedControl::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange)
-        restyle();
+        theme::restyleOnce(*this, [this] { restyle(); });
     QWidget::changeEvent(event);
 }
 
@@ -64,6 +64,9 @@ void SegmentedControl::restyle()
                                           "#segments QPushButton:checked { background: %2; }")
                                .arg(track.name(QColor::HexArgb), selected.name(QColor::HexArgb),
                                    p.color(QPalette::WindowText).name(QColor::HexArgb)));
+    // A new style sheet changes the palette again; only a different one is applied.
+    if (sheet != styleSheet())
+        setStyleSheet(sheet);
 }
 
 } // namespace quillo

@@ -475,7 +475,7 @@ QStringList SettingsView::explanation() const
 void SettingsView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange)
-        restyle();
+        theme::restyleOnce(*this, [this] { restyle(); });
     QWidget::changeEvent(event);
 }
 

@@ -43,7 +43,7 @@ QString ShortcutRow::value() const
 void ShortcutRow::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange)
-        restyle();
+        theme::restyleOnce(*this, [this] { restyle(); });
     QWidget::changeEvent(event);
 }
 

@@ -120,3 +120,19 @@ QFont caption()
 }
 
 } // namespace quillo::theme
+
+#include <QWidget>
+
+namespace quillo::theme {
+
+void restyleOnce(QWidget &widget, const std::function<void()> &restyle)
+{
+    static constexpr char busy[] = "quilloRestyling";
+    if (widget.property(busy).toBool())
+        return;
+    widget.setProperty(busy, true);
+    restyle();
+    widget.setProperty(busy, false);
+}
+
+} // namespace quillo::theme

@@ -28,3 +28,15 @@ QFont callout();
 QFont caption();
 
 } // namespace quillo::theme
+
+#include <functional>
+
+class QWidget;
+
+namespace quillo::theme {
+
+// Runs restyle for a palette change, ignoring the palette changes that restyling
+// itself causes (style sheets change palettes).
+void restyleOnce(QWidget &widget, const std::function<void()> &restyle);
+
+} // namespace quillo::theme

@@ -18,6 +18,7 @@ quillo_add_sources(quillo_ui
   HotkeyRecorderView.h HotkeyRecorderView.cpp
   SettingsView.h SettingsView.cpp
   SettingsWindow.h SettingsWindow.cpp
+  TrayIcon.h TrayIcon.cpp
   ScreenshotScene.h ScreenshotScene.cpp
   ScreenshotRenderer.h ScreenshotRenderer.cpp
   ${PROJECT_SOURCE_DIR}/src/platform/WindowHints.h)

@@ -1,0 +1,157 @@
+#include "UiFixture.h"
+
+#include "ui/HistoryRow.h"
+#include "ui/MenuContent.h"
+#include "ui/SegmentedControl.h"
+#include "ui/ShortcutRow.h"
+#include "ui/ToggleSwitch.h"
+#include "ui/TrayIcon.h"
+
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace quillo {
+namespace {
+
+using testing::UiFixture;
+
+struct StatusCase {
+    const char *name;
+    DictationPhase phase;
+    QString status;
+    QString button;
+};
+
+class MenuStatusTest : public ::testing::TestWithParam<StatusCase> { };
+
+TEST_P(MenuStatusTest, StatusLineAndButtonFollowThePhase)
+{
+    UiFixture env;
+    MenuContent menu(env.settings, env.history, env.permissions, {});
+    menu.setPhase(GetParam().phase);
+    EXPECT_EQ(menu.statusText(), GetParam().status);
+    EXPECT_EQ(menu.toggleText(), GetParam().button);
+}
+
+const QString ready = QStringLiteral("就绪 · 在任意输入框中按快捷键说话");
+
+INSTANTIATE_TEST_SUITE_P(Phases, MenuStatusTest,
+    ::testing::Values(StatusCase{"idle", DictationPhase::idle(), ready, "开始"},
+        StatusCase{"recording", DictationPhase::recording(), "录音中…", "结束"},
+        StatusCase{"transcribing", DictationPhase::transcribing(), "识别中…", "开始"},
+        StatusCase{"polishing", DictationPhase::polishing(), "润色中…", "开始"},
+        StatusCase{"done", DictationPhase::done("好"), ready, "开始"},
+        StatusCase{"failed", DictationPhase::failed("网络连接失败"), "网络连接失败", "开始"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(MenuContent, ShortcutsFollowTheSettings)
+{
+    UiFixture env;
+    MenuContent menu(env.settings, env.history, env.permissions, {});
+    auto values = [&menu] {
+        QStringList v;
+        for (const ShortcutRow *row : menu.shortcutRows())
+            v << row->value();
+        return v;
+    };
+    EXPECT_EQ(values(), (QStringList{"右 ⌥", "⌥Space", "轻点 ⇧", "Esc"}));
+    env.settings.setToggleHotkey(std::nullopt);
+    env.settings.setTranslateTrigger(TranslateTrigger::command);
+    EXPECT_EQ(values(), (QStringList{"右 ⌥", "未设置", "轻点 ⌘", "Esc"}));
+}
+
+TEST(MenuContent, EmptyHistoryHintNamesTheHoldKey)
+{
+    UiFixture env;
+    MenuContent menu(env.settings, env.history, env.permissions, {});
+    EXPECT_EQ(menu.historyHint(), QStringLiteral("还没有记录。按住 右 ⌥ 说话试试。"));
+    env.settings.setHoldHotkey(std::nullopt);
+    EXPECT_EQ(menu.historyHint(), QStringLiteral("还没有记录。按住 快捷键 说话试试。"));
+    env.addEntry(1);
+    EXPECT_TRUE(menu.historyHint().isEmpty());
+    EXPECT_EQ(menu.historyRows().size(), 1);
+}
+
+TEST(MenuContent, ListsTheFiveNewestAndCopiesTheDeliveredText)
+{
+    UiFixture env;
+    QStringList copied;
+    MenuActions actions;
+    actions.copyText = [&copied](const QString &text) { copied << text; };
+    MenuContent menu(env.settings, env.history, env.permissions, actions);
+    for (int i = 1; i <= 12; ++i)
+        env.addEntry(i);
+    const QList<HistoryRow *> rows = menu.historyRows();
+    ASSERT_EQ(rows.size(), 5);
+    EXPECT_EQ(rows.first()->text(), QStringLiteral("成稿12"));
+    EXPECT_EQ(rows.last()->text(), QStringLiteral("成稿8"));
+    EXPECT_EQ(rows.first()->note(), QStringLiteral("应用12"));
+
+    rows.at(1)->click();
+    EXPECT_EQ(copied, QStringList{QStringLiteral("成稿11")});
+    EXPECT_EQ(rows.at(1)->note(), QStringLiteral("已复制"));
+    rows.at(3)->click();
+    EXPECT_EQ(copied.last(), QStringLiteral("成稿9"));
+    EXPECT_EQ(rows.at(1)->note(), QStringLiteral("应用11"));
+    EXPECT_EQ(rows.at(3)->note(), QStringLiteral("已复制"));
+
+    // A new dictation shifts the list; the mark stays with its entry.
+    env.addEntry(13);
+    EXPECT_EQ(menu.historyRows().at(4)->note(), QStringLiteral("已复制"));
+}
+
+TEST(MenuContent, WarningsOnlyForWhatIsMissing)
+{
+    UiFixture env;
+    MenuContent menu(env.settings, env.history, env.permissions, {});
+    const QString noKey = QStringLiteral("尚未配置千问 API Key");
+    const QString untrusted = QStringLiteral("尚未授予辅助功能权限，无法自动输入文字");
+    EXPECT_EQ(menu.warnings(), QStringList{noKey});
+    env.permissions.accessibility = false;
+    menu.refresh();
+    EXPECT_EQ(menu.warnings(), (QStringList{noKey, untrusted}));
+    env.storeKey(QStringLiteral("sk-test"));
+    EXPECT_EQ(menu.warnings(), QStringList{untrusted});
+    env.permissions.accessibility = true;
+    menu.refresh();
+    EXPECT_TRUE(menu.warnings().isEmpty());
+}
+
+TEST(MenuContent, ControlsWriteTheSettingsAndRunTheActions)
+{
+    UiFixture env;
+    int toggles = 0, settingsOpened = 0, quits = 0;
+    MenuContent menu(env.settings, env.history, env.permissions,
+        {[&] { ++toggles; }, [&] { ++settingsOpened; }, [&] { ++quits; }, {}});
+    menu.polishSwitch()->click();
+    EXPECT_FALSE(env.settings.polishEnabled());
+    emit menu.targetPicker()->activated(2);
+    EXPECT_EQ(env.settings.translateTarget(), TargetLanguage::vietnamese);
+    env.settings.setTranslateTarget(TargetLanguage::japanese);
+    EXPECT_EQ(menu.targetPicker()->currentIndex(), 1);
+    menu.toggleButton()->click();
+    menu.settingsButton()->click();
+    menu.quitButton()->click();
+    EXPECT_EQ(std::tie(toggles, settingsOpened, quits), std::make_tuple(1, 1, 1));
+}
+
+} // namespace
+} // namespace quillo
+
+namespace quillo {
+namespace {
+
+TEST(TrayIcon, SymbolFollowsThePhase)
+{
+    const std::vector<std::pair<DictationPhase, TraySymbol>> cases
+        = {{DictationPhase::idle(), TraySymbol::waveform}, {DictationPhase::recording(), TraySymbol::recording},
+            {DictationPhase::transcribing(), TraySymbol::busy}, {DictationPhase::polishing(), TraySymbol::busy},
+            {DictationPhase::done("x"), TraySymbol::waveform}, {DictationPhase::failed("x"), TraySymbol::waveform}};
+    for (const auto &[phase, symbol] : cases)
+        EXPECT_EQ(TrayIcon::symbolFor(phase), symbol) << static_cast<int>(phase.kind());
+    EXPECT_FALSE(TrayIcon::iconFor(TraySymbol::busy).isNull());
+}
+
+} // namespace
+} // namespace quillo

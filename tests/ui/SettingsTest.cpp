@@ -1,0 +1,295 @@
+#include "UiFixture.h"
+
+#include "hotkeys/HotkeyRecorderModel.h"
+#include "refinement/TextRules.h"
+#include "ui/ConnectionTest.h"
+#include "ui/HotkeyRecorderView.h"
+#include "ui/PermissionRow.h"
+#include "ui/SegmentedControl.h"
+#include "ui/SettingsView.h"
+#include "ui/SettingsWindow.h"
+#include "ui/ToggleSwitch.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace quillo {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::UiFixture;
+
+// A chat service that answers when the test says so.
+struct FakeChat {
+    QList<ChatRequest> requests;
+    QList<ChatCompletion> pending;
+
+    ChatFunction function()
+    {
+        return [this](const ChatRequest &request, ChatCompletion done) {
+            requests << request;
+            pending << std::move(done);
+        };
+    }
+};
+
+struct SettingsFixture : UiFixture {
+    FakeChat chat;
+    QStringList opened;
+    SettingsDeps deps()
+    {
+        return {settings, permissions, scheduler, chat.function(), nullptr, nullptr,
+            [this](const QString &anchor) { opened << anchor; }};
+    }
+};
+
+TEST(SettingsView, EveryControlWritesItsSetting)
+{
+    SettingsFixture env;
+    SettingsView view(env.deps());
+    AppSettings &s = env.settings;
+
+    emit view.hostField()->textEdited(QStringLiteral("example.com"));
+    emit view.asrModelField()->textEdited(QStringLiteral("asr-x"));
+    emit view.polishModelField()->textEdited(QStringLiteral("polish-x"));
+    emit view.translateModelField()->textEdited(QStringLiteral("translate-x"));
+    view.languagePicker()->setCurrentIndex(2);
+    emit view.languagePicker()->activated(2);
+    view.vocabularyEditor()->setPlainText(QStringLiteral("张三\nQuillo"));
+    view.polishSwitch()->click();
+    view.restoreClipboardSwitch()->click();
+    view.playSoundsSwitch()->click();
+    view.launchAtLoginSwitch()->click();
+    emit view.targetPicker()->activated(1);
+    view.triggerPicker()->setCurrentIndex(3);
+    emit view.triggerPicker()->activated(3);
+    view.toggleRecorder()->clearButton()->click();
+
+    EXPECT_EQ(s.apiHost(), QStringLiteral("example.com"));
+    EXPECT_EQ(s.asrModel(), QStringLiteral("asr-x"));
+    EXPECT_EQ(s.polishModel(), QStringLiteral("polish-x"));
+    EXPECT_EQ(s.translateModel(), QStringLiteral("translate-x"));
+    EXPECT_EQ(s.language(), QStringLiteral("yue"));
+    EXPECT_EQ(s.vocabulary(), QStringLiteral("张三\nQuillo"));
+    EXPECT_FALSE(s.polishEnabled());
+    EXPECT_FALSE(s.restoreClipboard());
+    EXPECT_FALSE(s.playSounds());
+    EXPECT_TRUE(env.loginItem.isEnabled());
+    EXPECT_EQ(s.translateTarget(), TargetLanguage::japanese);
+    EXPECT_EQ(s.translateTrigger(), TranslateTrigger::option);
+    EXPECT_EQ(s.toggleHotkey(), std::nullopt);
+
+    view.toggleRecorder()->restoreButton()->click();
+    EXPECT_EQ(s.toggleHotkey(), defaultToggleHotkey);
+    EXPECT_EQ(view.toggleRecorder()->mainButton()->text(), QStringLiteral("⌥Space"));
+}
+
+TEST(SettingsView, FollowsSettingsChangedElsewhere)
+{
+    SettingsFixture env;
+    SettingsView view(env.deps());
+    env.settings.setApiHost(QStringLiteral("other.example"));
+    env.settings.setPolishEnabled(false);
+    env.settings.setTranslateTarget(TargetLanguage::vietnamese);
+    EXPECT_EQ(view.hostField()->text(), QStringLiteral("other.example"));
+    EXPECT_FALSE(view.polishSwitch()->isChecked());
+    EXPECT_EQ(view.targetPicker()->currentIndex(), 2);
+}
+
+TEST(SettingsView, SaveButtonRulesAndPlaceholder)
+{
+    SettingsFixture env;
+    SettingsView view(env.deps());
+    QLineEdit *field = view.apiKeyField();
+    QPushButton *save = view.saveButton();
+    EXPECT_EQ(field->placeholderText(), QStringLiteral("sk-…"));
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(view.testButton()->isEnabled());
+
+    field->setText(QStringLiteral(" \t "));
+    EXPECT_FALSE(save->isEnabled());
+    field->setText(QStringLiteral(" sk-new "));
+    EXPECT_TRUE(save->isEnabled());
+    save->click();
+    env.scheduler.runDue();
+
+    EXPECT_EQ(field->text(), QString());
+    EXPECT_EQ(save->text(), QStringLiteral("已保存"));
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_EQ(field->placeholderText(), QStringLiteral("已保存，输入新值可替换"));
+    EXPECT_TRUE(view.testButton()->isEnabled());
+    EXPECT_EQ(env.settings.apiKey(), QStringLiteral("sk-new"));
+}
+
+TEST(SettingsView, FailedSaveKeepsTheTypedKeyAndDoesNotClaimSuccess)
+{
+    SettingsFixture env;
+    env.credentials.setWritesFail(true);
+    SettingsView view(env.deps());
+    view.apiKeyField()->setText(QStringLiteral("sk-lost?"));
+    view.saveButton()->click();
+    env.scheduler.runDue();
+    EXPECT_EQ(view.apiKeyField()->text(), QStringLiteral("sk-lost?"));
+    EXPECT_EQ(view.saveButton()->text(), QStringLiteral("保存"));
+    EXPECT_TRUE(view.saveButton()->isEnabled());
+    EXPECT_EQ(view.apiKeyField()->placeholderText(), QStringLiteral("sk-…"));
+}
+
+struct ReplyCase {
+    const char *name;
+    std::optional<QString> reply; // none: the exchange fails
+    bool accepted;
+};
+
+class ConnectionTestTest : public ::testing::TestWithParam<ReplyCase> { };
+
+TEST_P(ConnectionTestTest, ReportsOutcomeAndTime)
+{
+    SettingsFixture env;
+    env.storeKey(QStringLiteral("sk-test"));
+    SettingsView view(env.deps());
+    view.testButton()->click();
+    EXPECT_EQ(view.testButton()->text(), QStringLiteral("测试中…"));
+    EXPECT_FALSE(view.testButton()->isEnabled());
+    ASSERT_EQ(env.chat.pending.size(), 1);
+    const ChatRequest &request = env.chat.requests.first();
+    EXPECT_EQ(request.apiKey, QStringLiteral("sk-test"));
+    EXPECT_EQ(request.host, env.settings.normalizedHost());
+    EXPECT_EQ(request.model, env.settings.polishModel());
+    EXPECT_DOUBLE_EQ(request.temperature, 0.1);
+    ASSERT_FALSE(request.messages.isEmpty());
+    EXPECT_TRUE(request.messages.last().content.contains(ConnectionTest::testText()));
+
+    env.scheduler.advance(250ms);
+    const ReplyCase &c = GetParam();
+    QString expected;
+    if (!c.reply) {
+        const PolishError error = PolishError::http(401, QStringLiteral("unauthorized"));
+        env.chat.pending.takeFirst()(unexpected(error));
+        expected = QStringLiteral("失败：") + error.description();
+    } else {
+        const Reason reason = checkPolish(ConnectionTest::testText(), cleanModelOutput(*c.reply));
+        ASSERT_EQ(reason.has_value(), !c.accepted);
+        env.chat.pending.takeFirst()(*c.reply);
+        expected = c.accepted ? QStringLiteral("成功（250 ms）：") + cleanModelOutput(*c.reply)
+                              : QStringLiteral("失败：") + *reason;
+    }
+    EXPECT_EQ(view.testResult(), expected);
+    EXPECT_EQ(view.testButton()->text(), QStringLiteral("测试连接"));
+    EXPECT_TRUE(view.testButton()->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, ConnectionTestTest,
+    ::testing::Values(ReplyCase{"accepted", QStringLiteral("测试一下连接"), true},
+        ReplyCase{"rejected",
+            QStringLiteral("好的，我已经收到你的测试请求。连接测试成功，请问还有什么需要帮助的吗？"
+                           "我可以为你提供更多信息、解释和服务，随时告诉我。"),
+            false},
+        ReplyCase{"exchangeFailed", std::nullopt, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(SettingsView, HotkeyWarnings)
+{
+    SettingsFixture env;
+    SettingsView view(env.deps());
+    EXPECT_TRUE(view.hotkeyWarning().isEmpty());
+    EXPECT_TRUE(view.fnTip().isEmpty());
+    env.settings.setToggleHotkey(defaultHoldHotkey);
+    EXPECT_EQ(view.hotkeyWarning(), QStringLiteral("两个快捷键相同，免提切换不会生效"));
+    env.settings.setHoldHotkey(Hotkey{63, modifierFlag::function, true});
+    EXPECT_TRUE(view.hotkeyWarning().isEmpty());
+    EXPECT_TRUE(view.fnTip().startsWith(QStringLiteral("使用 Fn 键时")));
+}
+
+TEST(SettingsView, ExplanationThirdLineOnlyWithATranslateHotkey)
+{
+    SettingsFixture env;
+    SettingsView view(env.deps());
+    QStringList lines = view.explanation();
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines.at(0), QStringLiteral("录音过程中轻点一下 ⇧，结果会翻译成英文后再输入。"));
+    EXPECT_EQ(lines.at(1),
+        QStringLiteral("再点一次切换到下一种语言：") + env.settings.languageCycleText()
+            + QStringLiteral("。先按住 ⇧ 再开始录音，则一开始就是翻译模式。"));
+    EXPECT_EQ(lines.at(2), QStringLiteral("按 ⌥⇧Space 可以直接以翻译模式开始免提录音。"));
+    env.settings.setToggleHotkey(Hotkey{61, modifierFlag::option, true});
+    EXPECT_EQ(view.explanation().size(), 2);
+}
+
+TEST(SettingsView, PermissionsRefreshEveryOneAndAHalfSeconds)
+{
+    SettingsFixture env;
+    env.permissions.accessibility = false;
+    env.permissions.microphone = MicrophoneAuthorization::notDetermined;
+    SettingsView view(env.deps());
+    EXPECT_FALSE(view.accessibilityRow()->isGranted());
+
+    view.microphoneRow()->grantButton()->click();
+    EXPECT_EQ(env.permissions.microphoneRequests, 1);
+    EXPECT_TRUE(env.opened.isEmpty());
+    view.accessibilityRow()->grantButton()->click();
+    EXPECT_EQ(env.permissions.accessibilityPrompts, 1);
+    EXPECT_EQ(env.opened, QStringList{QStringLiteral("Privacy_Accessibility")});
+
+    env.permissions.accessibility = true;
+    env.permissions.microphone = MicrophoneAuthorization::denied;
+    view.microphoneRow()->grantButton()->click();
+    EXPECT_EQ(env.opened.last(), QStringLiteral("Privacy_Microphone"));
+    env.scheduler.advance(1499ms);
+    EXPECT_FALSE(view.accessibilityRow()->isGranted());
+    env.scheduler.advance(1ms);
+    EXPECT_TRUE(view.accessibilityRow()->isGranted());
+}
+
+TEST(HotkeyRecorderView, MainButtonCapturesUntilClickedAgainOrHidden)
+{
+    std::optional<Hotkey> written = defaultHoldHotkey;
+    HotkeyRecorderView view(
+        defaultHoldHotkey, [&written](const std::optional<Hotkey> &h) { written = h; }, nullptr, nullptr);
+    view.setHotkey(written);
+    EXPECT_EQ(view.mainButton()->text(), QStringLiteral("右 ⌥"));
+    EXPECT_EQ(view.restoreButton()->toolTip(), QStringLiteral("恢复默认（右 ⌥）"));
+    EXPECT_EQ(view.clearButton()->toolTip(), QStringLiteral("清除"));
+
+    view.mainButton()->click();
+    EXPECT_TRUE(view.model().isRecording());
+    EXPECT_EQ(view.mainButton()->text(), QStringLiteral("请按键…"));
+    EXPECT_EQ(view.hintText(), HotkeyRecorderModel::startHint());
+    view.mainButton()->click();
+    EXPECT_FALSE(view.model().isRecording());
+    EXPECT_EQ(view.hintText(), HotkeyRecorderModel::startHint()); // the hint stays
+
+    view.show();
+    view.mainButton()->click();
+    view.hide();
+    EXPECT_FALSE(view.model().isRecording());
+
+    view.clearButton()->click();
+    EXPECT_EQ(written, std::nullopt);
+    view.setHotkey(written);
+    EXPECT_EQ(view.mainButton()->text(), QStringLiteral("未设置"));
+}
+
+TEST(SettingsWindowController, OpensOneWindowAndBringsItBack)
+{
+    SettingsFixture env;
+    SettingsWindowController controller(env.deps());
+    EXPECT_EQ(controller.window(), nullptr);
+    controller.show();
+    SettingsWindow *first = controller.window();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Quillo 设置"));
+    EXPECT_EQ(first->size(), QSize(560, 640));
+    first->close();
+    EXPECT_FALSE(first->isVisible());
+    controller.show();
+    EXPECT_EQ(controller.window(), first);
+    EXPECT_TRUE(first->isVisible());
+}
+
+} // namespace
+} // namespace quillo
