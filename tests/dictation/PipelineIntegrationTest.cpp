@@ -57,13 +57,14 @@ protected:
         ASSERT_TRUE(run(QStringLiteral(QUILLO_MAKE_TEST_CERT), {folder.path()}));
         qputenv("QUILLO_EXTRA_CA_CERTS", folder.filePath(QStringLiteral("ca.pem")).toUtf8());
         QString error;
-        ASSERT_TRUE(service.start(
+        service = std::make_unique<fake::FakeCloudService>();
+        ASSERT_TRUE(service->start(
             folder.filePath(QStringLiteral("server.pem")), folder.filePath(QStringLiteral("server.key")), 0, &error))
             << error.toStdString();
         const QByteArray scenario = R"({"asr":[{"items":["嗯我们明天下午四点开会"],"bytesPerItem":16000}]})";
         auto parsed = fake::FakeScenario::fromJson(QJsonDocument::fromJson(scenario).object(), &error);
         ASSERT_TRUE(parsed) << error.toStdString();
-        service.setScenario(*parsed);
+        service->setScenario(*parsed);
         speech = folder.filePath(QStringLiteral("speech.wav"));
         ASSERT_TRUE(run(QStringLiteral("espeak-ng"),
             {QStringLiteral("-v"), QStringLiteral("zh"), QStringLiteral("我们明天下午四点开会"), QStringLiteral("-w"),
@@ -71,7 +72,8 @@ protected:
     }
 
     QTemporaryDir folder;
-    fake::FakeCloudService service;
+    // Made after the application object: Qt picks its TLS backend through it.
+    std::unique_ptr<fake::FakeCloudService> service;
     QString speech;
 };
 
@@ -83,7 +85,7 @@ TEST_F(PipelineIntegrationTest, SpokenFileIsRecognisedPolishedPastedAndRemembere
     MemoryCredentialStore credentials;
     FakeLoginItem loginItem;
     AppSettings settings(defaults, credentials, loginItem, scheduler);
-    settings.setApiHost(service.host());
+    settings.setApiHost(service->host());
     settings.setPolishEnabled(true);
     FakeRecorder recorder;
     FakeFrontmostApp frontmost;
@@ -141,7 +143,7 @@ TEST_F(PipelineIntegrationTest, SpokenFileIsRecognisedPolishedPastedAndRemembere
     EXPECT_EQ(phases, (std::vector<Kind>{Kind::recording, Kind::transcribing, Kind::polishing, Kind::done}));
 
     // The service heard gated speech and one polish request.
-    const QJsonObject received = service.received();
+    const QJsonObject received = service->received();
     EXPECT_EQ(received.value(QStringLiteral("asrSessions")).toArray().size(), 1);
     EXPECT_EQ(received.value(QStringLiteral("chatRequests")).toArray().size(), 1);
 }
