@@ -142,7 +142,9 @@ void runParagraphChecks(SelfTestReport &r)
         formatTranslation(englishSample, TargetLanguage::english, AppStyle::document).contains(QStringLiteral("\n\n")));
     const QString japaneseSample = selfTestSamples::japaneseSentences.join(QString());
     r.check(QStringLiteral("兜底分段：长日文被切成多段"),
-        formatTranslation(japaneseSample, TargetLanguage::japanese, AppStyle::general).split(u'\n', Qt::SkipEmptyParts).size()
+        formatTranslation(japaneseSample, TargetLanguage::japanese, AppStyle::general)
+                .split(u'\n', Qt::SkipEmptyParts)
+                .size()
             >= 2);
 }
 

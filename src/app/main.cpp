@@ -1,11 +1,6 @@
-#include <QApplication>
-#include <QTextStream>
+#include "app/CommandLineModes.h"
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillo"));
-    QApplication::setApplicationVersion(QStringLiteral(QUILLO_VERSION));
-    QTextStream(stdout) << "Quillo " << QApplication::applicationVersion() << "\n";
-    return 0;
+    return quillo::runQuillo(argc, argv);
 }

@@ -1,0 +1,192 @@
+#include "app/CommandLineModes.h"
+
+#include "app/AppCore.h"
+#include "app/DesktopShell.h"
+#include "app/E2eObserver.h"
+#include "app/SelfTestRunner.h"
+#include "app/SingleInstance.h"
+#include "platform/x11/X11Permissions.h"
+#include "ui/ScreenshotRenderer.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <memory>
+
+namespace quillo {
+
+namespace {
+
+using Mode = CommandLine::Mode;
+
+void printLine(const QString &line)
+{
+    QTextStream out(stdout);
+    out << line << '\n';
+    out.flush();
+}
+
+void printError(const QString &line)
+{
+    QTextStream err(stderr);
+    err << line << '\n';
+    err.flush();
+}
+
+QStringList argumentList(int argc, char *argv[])
+{
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+void nameApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("nolt"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLO_VERSION));
+}
+
+int importEnvironment(int argc, char *argv[], const QString &path)
+{
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    AppCore core;
+    // An unreadable file has printed its message; the run still ends normally.
+    core.settings.importEnvironmentFile(path, printLine, [](bool) { QCoreApplication::exit(0); });
+    return app.exec();
+}
+
+int selfTest(int argc, char *argv[], const CommandLine &line)
+{
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    AppCore core;
+    const auto runner = SelfTestRunner::create(
+        SelfTestRunner::Options{line.modeArgument(), line.argumentValue(QStringLiteral("--polish-model")),
+            line.argumentValue(QStringLiteral("--translate-model")), line.hasFlag(QStringLiteral("--only-translate"))},
+        SelfTestRunner::Services{core.settings, core.sessions, core.chat, core.scheduler, printLine});
+    core.settings.whenAPIKeyLoaded(
+        [runner] { runner->run([](int failed) { QCoreApplication::exit(failed == 0 ? 0 : 1); }); });
+    return app.exec();
+}
+
+int render(int argc, char *argv[], const QString &dir)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    nameApplication();
+    const auto written = renderScreenshots(dir);
+    if (!written) {
+        // Reporting success for screenshots that were not written would mislead a script.
+        printError(written.error());
+        return 1;
+    }
+    printLine(QStringLiteral("截图已输出到 ") + dir);
+    return 0;
+}
+
+// The desktop modes need an X server: global hotkeys and paste go through it.
+bool desktopAvailable()
+{
+    const bool haveX11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const QString problem = X11Permissions::sessionProblemFor(haveX11, wayland);
+    if (!problem.isEmpty())
+        printError(problem);
+    return haveX11;
+}
+
+int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
+{
+    if (!desktopAvailable())
+        return 1;
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    nameApplication();
+    app.setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(SingleInstance::defaultName());
+    const bool single = mode == Mode::normal || mode == Mode::openSettings;
+    if (single && instance.notifyRunningInstance())
+        return 0;
+
+    AppCore core;
+    DesktopShell shell(core);
+    if (single)
+        instance.listen([&shell] { shell.openSettings(); });
+    E2eObserver observer(shell.controller(), core.history, printLine);
+
+    switch (mode) {
+    case Mode::openSettings:
+        shell.controller().bindHotkeys();
+        shell.openSettings();
+        shell.showTray();
+        break;
+    case Mode::e2eObserve:
+        observer.observeAll(shell.hotkeys());
+        shell.controller().bindHotkeys();
+        break;
+    case Mode::e2eFile: {
+        shell.controller().bindHotkeys();
+        observer.observePhasesWithApp(shell.frontmost());
+        const QString file = line.modeArgument();
+        const bool send = line.hasFlag(QStringLiteral("--e2e-send"));
+        const auto delay = std::chrono::duration<double>(line.e2eDelaySeconds());
+        auto start = std::make_shared<ScheduledWork>();
+        *start = core.scheduler.after(std::chrono::duration_cast<Scheduler::Duration>(delay),
+            [&shell, file, send] { shell.controller().runEndToEnd(file, send, std::nullopt, 1.0); });
+        // A scripted run ends by itself once its result has been pasted and the
+        // clipboard put back.
+        auto exitWork = std::make_shared<ScheduledWork>();
+        QObject::connect(&shell.controller(), &DictationController::phaseChanged, &app,
+            [&core, exitWork](const DictationPhase &phase) {
+                if (phase.isBusy() || phase.kind() == DictationPhase::Kind::idle || exitWork->isSet())
+                    return;
+                const int status = phase.kind() == DictationPhase::Kind::done ? 0 : 1;
+                *exitWork = core.scheduler.after(
+                    std::chrono::milliseconds(1500), [status] { QCoreApplication::exit(status); });
+            });
+        break;
+    }
+    default:
+        core.settings.whenAPIKeyLoaded([&core, &shell] {
+            shell.controller().bindHotkeys();
+            if (!core.settings.apiKeyConfigured())
+                shell.openSettings();
+            // On X11 nothing is prompted: microphone access is not gated and XTest needs no grant.
+            shell.permissions().requestMicrophoneAccess();
+        });
+        shell.showTray();
+        break;
+    }
+    return app.exec();
+}
+
+} // namespace
+
+int runQuillo(int argc, char *argv[])
+{
+    const CommandLine line(argumentList(argc, argv));
+    const Mode mode = line.mode();
+    switch (mode) {
+    case Mode::help:
+        printLine(CommandLine::helpText());
+        return 0;
+    case Mode::version:
+        printLine(QStringLiteral("Quillo " QUILLO_VERSION));
+        return 0;
+    case Mode::importEnv:
+        return importEnvironment(argc, argv, line.modeArgument());
+    case Mode::selfTest:
+        return selfTest(argc, argv, line);
+    case Mode::render:
+        return render(argc, argv, line.modeArgument());
+    default:
+        return runDesktop(argc, argv, line, mode);
+    }
+}
+
+} // namespace quillo

@@ -1,0 +1,88 @@
+#include "app/DesktopShell.h"
+
+#include "audio/AudioFile.h"
+#include "audio/AudioLevel.h"
+#include "platform/qt/QtAudioInput.h"
+#include "ui/RecordingPanel.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace quillo {
+
+namespace {
+
+Expected<QByteArray, QString> loadFile(const QString &path)
+{
+    auto pcm = loadPCM16(path);
+    if (!pcm)
+        return unexpected(pcm.error().description());
+    return std::move(pcm).value();
+}
+
+} // namespace
+
+void DesktopShell::LazyPanel::show()
+{
+    if (!shell_.panel_)
+        shell_.panel_
+            = std::make_unique<RecordingPanel>(shell_.controller_.hud(), shell_.core_.scheduler, &shell_.windowHints_);
+    shell_.panel_->show();
+}
+
+void DesktopShell::LazyPanel::hide()
+{
+    if (shell_.panel_)
+        shell_.panel_->hide();
+}
+
+DesktopShell::DesktopShell(AppCore &core)
+    : core_(core)
+    , keyboard_(&ownKeystrokes_)
+    , hotkeys_(keyboard_, core.scheduler)
+    , clipboard_(QClipboard::Clipboard)
+    , selection_(QClipboard::Selection)
+    , poster_(ownKeystrokes_, core.scheduler)
+    , permissions_([this] { return microphone_.hasInput(); })
+    , inserter_(TextInserter::Ports{clipboard_, &selection_, poster_, permissions_, frontmost_, core.scheduler})
+    , recorder_(std::make_unique<QtAudioInput>())
+    , recorderBinding_(recorder_)
+    , hotkeyBinding_(hotkeys_)
+    , lazyPanel_(*this)
+    , controller_(DictationController::Deps{
+          .settings = core.settings,
+          .scheduler = core.scheduler,
+          .apiKey = [&core] { return core.settings.apiKey().value_or(QString()); },
+          .addHistory = [&core](const HistoryEntry &entry) { core.history.add(entry); },
+          .recorder = recorderBinding_,
+          .makeSession = core.sessions,
+          .chat = core.chat,
+          .insertText = [this](const QString &text, bool restore) { return inserter_.insert(text, restore); },
+          .pressReturn = [this] { inserter_.pressReturn(); },
+          .frontmost = frontmost_,
+          .permissions = permissions_,
+          // Linux has no per-app microphone switch; the sound settings are the nearest place.
+          .openMicrophoneSettings = [] {},
+          .sounds = sounds_,
+          .panel = lazyPanel_,
+          .hotkeys = hotkeyBinding_,
+          .loadPCM16 = loadFile,
+          .pcm16Level = pcm16Level,
+      })
+    , settingsWindow_(SettingsDeps{
+          .settings = core.settings,
+          .permissions = permissions_,
+          .scheduler = core.scheduler,
+          .chat = core.chat,
+          .hotkeys = &hotkeys_,
+          .translator = &keyTranslator_,
+          .openPrivacySettings = [](const QString &) {},
+      })
+{
+}
+
+DesktopShell::~DesktopShell() = default;
+
+void DesktopShell::showTray() { }
+
+} // namespace quillo

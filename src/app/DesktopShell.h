@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/AppCore.h"
+#include "audio/AudioRecorder.h"
+#include "dictation/DictationAdapters.h"
+#include "dictation/DictationController.h"
+#include "dictation/TextInserter.h"
+#include "hotkeys/HotkeyManager.h"
+#include "platform/qt/QtMicrophoneProbe.h"
+#include "platform/qt/QtPasteboard.h"
+#include "platform/qt/QtSounds.h"
+#include "platform/x11/X11FrontmostApp.h"
+#include "platform/x11/X11KeyEventTranslator.h"
+#include "platform/x11/X11KeyboardSource.h"
+#include "platform/x11/X11KeystrokePoster.h"
+#include "platform/x11/X11OwnKeystrokes.h"
+#include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11WindowHints.h"
+#include "ui/SettingsWindow.h"
+
+#include <memory>
+
+namespace quillo {
+
+class RecordingPanel;
+
+// The program on a desktop: hotkeys, microphone, insertion, the controller and
+// the windows, wired over the X11 and Qt adapters.
+class DesktopShell {
+public:
+    explicit DesktopShell(AppCore &core);
+    ~DesktopShell();
+
+    DictationController &controller() { return controller_; }
+    HotkeyManager &hotkeys() { return hotkeys_; }
+    Permissions &permissions() { return permissions_; }
+    FrontmostApp &frontmost() { return frontmost_; }
+    void openSettings() { settingsWindow_.show(); }
+    // The tray icon with its menu; not needed by the observation modes.
+    void showTray();
+
+private:
+    // Creates the panel the first time the controller shows it.
+    class LazyPanel final : public DictationPanel {
+    public:
+        explicit LazyPanel(DesktopShell &shell)
+            : shell_(shell)
+        {
+        }
+        void show() override;
+        void hide() override;
+
+    private:
+        DesktopShell &shell_;
+    };
+
+    AppCore &core_;
+    X11OwnKeystrokes ownKeystrokes_;
+    X11KeyboardSource keyboard_;
+    HotkeyManager hotkeys_;
+    QtPasteboard clipboard_;
+    QtPasteboard selection_;
+    X11KeystrokePoster poster_;
+    X11FrontmostApp frontmost_;
+    QtMicrophoneProbe microphone_;
+    X11Permissions permissions_;
+    TextInserter inserter_;
+    AudioRecorder recorder_;
+    AudioRecorderBinding recorderBinding_;
+    HotkeyManagerBinding hotkeyBinding_;
+    QtSounds sounds_;
+    X11WindowHints windowHints_;
+    X11KeyEventTranslator keyTranslator_;
+    LazyPanel lazyPanel_;
+    std::unique_ptr<RecordingPanel> panel_;
+    DictationController controller_;
+    SettingsWindowController settingsWindow_;
+};
+
+} // namespace quillo

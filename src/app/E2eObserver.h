@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace quillo {
+
+class DictationController;
+class DictationPhase;
+class FrontmostApp;
+class HistoryStore;
+class HotkeyManager;
+
+// The "[e2e] " lines of the observation modes, one per event, flushed at once.
+class E2eObserver : public QObject {
+    Q_OBJECT
+
+public:
+    using Print = std::function<void(const QString &)>;
+
+    E2eObserver(DictationController &controller, HistoryStore &history, Print print, QObject *parent = nullptr);
+
+    // Everything the hand-dictation mode prints: hotkeys, phases, levels, partials, raw text.
+    void observeAll(HotkeyManager &hotkeys);
+    // The file mode: phases with the focused application.
+    void observePhasesWithApp(FrontmostApp &frontmost);
+
+    static QString phaseText(const DictationPhase &phase);
+    static QString levelLine(QList<float> levels);
+
+private:
+    DictationController &controller_;
+    HistoryStore &history_;
+    Print print_;
+    QList<float> levels_;
+    QString lastPartial_;
+};
+
+} // namespace quillo
