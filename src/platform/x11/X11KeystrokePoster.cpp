@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <memory>
 
 namespace quillo {
@@ -125,8 +124,12 @@ bool X11KeystrokePoster::send(const Job &job)
     XSync(d, False);
     const std::vector<unsigned> stillHeld = heldModifiers();
     std::vector<unsigned> released;
-    std::copy_if(held.begin(), held.end(), std::back_inserter(released),
-        [&](unsigned kc) { return std::find(stillHeld.begin(), stillHeld.end(), kc) == stillHeld.end(); });
+    for (unsigned kc : held) {
+        if (std::find(stillHeld.begin(), stillHeld.end(), kc) == stillHeld.end())
+            released.push_back(kc);
+        else
+            ledger_.consume(kc, false); // the server dropped it: the user's own release must not pass for ours
+    }
 
     for (unsigned kc : job.modifiers)
         transition(kc, true);
