@@ -50,10 +50,9 @@ void ShortcutRow::changeEvent(QEvent *event)
 void ShortcutRow::restyle()
 {
     const QPalette p = palette();
-    value_->setStyleSheet(
-        QStringLiteral("QLabel { background: %1; border: 1px solid %2; border-radius: 5px;"
-                       " padding: 2px 7px; }")
-            .arg(theme::faint(p, 0.08).name(QColor::HexArgb), theme::faint(p, 0.2).name(QColor::HexArgb)));
+    value_->setStyleSheet(QStringLiteral("QLabel { background: %1; border: 1px solid %2; border-radius: 5px;"
+                                         " padding: 2px 7px; }")
+                              .arg(theme::faint(p, 0.08).name(QColor::HexArgb), theme::solid(p, 0.2).name()));
 }
 
 } // namespace quillo

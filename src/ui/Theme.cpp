@@ -59,7 +59,8 @@ QPalette dark()
 
 bool isDark(const QPalette &palette)
 {
-    return palette.color(QPalette::Window).lightness() < 128;
+    // The text colour, not the background: style sheets repaint backgrounds translucent.
+    return palette.color(QPalette::Active, QPalette::WindowText).lightness() > 128;
 }
 
 QColor accent()
@@ -87,6 +88,15 @@ QColor faint(const QPalette &palette, qreal opacity)
     QColor c = palette.color(QPalette::Active, QPalette::WindowText);
     c.setAlphaF(opacity);
     return c;
+}
+
+QColor solid(const QPalette &palette, qreal opacity)
+{
+    const QColor back = isDark(palette) ? dark().color(QPalette::Window) : light().color(QPalette::Window);
+    const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
+    return QColor::fromRgbF(back.redF() + (text.redF() - back.redF()) * opacity,
+        back.greenF() + (text.greenF() - back.greenF()) * opacity,
+        back.blueF() + (text.blueF() - back.blueF()) * opacity);
 }
 
 QColor secondary(const QPalette &palette)

@@ -20,6 +20,8 @@ QColor secondary(const QPalette &palette);
 QColor tertiary(const QPalette &palette);
 // A faint fill or line in the text colour at the given opacity.
 QColor faint(const QPalette &palette, qreal opacity);
+// The same as an opaque colour over the window background (crisp thin borders).
+QColor solid(const QPalette &palette, qreal opacity);
 
 // Font sizes (pixels) of the system text styles we use.
 QFont headline();
