@@ -1,0 +1,5 @@
+if(NOT TARGET PkgConfig::X11)
+  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+endif()
+quillo_add_sources(quillo_platform_x11 X11WindowHints.h X11WindowHints.cpp)
+target_link_libraries(quillo_platform_x11 PUBLIC PkgConfig::X11)
