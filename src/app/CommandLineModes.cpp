@@ -54,8 +54,12 @@ int importEnvironment(int argc, char *argv[], const QString &path)
     QCoreApplication app(argc, argv);
     nameApplication();
     AppCore core;
-    // An unreadable file has printed its message; the run still ends normally.
-    core.settings.importEnvironmentFile(path, printLine, [](bool) { QCoreApplication::exit(0); });
+    // An unreadable file has printed its message; the run still ends normally. The import may
+    // finish before the loop runs (no key to store), and an exit() then would be lost: queue it.
+    core.settings.importEnvironmentFile(path, printLine, [](bool) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    });
     return app.exec();
 }
 

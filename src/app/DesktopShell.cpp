@@ -3,7 +3,11 @@
 #include "audio/AudioFile.h"
 #include "audio/AudioLevel.h"
 #include "platform/qt/QtAudioInput.h"
+#include "ui/MenuContent.h"
 #include "ui/RecordingPanel.h"
+#include "ui/TrayIcon.h"
+
+#include <QCoreApplication>
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -23,6 +23,7 @@
 namespace quillo {
 
 class RecordingPanel;
+class TrayIcon;
 
 // The program on a desktop: hotkeys, microphone, insertion, the controller and
 // the windows, wired over the X11 and Qt adapters.
@@ -75,6 +76,7 @@ private:
     std::unique_ptr<RecordingPanel> panel_;
     DictationController controller_;
     SettingsWindowController settingsWindow_;
+    std::unique_ptr<TrayIcon> tray_;
 };
 
 } // namespace quillo

@@ -1,5 +1,6 @@
 #include "platform/x11/X11WindowHints.h"
 
+#include "platform/x11/X11Display.h"
 #include "platform/x11/X11ErrorTrap.h"
 
 #include <X11/Xatom.h>
@@ -28,14 +29,20 @@ void sendToRoot(Display *display, Window window, Atom type, long a, long b, long
 
 } // namespace
 
+struct X11WindowHints::Connection {
+    X11Display display = openX11Display();
+};
+
 X11WindowHints::X11WindowHints()
-    : display_(openX11Display())
+    : connection_(std::make_unique<Connection>())
 {
 }
 
+X11WindowHints::~X11WindowHints() = default;
+
 void X11WindowHints::showOnAllWorkspaces(quintptr nativeId)
 {
-    Display *display = display_.get();
+    Display *display = connection_->display.get();
     if (!display || nativeId == 0)
         return;
     const auto window = static_cast<Window>(nativeId);

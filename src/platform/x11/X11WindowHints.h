@@ -1,7 +1,8 @@
 #pragma once
 
 #include "platform/WindowHints.h"
-#include "platform/x11/X11Display.h"
+
+#include <memory>
 
 namespace quillo {
 
@@ -10,11 +11,14 @@ namespace quillo {
 class X11WindowHints final : public WindowHints {
 public:
     X11WindowHints();
+    ~X11WindowHints() override;
 
     void showOnAllWorkspaces(quintptr nativeId) override;
 
 private:
-    X11Display display_;
+    // Xlib stays out of this header: its macros (None, Bool...) break Qt headers.
+    struct Connection;
+    std::unique_ptr<Connection> connection_;
 };
 
 } // namespace quillo

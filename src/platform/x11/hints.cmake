@@ -1,1 +1,0 @@
-quillo_add_sources(quillo_platform_x11 X11WindowHints.h X11WindowHints.cpp)
