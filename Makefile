@@ -33,6 +33,11 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@scripts/run-bench $(BENCH_BUILD)
 
+# One dictation on a virtual desktop against the local fake cloud service: no account needed.
+demo: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target quillo quillo-fake-service
+	@scripts/demo $(BUILD)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The real path: the program started as a user starts it, right Alt held through XTest, speech
+# played into the virtual microphone, key released -> the text appears in the focused window.
+# Escape during a recording cancels it and nothing is pasted.
+source "$(dirname "$0")/lib.sh"
+start_fake "$SCENARIOS/polite.json"
+import_key test-key "$FAKE_HOST"
+espeak-ng -v cmn -s 170 -w "$E2E_TMP/speech.wav" "我们明天下午四点开会" 2>/dev/null
+start_target "Quillo Hold Target"
+
+"$QUILLO" >"$E2E_TMP/quillo.out" 2>&1 &
+E2E_PIDS+=($!)
+quillo_pid=$!
+# Started normally with a key stored: no settings window, and the hotkeys are grabbed.
+sleep 2
+kill -0 "$quillo_pid" 2>/dev/null || { cat "$E2E_TMP/quillo.out"; fail "the program exited at start-up"; }
+if xdotool search --name "Quillo 设置" >/dev/null 2>&1; then fail "settings window opened although a key is stored"; fi
+wid=$(xdotool search --name "^Quillo Hold Target\$" | head -1)
+xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
+
+# hold_and_speak [escape]: right Alt down, speech into the sink, optionally Escape, key up.
+hold_and_speak() {
+  xdotool keydown 108
+  sleep 0.4
+  timeout 20 paplay -d vsink "$E2E_TMP/speech.wav"
+  [ "${1:-}" = escape ] && { xdotool key Escape; sleep 0.3; }
+  sleep 0.4
+  xdotool keyup 108
+}
+
+hold_and_speak
+wait_until 20 grep -qF "我们明天下午四点开会" "$TARGET_OUT" \
+  || { cat "$E2E_TMP/quillo.out"; cat "$E2E_TMP/received.json" 2>/dev/null | head -c 2000; fail "nothing landed in the window: '$(target_text)'"; }
+note "hold-to-talk pasted: $(target_text)"
+
+before=$(target_text)
+sleep 1.5 # the panel has faded and the previous clipboard is back
+hold_and_speak escape
+sleep 6
+[ "$(target_text)" = "$before" ] || fail "a cancelled recording pasted: '$(target_text)'"
+note "Escape cancelled; window unchanged"
+echo PASS

@@ -1,0 +1,75 @@
+# Shared helpers of the end-to-end scripts (sourced, not run).
+# Expects QUILLO (the program), FAKE_SERVICE (the fake cloud) and SUPPORT (tests/support).
+# Every process started here is recorded and ended by pid when the script exits.
+
+set -euo pipefail
+E2E_PIDS=()
+E2E_TMP=$(mktemp -d)
+e2e_cleanup() {
+  local p
+  for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${E2E_PIDS[@]}"; do wait "$p" 2>/dev/null || true; done
+  rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT INT TERM
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+note() { echo "-- $*"; }
+
+# wait_until SECONDS CMD...: polls CMD every 0.1 s; fails when it never succeeds.
+wait_until() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    "$@" && return 0
+    sleep 0.1
+  done
+  "$@"
+}
+
+# start_fake SCENARIO [extra args]: starts the fake service with a fresh test certificate;
+# sets FAKE_HOST (127.0.0.1:PORT) and exports QUILLO_EXTRA_CA_CERTS.
+start_fake() {
+  local scenario=$1; shift
+  local certs=$E2E_TMP/certs
+  [ -s "$certs/ca.pem" ] || "$FAKE_DIR/make-test-cert" "$certs"
+  local out=$E2E_TMP/fake.out
+  "$FAKE_SERVICE" --cert "$certs/server.pem" --cert-key "$certs/server.key" --scenario "$scenario" \
+    --record "$E2E_TMP/received.json" "$@" >"$out" 2>"$E2E_TMP/fake.err" &
+  E2E_PIDS+=($!)
+  wait_until 10 grep -q '^listening ' "$out" || { cat "$E2E_TMP/fake.err" >&2; fail "fake service did not start"; }
+  FAKE_HOST=$(sed -n 's/^listening //p' "$out")
+  export QUILLO_EXTRA_CA_CERTS=$certs/ca.pem
+}
+
+# import_key KEY HOST: stores the credentials the way a user would, from an environment file.
+import_key() {
+  printf 'QWEN_API_KEY=%s\nQWEN_API_HOST=%s\n' "$1" "$2" >"$E2E_TMP/quillo.env"
+  timeout 20 "$QUILLO" --import-env "$E2E_TMP/quillo.env" >"$E2E_TMP/import.out" 2>&1 \
+    || { cat "$E2E_TMP/import.out" >&2; fail "--import-env failed"; }
+}
+
+# start_target TITLE: the Tk text window; its content lands in $TARGET_OUT on every change.
+start_target() {
+  TARGET_OUT=$E2E_TMP/target.txt
+  rm -f "$TARGET_OUT"
+  /usr/bin/python3 "$SUPPORT/target-window.py" "$1" "$TARGET_OUT" &
+  E2E_PIDS+=($!)
+  wait_until 10 test -e "$TARGET_OUT" || fail "target window did not start"
+  local wid
+  wait_until 10 xdotool search --name "^$1\$" >/dev/null || fail "target window not mapped"
+  wid=$(xdotool search --name "^$1\$" | head -1)
+  xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
+  xdotool windowfocus --sync "$wid" >/dev/null 2>&1 || true
+}
+
+target_text() { cat "$TARGET_OUT" 2>/dev/null || true; }
+
+# settings_file: where the program keeps its settings and history.
+settings_file() { echo "${XDG_CONFIG_HOME:-$HOME/.config}/com.nolt.quillo.conf"; }
+
+# recordings: the generated test audio, made once per run.
+recordings() {
+  RECORDINGS=$E2E_TMP/audio
+  "$SCRIPTS/make-test-recordings" "$RECORDINGS" >/dev/null
+}
