@@ -230,3 +230,27 @@ TEST(RecordingPanel, FollowsTheModelAndAnimatesWhileVisible)
 
 } // namespace
 } // namespace quillo
+
+namespace quillo {
+namespace {
+
+TEST(RecordingPanel, BreathingRestartsWithEachRecordingAndStopsWhenStill)
+{
+    using namespace std::chrono_literals;
+    HUDModel model;
+    ManualScheduler scheduler;
+    RecordingPanel panel(model, scheduler);
+    model.setPhase(DictationPhase::recording());
+    panel.show();
+    scheduler.advance(500ms);
+    model.setPhase(DictationPhase::done(QStringLiteral("好")));
+    EXPECT_EQ(scheduler.pendingCount(), 0u) << "a finished panel does not animate";
+    model.setPhase(DictationPhase::recording());
+    EXPECT_NEAR(panel.animation().pulse, 0.0, 1e-6) << "the halo starts small again";
+    EXPECT_GT(scheduler.pendingCount(), 0u);
+    model.setPhase(DictationPhase::polishing());
+    EXPECT_GT(scheduler.pendingCount(), 0u) << "the spinner turns";
+}
+
+} // namespace
+} // namespace quillo

@@ -293,3 +293,30 @@ TEST(SettingsWindowController, OpensOneWindowAndBringsItBack)
 
 } // namespace
 } // namespace quillo
+
+namespace quillo {
+namespace {
+
+TEST(SettingsView, OneConnectionTestAtATimeAndNoneWithoutAKey)
+{
+    SettingsFixture env;
+    SettingsView view(env.deps());
+    view.testButton()->click();
+    EXPECT_TRUE(env.chat.requests.isEmpty()) << "disabled without a stored key";
+    env.storeKey(QStringLiteral("sk-test"));
+    view.testButton()->click();
+    view.testButton()->click();
+    EXPECT_EQ(env.chat.requests.size(), 1);
+}
+
+TEST(SettingsView, KeepsALanguageCodeItDoesNotOffer)
+{
+    SettingsFixture env;
+    env.settings.setLanguage(QStringLiteral("ja"));
+    SettingsView view(env.deps());
+    EXPECT_EQ(view.languagePicker()->currentData().toString(), QStringLiteral("ja"));
+    EXPECT_EQ(env.settings.language(), QStringLiteral("ja"));
+}
+
+} // namespace
+} // namespace quillo
