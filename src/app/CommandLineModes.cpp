@@ -122,6 +122,8 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
     if (single)
         instance.listen([&shell] { shell.openSettings(); });
     E2eObserver observer(shell.controller(), core.history, printLine);
+    // Held for the whole run: destroying it would cancel the scripted dictation before it starts.
+    ScheduledWork scriptedStart;
 
     switch (mode) {
     case Mode::openSettings:
@@ -139,8 +141,7 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
         const QString file = line.modeArgument();
         const bool send = line.hasFlag(QStringLiteral("--e2e-send"));
         const auto delay = std::chrono::duration<double>(line.e2eDelaySeconds());
-        auto start = std::make_shared<ScheduledWork>();
-        *start = core.scheduler.after(std::chrono::duration_cast<Scheduler::Duration>(delay),
+        scriptedStart = core.scheduler.after(std::chrono::duration_cast<Scheduler::Duration>(delay),
             [&shell, file, send] { shell.controller().runEndToEnd(file, send, std::nullopt, 1.0); });
         // A scripted run ends by itself once its result has been pasted and the
         // clipboard put back.
