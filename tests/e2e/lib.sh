@@ -59,8 +59,9 @@ start_target() {
   local wid
   wait_until 10 xdotool search --name "^$1\$" >/dev/null || fail "target window not mapped"
   wid=$(xdotool search --name "^$1\$" | head -1)
-  xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
-  xdotool windowfocus --sync "$wid" >/dev/null 2>&1 || true
+  # --sync waits for the window manager without a bound of its own.
+  timeout 5 xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
+  wait_until 5 sh -c '[ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]' _ "$wid" || fail "target window has no focus"
 }
 
 target_text() { cat "$TARGET_OUT" 2>/dev/null || true; }
