@@ -38,5 +38,9 @@ sleep 1.5 # the panel has faded and the previous clipboard is back
 hold_and_speak escape
 sleep 6
 [ "$(target_text)" = "$before" ] || fail "a cancelled recording pasted: '$(target_text)'"
+# The second recording did happen (a second recognition session) and went no further than that.
+counts=$(/usr/bin/python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); print(len(d["asrSessions"]), len(d["chatRequests"]))' "$E2E_TMP/received.json")
+[ "${counts% *}" -ge 2 ] || fail "the cancelled recording never reached the service ($counts)"
+[ "${counts#* }" = 1 ] || fail "a cancelled recording was polished ($counts)"
 note "Escape cancelled; window unchanged"
 echo PASS
