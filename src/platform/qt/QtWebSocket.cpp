@@ -43,15 +43,13 @@ QtWebSocket::~QtWebSocket()
     if (!socket_)
         return;
     QObject::disconnect(socket_, nullptr, &context_, nullptr);
+    // Never deleted in place: we may be inside one of its signals. A close frame already
+    // queued gets a moment to reach the server.
     QWebSocket *socket = socket_;
-    if (socket->state() != QAbstractSocket::ConnectedState && socket->state() != QAbstractSocket::ClosingState) {
-        socket->abort();
-        socket->deleteLater();
-        return;
-    }
-    // Let a close frame already written reach the server, but not for long.
     QObject::connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
     QTimer::singleShot(std::chrono::seconds(2), socket, &QObject::deleteLater);
+    if (socket->state() != QAbstractSocket::ConnectedState && socket->state() != QAbstractSocket::ClosingState)
+        socket->deleteLater();
 }
 
 void QtWebSocket::open(const QUrl &url, const Headers &headers, std::chrono::milliseconds handshakeTimeout)
@@ -84,7 +82,15 @@ void QtWebSocket::close(int code)
         return;
     done_ = true;
     handshakeTimer_.stop();
-    socket_->close(static_cast<QWebSocketProtocol::CloseCode>(code));
+    // Queued: this is often called from inside one of the socket's own signals, where
+    // QWebSocket is still processing the frame.
+    QMetaObject::invokeMethod(
+        socket_,
+        [socket = socket_, code] {
+            if (socket)
+                socket->close(static_cast<QWebSocketProtocol::CloseCode>(code));
+        },
+        Qt::QueuedConnection);
     failQueued(QStringLiteral("The connection is closed"));
 }
 
