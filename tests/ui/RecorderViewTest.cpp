@@ -59,14 +59,16 @@ TEST_P(RecorderCaptureTest, KeysOfOurWindowsReachTheRecorderAndNothingElse)
     for (const Press &p : GetParam().presses) {
         QKeyEvent event(p.type, p.key, p.modifiers);
         QCoreApplication::sendEvent(view.mainButton(), &event);
-        if (view.model().isRecording() || p.type == QEvent::KeyPress)
+        if (view.model().isRecording() || p.type == QEvent::KeyPress) {
             EXPECT_TRUE(event.isAccepted());
+        }
     }
     EXPECT_EQ(view.model().isRecording(), GetParam().stillRecording);
-    if (GetParam().committed)
+    if (GetParam().committed) {
         EXPECT_EQ(written, std::optional<std::optional<Hotkey>>(GetParam().committed));
-    else
+    } else {
         EXPECT_FALSE(written.has_value());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Presses, RecorderCaptureTest,
