@@ -54,6 +54,17 @@ QByteArray errorEnvelope(const QString &code, const QString &message)
         {"request_id", "fake-request"}});
 }
 
+// The content of the first system message: rules may ask for a polish or a translation prompt.
+QString systemPromptOf(const QJsonObject &body)
+{
+    for (const QJsonValue &value : body.value("messages").toArray()) {
+        const QJsonObject message = value.toObject();
+        if (message.value("role").toString() == QLatin1String("system"))
+            return message.value("content").toString();
+    }
+    return {};
+}
+
 // The text between <transcript> tags of the last user message, or that whole message.
 QString transcriptOf(const QJsonObject &body)
 {
@@ -326,7 +337,7 @@ void FakeCloudService::chat(QSslSocket *socket, const Request &request)
         return;
     }
     const QString transcript = transcriptOf(body);
-    const ChatRule &rule = scenario_.chatRule(transcript);
+    const ChatRule &rule = scenario_.chatRule(transcript, systemPromptOf(body));
     const int status = rule.status;
     const QByteArray answer = chatAnswer(rule, body, transcript);
     const QPointer<QSslSocket> guarded(socket);

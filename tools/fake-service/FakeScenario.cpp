@@ -14,10 +14,10 @@ const AsrScript &FakeScenario::asrScript(int connectionIndex) const
     return asrSessions[index];
 }
 
-const ChatRule &FakeScenario::chatRule(const QString &transcript) const
+const ChatRule &FakeScenario::chatRule(const QString &transcript, const QString &systemPrompt) const
 {
     for (const ChatRule &rule : chatRules) {
-        if (transcript.contains(rule.match))
+        if (transcript.contains(rule.match) && systemPrompt.contains(rule.system))
             return rule;
     }
     return chatDefault;
@@ -138,9 +138,10 @@ bool readRule(const QJsonObject &json, const QString &where, ChatRule &rule, QSt
 {
     Reader r(json, where, error);
     QString raw;
-    if (!r.known({"match", "status", "content", "raw", "emptyChoices", "errorCode", "errorMessage", "delayMs"})
-        || !r.text("match", rule.match) || !r.integer("status", rule.status) || !r.text("raw", raw)
-        || !r.flag("emptyChoices", rule.emptyChoices) || !r.text("errorCode", rule.errorCode)
+    if (!r.known(
+            {"match", "system", "status", "content", "raw", "emptyChoices", "errorCode", "errorMessage", "delayMs"})
+        || !r.text("match", rule.match) || !r.text("system", rule.system) || !r.integer("status", rule.status)
+        || !r.text("raw", raw) || !r.flag("emptyChoices", rule.emptyChoices) || !r.text("errorCode", rule.errorCode)
         || !r.text("errorMessage", rule.errorMessage) || !r.integer("delayMs", rule.delayMs))
         return false;
     if (json.contains("raw"))
@@ -220,6 +221,7 @@ QString scenarioHelp()
     "rules": [                   first rule whose "match" occurs in the transcript wins
       {
         "match": "天气",
+        "system": "日语",        optional: must also occur in the system prompt
         "status": 200,           any status; not 200 gets the error envelope
         "errorCode": "...", "errorMessage": "...",
         "content": "{cleaned}",  template: {transcript}, {cleaned}; null sends JSON null
@@ -233,6 +235,7 @@ QString scenarioHelp()
 }
 The transcript is the text between <transcript> and </transcript> in the last user message
 (the whole message without tags); {cleaned} is it without 嗯 啊 呃 额 and spaces, ending in "。".
+A rule's "system" is looked for in the first "system" message (polish and translation prompts differ).
 Silent audio (all-zero chunks) never makes speech: items advance only on non-zero audio.)");
 }
 

@@ -36,6 +36,7 @@ struct AsrScript {
 // the transcript (the text between <transcript> tags of the last user message).
 struct ChatRule {
     QString match; // empty: matches everything
+    QString system; // non-empty: must also occur in the system prompt (tells polish from translation)
     int status = 200;
     std::optional<QString> content = QStringLiteral("{cleaned}"); // nothing: JSON null
     std::optional<QByteArray> raw; // whole body verbatim
@@ -52,7 +53,7 @@ struct FakeScenario {
     ChatRule chatDefault;
 
     const AsrScript &asrScript(int connectionIndex) const;
-    const ChatRule &chatRule(const QString &transcript) const;
+    const ChatRule &chatRule(const QString &transcript, const QString &systemPrompt = {}) const;
 
     // Unknown members are rejected so a typo does not silently change a test.
     static std::optional<FakeScenario> fromJson(const QJsonObject &json, QString *error);
