@@ -156,6 +156,12 @@ protected:
     std::unique_ptr<Child> tk_;
 };
 
+// First, while the display is fresh: the desktop itself is not an application.
+TEST_F(X11Insert, NothingIsFocusedOnAnEmptyDesktop)
+{
+    EXPECT_EQ(frontmost_.current(), std::nullopt);
+}
+
 TEST_F(X11Insert, TkGetsTheTextAndThePreviousTextAndImageComeBack)
 {
     ASSERT_NO_FATAL_FAILURE(openTarget());

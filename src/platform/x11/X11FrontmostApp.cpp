@@ -10,6 +10,7 @@
 #include <QLocale>
 
 #include <memory>
+#include <optional>
 
 namespace quillo {
 
@@ -26,8 +27,8 @@ struct XFreeDeleter {
     }
 };
 
-// One 32-bit value (a WINDOW or CARDINAL) of a window property; 0 when absent.
-unsigned long cardinalProperty(Display *d, Window w, const char *name, Atom type)
+// One 32-bit value (a WINDOW or CARDINAL) of a window property; none when absent.
+std::optional<unsigned long> cardinalProperty(Display *d, Window w, const char *name, Atom type)
 {
     Atom actualType = None;
     int format = 0;
@@ -35,10 +36,10 @@ unsigned long cardinalProperty(Display *d, Window w, const char *name, Atom type
     unsigned char *raw = nullptr;
     const Atom property = XInternAtom(d, name, False);
     if (XGetWindowProperty(d, w, property, 0, 1, False, type, &actualType, &format, &count, &after, &raw) != Success)
-        return 0;
+        return std::nullopt;
     std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
     if (!data || actualType != type || format != 32 || count < 1)
-        return 0;
+        return std::nullopt;
     return *reinterpret_cast<unsigned long *>(data.get()); // Xlib hands 32-bit items as longs
 }
 
@@ -86,7 +87,7 @@ std::optional<AppIdentity> X11FrontmostApp::current()
         const Window window = windowWithClass(focusedWindow());
         if (window == None || !classHint(d, window, app.windowClass, app.windowInstance) || trap.failed())
             return std::nullopt;
-        app.pid = static_cast<qint64>(cardinalProperty(d, window, "_NET_WM_PID", XA_CARDINAL));
+        app.pid = static_cast<qint64>(cardinalProperty(d, window, "_NET_WM_PID", XA_CARDINAL).value_or(0));
         if (trap.failed())
             app.pid = 0;
     }
@@ -105,13 +106,14 @@ unsigned long X11FrontmostApp::focusedWindow()
 {
     Display *d = x_->display.get();
     const Window root = DefaultRootWindow(d);
-    if (const Window active = cardinalProperty(d, root, "_NET_ACTIVE_WINDOW", XA_WINDOW))
-        return active;
-    // No EWMH window manager: the top level that holds the input focus.
+    // An EWMH window manager says which window is active, None included (the desktop).
+    if (const auto active = cardinalProperty(d, root, "_NET_ACTIVE_WINDOW", XA_WINDOW))
+        return *active;
+    // Without one: the top level that holds the input focus.
     Window focus = None;
     int revert = 0;
     XGetInputFocus(d, &focus, &revert);
-    if (focus == None || focus == PointerRoot)
+    if (focus == None || focus == PointerRoot || focus == root)
         return None;
     for (Window w = focus;;) {
         Window rootReturn = None, parent = None;
@@ -131,9 +133,9 @@ unsigned long X11FrontmostApp::focusedWindow()
 // (a reparenting window manager's frame holds the client window).
 unsigned long X11FrontmostApp::windowWithClass(unsigned long window)
 {
-    if (window == None)
-        return None;
     Display *d = x_->display.get();
+    if (window == None || window == DefaultRootWindow(d))
+        return None;
     QString cls, instance;
     if (classHint(d, window, cls, instance))
         return window;
