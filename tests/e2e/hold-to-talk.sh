@@ -15,8 +15,7 @@ quillo_pid=$!
 sleep 2
 kill -0 "$quillo_pid" 2>/dev/null || { cat "$E2E_TMP/quillo.out"; fail "the program exited at start-up"; }
 if xdotool search --name "Quillo 设置" >/dev/null 2>&1; then fail "settings window opened although a key is stored"; fi
-wid=$(xdotool search --name "^Quillo Hold Target\$" | head -1)
-timeout 5 xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
+focus_target || fail "target window lost the focus"
 
 # hold_and_speak [escape]: right Alt down, speech into the sink, optionally Escape, key up.
 hold_and_speak() {

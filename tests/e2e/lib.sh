@@ -18,11 +18,12 @@ note() { echo "-- $*"; }
 
 # wait_until SECONDS CMD...: polls CMD every 0.1 s; fails when it never succeeds.
 wait_until() {
-  local limit=$1; shift
-  local end=$((SECONDS + limit))
-  while [ $SECONDS -lt $end ]; do
+  local tries
+  tries=$(awk -v s="$1" 'BEGIN { printf "%d", s * 10 }'); shift
+  while [ "$tries" -gt 0 ]; do
     "$@" && return 0
     sleep 0.1
+    tries=$((tries - 1))
   done
   "$@"
 }
@@ -59,9 +60,23 @@ start_target() {
   local wid
   wait_until 10 xdotool search --name "^$1\$" >/dev/null || fail "target window not mapped"
   wid=$(xdotool search --name "^$1\$" | head -1)
-  # --sync waits for the window manager without a bound of its own.
-  timeout 5 xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
-  wait_until 5 sh -c '[ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]' _ "$wid" || fail "target window has no focus"
+  TARGET_WID=$wid
+  focus_target || fail "target window $wid has no focus (active: $(xprop -root _NET_ACTIVE_WINDOW 2>&1); windows: $(xdotool search --name . 2>/dev/null | wc -l))"
+}
+
+# focus_target: asks the window manager to activate the target until it is the active window.
+focus_target() {
+  wait_until 8 sh -c 'xdotool windowactivate "$1" >/dev/null 2>&1; sleep 0.2; [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]' _ "$TARGET_WID"
+}
+
+# wait_for_exit PID SECONDS: the exit status of a background process, or 124 when it outlives the bound.
+wait_for_exit() {
+  local end=$((SECONDS + $2))
+  while kill -0 "$1" 2>/dev/null; do
+    [ $SECONDS -lt $end ] || return 124
+    sleep 0.1
+  done
+  wait "$1"
 }
 
 target_text() { cat "$TARGET_OUT" 2>/dev/null || true; }
@@ -73,4 +88,18 @@ settings_file() { echo "${XDG_CONFIG_HOME:-$HOME/.config}/com.nolt.quillo.conf";
 recordings() {
   RECORDINGS=$E2E_TMP/audio
   "$SCRIPTS/make-test-recordings" "$RECORDINGS" >/dev/null
+}
+
+# history_texts: the "text" of every history entry in the settings file, one a line
+# (the history is a JSON array stored as a QSettings byte array with C escapes).
+history_texts() {
+  /usr/bin/python3 - "$(settings_file)" <<'PY'
+import codecs, json, re, sys
+for line in open(sys.argv[1], encoding="utf-8"):
+    m = re.match(r'^history="@ByteArray\((.*)\)"\s*$', line)
+    if m:
+        raw = codecs.escape_decode(m.group(1).encode("latin-1", "backslashreplace"))[0]
+        for entry in json.loads(raw.decode("utf-8")):
+            print(entry["text"].replace("\n", " "))
+PY
 }
