@@ -119,12 +119,13 @@ void SelfTestRunner::recognize(
         if (!weak.lock())
             return;
         if (stream->offset >= stream->pcm.size()) {
-            *sendNext = nullptr; // breaks the self-reference
             const auto released = services_.scheduler.now();
             session->finish(timeout, [this, weak, session, released, done](RecognitionSession::FinishResult r) {
                 if (weak.lock())
                     done(Recognition{std::move(r), elapsedMs(released)});
             });
+            // Last: breaking the self-reference destroys this closure and everything it captured.
+            *sendNext = nullptr;
             return;
         }
         session->sendAudio(stream->pcm.mid(stream->offset, chunkBytes));
