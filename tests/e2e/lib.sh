@@ -86,7 +86,8 @@ settings_file() { echo "${XDG_CONFIG_HOME:-$HOME/.config}/com.nolt.quillo.conf";
 
 # recordings: the generated test audio, made once per run.
 recordings() {
-  RECORDINGS=$E2E_TMP/audio
+  # Kept in the build folder between runs when the caller gives one: speaking long.wav takes a while.
+  RECORDINGS=${E2E_RECORDINGS:-$E2E_TMP/audio}
   "$SCRIPTS/make-test-recordings" "$RECORDINGS" >/dev/null
 }
 
