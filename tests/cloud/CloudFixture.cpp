@@ -50,6 +50,14 @@ void CloudTest::SetUp()
     ASSERT_TRUE(startService(*service_, certificates.trusted));
 }
 
+void CloudTest::TearDown()
+{
+    service_.reset();
+    scheduler_.reset();
+    // Sockets are deleted later, never inside their own signals: let that happen now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 bool CloudTest::startService(fake::FakeCloudService &service, const QTemporaryDir &certificates)
 {
     QString error;

@@ -26,6 +26,7 @@ struct TestCertificates {
 class CloudTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    void TearDown() override;
     bool startService(fake::FakeCloudService &service, const QTemporaryDir &certificates);
     void setScenario(const QByteArray &json);
     // Runs the event loop until done() holds or the bound passes; false on time-out.
