@@ -3,12 +3,12 @@ include(GoogleTest)
 set(QUILLO_TEST_SUPPORT ${PROJECT_SOURCE_DIR}/tests/support)
 
 # quillo_add_test(NAME name SOURCES ... LIBS ... [LABELS unit|integration|x11 ...]
-#                 [LAUNCHER cmd ...] [TIMEOUT seconds])
+#                 [LAUNCHER cmd ...] [TIMEOUT seconds] [ENVIRONMENT VAR=value ...])
 # One executable per area. With a LAUNCHER (a wrapper script that starts Xvfb,
 # PulseAudio or a keyring) the executable is registered as one CTest test run
 # through it; otherwise every GoogleTest case is discovered as its own test.
 function(quillo_add_test)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;LAUNCHER" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;LAUNCHER;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   quillo_warnings(${T_NAME})
@@ -23,7 +23,7 @@ function(quillo_add_test)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
   else()
     gtest_discover_tests(${T_NAME}
-      PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
+      PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENVIRONMENT}"
       DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()

@@ -89,6 +89,9 @@ HotkeyRecorderView::HotkeyRecorderView(
 
 HotkeyRecorderView::~HotkeyRecorderView()
 {
+    // The model stops capturing when it is destroyed after us; it must not call back
+    // into a view that is already half gone.
+    disconnect(model_, nullptr, this, nullptr);
     setCapturing(false);
 }
 

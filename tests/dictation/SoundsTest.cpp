@@ -39,7 +39,7 @@ TEST(QtSoundsTest, TonesAreShortMono16kWavFiles)
 TEST(QtSoundsTest, PlayingReturnsAtOnceEvenWithoutAnAudioOutput)
 {
     static int argc = 1;
-    static char name[] = "test_dictation";
+    static char name[] = "test_sounds";
     static char *argv[] = {name, nullptr};
     if (!QCoreApplication::instance())
         new QCoreApplication(argc, argv);

@@ -132,7 +132,7 @@ protected:
             const auto app = frontmost_.current();
             return app && app->windowClass == windowClass;
         };
-        for (int attempt = 0; attempt < 10 && !focused(); ++attempt) {
+        for (int attempt = 0; attempt < 20 && !focused(); ++attempt) {
             const QByteArray id
                 = run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", title}).split('\n').value(0);
             if (!id.isEmpty())
