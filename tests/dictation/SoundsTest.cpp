@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -49,6 +50,12 @@ TEST(QtSoundsTest, PlayingReturnsAtOnceEvenWithoutAnAudioOutput)
     for (Sound sound : {Sound::tink, Sound::pop, Sound::morse, Sound::tink})
         sounds.play(sound, 0.35f);
     EXPECT_LT(timer.elapsed(), 1000);
+    // WORKAROUND: Qt loads samples on a thread of its own; ending the process while it
+    // is still loading races inside Qt's teardown, so give it time to finish first.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
 } // namespace
