@@ -87,6 +87,38 @@ DesktopShell::DesktopShell(AppCore &core)
 
 DesktopShell::~DesktopShell() = default;
 
-void DesktopShell::showTray() { }
+void DesktopShell::showTray()
+{
+    if (tray_)
+        return;
+    MenuActions actions{
+        // The popup holds the keyboard; it goes first so the text lands in the user's window.
+        .toggleDictation =
+            [this] {
+                tray_->hideMenu();
+                controller_.toggleFromMenu();
+            },
+        .openSettings =
+            [this] {
+                tray_->hideMenu();
+                openSettings();
+            },
+        .quit = [] { QCoreApplication::quit(); },
+        .copyText =
+            [this](const QString &text) {
+                clipboard_.clear();
+                clipboard_.write({{{QString::fromLatin1(pasteboardtypes::plainText), text.toUtf8()}}});
+            },
+    };
+    // The popup owns the content; the pointer stays valid as long as the tray does.
+    auto *menu = new MenuContent(core_.settings, core_.history, permissions_, std::move(actions));
+    tray_ = std::make_unique<TrayIcon>(menu);
+    menu->setPhase(controller_.phase());
+    tray_->setPhase(controller_.phase());
+    QObject::connect(&controller_, &DictationController::phaseChanged, menu, [this, menu](const DictationPhase &phase) {
+        menu->setPhase(phase);
+        tray_->setPhase(phase);
+    });
+}
 
 } // namespace quillo

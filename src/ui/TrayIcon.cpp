@@ -87,6 +87,11 @@ void TrayIcon::setPhase(const DictationPhase &phase)
     tray_->setIcon(iconFor(symbol_));
 }
 
+void TrayIcon::hideMenu()
+{
+    popup_->hide();
+}
+
 void TrayIcon::showMenu()
 {
     if (popup_->isVisible()) {

@@ -32,7 +32,9 @@ public:
 
     void setPhase(const DictationPhase &phase);
     TraySymbol symbol() const { return symbol_; }
+    // Shows the menu, or hides it when it is open.
     void showMenu();
+    void hideMenu();
     QWidget *popup() const { return popup_.get(); }
 
 private:

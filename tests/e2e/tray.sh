@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The tray icon: it docks in the desktop's system tray, a click drops the menu down from it,
+# "设置…" opens the settings window and "退出" ends the program.
+source "$(dirname "$0")/lib.sh"
+start_fake "$SCENARIOS/polite.json"
+import_key test-key "$FAKE_HOST"
+
+# openbox has no tray of its own; trayer is a small XEmbed one docked at the top right.
+trayer --edge top --align right --widthtype pixel --width 100 --heighttype pixel --height 32 \
+  --SetDockType true --transparent false >/dev/null 2>&1 &
+E2E_PIDS+=($!)
+wait_until 10 xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
+
+"$QUILLO" >"$E2E_TMP/quillo.out" 2>&1 &
+E2E_PIDS+=($!)
+quillo_pid=$!
+
+# viewable_quillo_windows: ids of the program's mapped windows (its class is "quillo").
+viewable_quillo_windows() {
+  local w
+  for w in $(xdotool search --classname '^quillo$' 2>/dev/null); do
+    xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable' && echo "$w"
+  done
+}
+# The icon is the program's only window inside the tray; the menu is a popup of 340 pixels.
+icon_window() { viewable_quillo_windows | while read -r w; do
+  [ "$(xdotool getwindowgeometry --shell "$w" | sed -n 's/^WIDTH=//p')" -lt 64 ] && echo "$w"; done | head -1; }
+menu_window() { viewable_quillo_windows | while read -r w; do
+  [ "$(xdotool getwindowgeometry --shell "$w" | sed -n 's/^WIDTH=//p')" = 340 ] && echo "$w"; done | head -1; }
+click_at() { xdotool mousemove "$1" "$2" click 1; }
+click_icon() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$(icon_window)")"
+  click_at $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+}
+# click_menu_footer left|right: the footer's "设置…" (left) or "退出" (right) button.
+click_menu_footer() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$(menu_window)")"
+  if [ "$1" = left ]; then click_at $((X + 40)) $((Y + HEIGHT - 26)); else click_at $((X + WIDTH - 33)) $((Y + HEIGHT - 26)); fi
+}
+
+for _ in $(seq 300); do [ -n "$(icon_window)" ] && break; sleep 0.1; done
+[ -n "$(icon_window)" ] || { cat "$E2E_TMP/quillo.out"; fail "no tray icon"; }
+note "tray icon $(icon_window) docked"
+[ -z "$(xdotool search --name '^Quillo 设置$' 2>/dev/null)" ] || fail "settings window shown although a key is stored"
+
+click_icon
+for _ in $(seq 100); do [ -n "$(menu_window)" ] && break; sleep 0.1; done
+[ -n "$(menu_window)" ] || fail "a click on the tray icon showed no menu"
+eval "$(xdotool getwindowgeometry --shell "$(menu_window)" | sed 's/^/MENU_/')"
+[ "$MENU_Y" -ge 30 ] || fail "the menu covers the tray (y=$MENU_Y)"
+note "menu ${MENU_WIDTH}x${MENU_HEIGHT} at ${MENU_X},${MENU_Y}"
+
+click_menu_footer left
+wait_until 20 xdotool search --name '^Quillo 设置$' >/dev/null || fail "设置… opened no settings window"
+settings=$(xdotool search --name '^Quillo 设置$' | head -1)
+wait_until 15 sh -c '[ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]' _ "$settings" || fail "the settings window is not in front"
+for _ in $(seq 50); do [ -z "$(menu_window)" ] && break; sleep 0.1; done
+[ -z "$(menu_window)" ] || fail "the menu stayed open after 设置…"
+
+click_icon
+for _ in $(seq 100); do [ -n "$(menu_window)" ] && break; sleep 0.1; done
+[ -n "$(menu_window)" ] || fail "the menu did not open a second time"
+click_menu_footer right
+status=0
+wait_for_exit "$quillo_pid" 20 || status=$?
+[ "$status" = 0 ] || { cat "$E2E_TMP/quillo.out"; fail "退出 ended the program with status $status"; }
+echo PASS
