@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The tray icon: it docks in the desktop's system tray, a click drops the menu down from it,
-# "设置…" opens the settings window and "退出" ends the program.
+# "开始"/"结束" dictate into the window the user was in, "设置…" opens the settings window and
+# "退出" ends the program.
 source "$(dirname "$0")/lib.sh"
+recordings
 start_fake "$SCENARIOS/polite.json"
 import_key test-key "$FAKE_HOST"
+start_target "Quillo E2E Target"
 
 # openbox has no tray of its own; trayer is a small XEmbed one docked at the top right.
 trayer --edge top --align right --widthtype pixel --width 100 --heighttype pixel --height 32 \
@@ -33,6 +36,17 @@ click_icon() {
   eval "$(xdotool getwindowgeometry --shell "$(icon_window)")"
   click_at $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
 }
+# click_menu_toggle: the start/stop button at the top right.
+click_menu_toggle() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$(menu_window)")"
+  click_at $((X + WIDTH - 42)) $((Y + 32))
+}
+open_menu() {
+  click_icon
+  for _ in $(seq 100); do [ -n "$(menu_window)" ] && break; sleep 0.1; done
+  [ -n "$(menu_window)" ] || fail "a click on the tray icon showed no menu"
+}
 # click_menu_footer left|right: the footer's "设置…" (left) or "退出" (right) button.
 click_menu_footer() {
   local X Y WIDTH HEIGHT SCREEN WINDOW
@@ -45,13 +59,25 @@ for _ in $(seq 300); do [ -n "$(icon_window)" ] && break; sleep 0.1; done
 note "tray icon $(icon_window) docked"
 [ -z "$(xdotool search --name '^Quillo 设置$' 2>/dev/null)" ] || fail "settings window shown although a key is stored"
 
-click_icon
-for _ in $(seq 100); do [ -n "$(menu_window)" ] && break; sleep 0.1; done
-[ -n "$(menu_window)" ] || fail "a click on the tray icon showed no menu"
+open_menu
 eval "$(xdotool getwindowgeometry --shell "$(menu_window)" | sed 's/^/MENU_/')"
 [ "$MENU_Y" -ge 30 ] || fail "the menu covers the tray (y=$MENU_Y)"
 note "menu ${MENU_WIDTH}x${MENU_HEIGHT} at ${MENU_X},${MENU_Y}"
 
+# A dictation from the menu: the menu closes at once, the text lands in the user's window.
+click_menu_toggle
+for _ in $(seq 50); do [ -z "$(menu_window)" ] && break; sleep 0.1; done
+[ -z "$(menu_window)" ] || fail "the menu stayed open after 开始"
+[ "$(xdotool getactivewindow)" = "$TARGET_WID" ] || fail "开始 took the focus from the user's window"
+sleep 0.4
+timeout 20 paplay -d vsink "$RECORDINGS/short.wav"
+open_menu
+click_menu_toggle
+wait_until 20 grep -qF "我们明天下午四点开会，记得带上演示" "$TARGET_OUT" \
+  || { cat "$E2E_TMP/quillo.out"; fail "the window holds '$(target_text)' after 结束"; }
+note "dictated from the menu: $(target_text)"
+
+open_menu
 click_menu_footer left
 wait_until 20 xdotool search --name '^Quillo 设置$' >/dev/null || fail "设置… opened no settings window"
 settings=$(xdotool search --name '^Quillo 设置$' | head -1)
@@ -59,9 +85,7 @@ wait_until 15 sh -c '[ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]' _ "$se
 for _ in $(seq 50); do [ -z "$(menu_window)" ] && break; sleep 0.1; done
 [ -z "$(menu_window)" ] || fail "the menu stayed open after 设置…"
 
-click_icon
-for _ in $(seq 100); do [ -n "$(menu_window)" ] && break; sleep 0.1; done
-[ -n "$(menu_window)" ] || fail "the menu did not open a second time"
+open_menu
 click_menu_footer right
 status=0
 wait_for_exit "$quillo_pid" 20 || status=$?
