@@ -95,7 +95,8 @@ int render(int argc, char *argv[], const QString &dir)
 // The desktop modes need an X server: global hotkeys and paste go through it.
 bool desktopAvailable()
 {
-    const bool haveX11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    // Qt aborts when $DISPLAY names a server that is not there; ask first.
+    const bool haveX11 = !qEnvironmentVariableIsEmpty("DISPLAY") && X11Permissions::displayReachable();
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     const QString problem = X11Permissions::sessionProblemFor(haveX11, wayland);
     if (!problem.isEmpty())

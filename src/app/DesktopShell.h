@@ -6,7 +6,6 @@
 #include "dictation/DictationController.h"
 #include "dictation/TextInserter.h"
 #include "hotkeys/HotkeyManager.h"
-#include "platform/qt/QtMicrophoneProbe.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/QtSounds.h"
 #include "platform/x11/X11FrontmostApp.h"
@@ -63,7 +62,6 @@ private:
     QtPasteboard selection_;
     X11KeystrokePoster poster_;
     X11FrontmostApp frontmost_;
-    QtMicrophoneProbe microphone_;
     X11Permissions permissions_;
     TextInserter inserter_;
     AudioRecorder recorder_;

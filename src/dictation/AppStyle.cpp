@@ -78,11 +78,11 @@ const QSet<QString> &documentApps()
 // WM_CLASS instance or class names of the same programs.
 constexpr std::array linuxCodingApps{// terminals
     "org.gnome.terminal", "gnome-terminal", "gnome-terminal-server", "org.gnome.console", "kgx", "org.gnome.ptyxis",
-    "ptyxis", "org.kde.konsole", "konsole", "org.kde.yakuake", "yakuake", "guake", "xterm", "uxterm", "urxvt", "rxvt",
-    "st", "st-256color", "kitty", "alacritty", "org.alacritty.alacritty", "org.wezfurlong.wezterm", "wezterm",
-    "com.mitchellh.ghostty", "ghostty", "foot", "footclient", "tilix", "com.gexperts.tilix", "terminator",
-    "xfce4-terminal", "org.xfce.terminal", "mate-terminal", "lxterminal", "qterminal", "terminology",
-    "io.elementary.terminal", "dev.warp.warp", "warp", "hyper", "tabby",
+    "ptyxis", "org.kde.konsole", "konsole", "org.kde.yakuake", "yakuake", "guake", "xterm", "uxterm", "debian-xterm",
+    "debian-uxterm", "urxvt", "rxvt", "rxvt-unicode", "st", "st-256color", "kitty", "alacritty",
+    "org.alacritty.alacritty", "org.wezfurlong.wezterm", "wezterm", "com.mitchellh.ghostty", "ghostty", "foot",
+    "footclient", "tilix", "com.gexperts.tilix", "terminator", "xfce4-terminal", "org.xfce.terminal", "mate-terminal",
+    "lxterminal", "qterminal", "terminology", "io.elementary.terminal", "dev.warp.warp", "warp", "hyper", "tabby",
     // code editors and IDEs (JetBrains is matched by prefix)
     "code", "code-oss", "code-insiders", "code-url-handler", "com.visualstudio.code", "codium", "vscodium",
     "com.vscodium.codium", "cursor", "windsurf", "dev.zed.zed", "zed", "sublime_text", "com.sublimetext.three", "emacs",
@@ -152,6 +152,17 @@ AppStyle forAppIdentifier(const std::optional<QString> &identifier)
     if (style != AppStyle::general)
         return style;
     return forLinuxAppIdentifier(identifier);
+}
+
+AppStyle forApp(const AppIdentity &app)
+{
+    for (const QString &name : {app.identifier, app.windowInstance, app.windowClass}) {
+        if (name.isEmpty())
+            continue;
+        if (const AppStyle style = forAppIdentifier(name); style != AppStyle::general)
+            return style;
+    }
+    return AppStyle::general;
 }
 
 } // namespace quillo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/AppStyle.h"
+#include "platform/FrontmostApp.h"
 
 #include <QString>
 
@@ -19,5 +20,9 @@ AppStyle forLinuxAppIdentifier(const std::optional<QString> &identifier);
 // What the controller calls with whatever identifier the platform reports: the macOS
 // table first, then the Linux table.
 AppStyle forAppIdentifier(const std::optional<QString> &identifier);
+
+// The focused application's style: its identifier first, then its window instance
+// and class, since distributions rename desktop entries ("debian-xterm").
+AppStyle forApp(const AppIdentity &app);
 
 } // namespace quillo

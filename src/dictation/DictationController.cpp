@@ -307,9 +307,7 @@ void DictationController::stopRecording()
 
     Capture capture;
     capture.translation = hud_->translation();
-    const std::optional<QString> identifier
-        = targetApp_ && !targetApp_->identifier.isEmpty() ? std::optional(targetApp_->identifier) : std::nullopt;
-    capture.style = forAppIdentifier(identifier);
+    capture.style = targetApp_ ? forApp(*targetApp_) : AppStyle::general;
     capture.appName = targetApp_ && !targetApp_->name.isEmpty() ? targetApp_->name : unknownAppName;
     capture.seconds = duration;
     ++pipeline_;

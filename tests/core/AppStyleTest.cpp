@@ -71,5 +71,28 @@ TEST(AppStyle, LinuxIdentifiersMatchCaseInsensitively)
     EXPECT_EQ(forAppIdentifier(QStringLiteral("com.apple.terminal")), AppStyle::general);
 }
 
+TEST(AppStyle, FocusedAppFallsBackToItsWindowClass)
+{
+    struct AppCase {
+        AppIdentity app;
+        AppStyle expected;
+    };
+    const auto app = [](const char *id, const char *instance, const char *windowClass) {
+        return AppIdentity{
+            QString::fromLatin1(id), QString(), QString::fromLatin1(windowClass), QString::fromLatin1(instance), 0};
+    };
+    const std::vector<AppCase> cases{
+        {app("debian-xterm", "xterm", "XTerm"), AppStyle::coding},
+        {app("my-renamed-terminal", "kitty", "kitty"), AppStyle::coding},
+        {app("", "", "Slack"), AppStyle::chat},
+        {app("com.apple.mail", "", ""), AppStyle::document},
+        {app("firefox", "Navigator", "firefox"), AppStyle::general},
+        {app("", "", ""), AppStyle::general},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(forApp(c.app), c.expected)
+            << c.app.identifier.toStdString() << "/" << c.app.windowClass.toStdString();
+}
+
 } // namespace
 } // namespace quillo

@@ -1,5 +1,6 @@
 // End to end on a virtual display: real clipboard, XTest keystrokes into a Tk
 // text window and an xterm, other clients (xclip, xdotool) around them.
+#include "dictation/AppStyle.h"
 #include "dictation/TextInserter.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/QtScheduler.h"
@@ -150,7 +151,7 @@ protected:
     QtPasteboard clipboard_{QClipboard::Clipboard};
     QtPasteboard selection_{QClipboard::Selection};
     X11KeystrokePoster keys_{ledger_, scheduler_};
-    X11Permissions permissions_{[] { return true; }};
+    X11Permissions permissions_;
     X11FrontmostApp frontmost_;
     TextInserter inserter_{{clipboard_, &selection_, keys_, permissions_, frontmost_, scheduler_}};
     std::unique_ptr<Child> tk_;
@@ -251,12 +252,20 @@ TEST_F(X11Insert, NamesTheFocusedApplication)
     EXPECT_EQ(app->name, QStringLiteral("XTerm"));
     EXPECT_EQ(app->windowInstance, QStringLiteral("xterm"));
     EXPECT_EQ(app->pid, xterm.process().processId());
+    EXPECT_EQ(forApp(*app), AppStyle::coding) << "Debian's xterm is a terminal whatever its desktop entry is called";
 }
 
 TEST_F(X11Insert, SessionWithXHasNoProblemToReport)
 {
     EXPECT_TRUE(permissions_.sessionProblem().isEmpty());
     EXPECT_EQ(permissions_.microphoneAuthorization(), MicrophoneAuthorization::authorized);
+    EXPECT_TRUE(X11Permissions::displayReachable());
+
+    // A display that names no server is reported, not connected to (Qt would abort on it).
+    const QByteArray display = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ":197");
+    EXPECT_FALSE(X11Permissions::displayReachable());
+    qputenv("DISPLAY", display);
 }
 
 // Another client's clipboard: text and an image in one item, served until killed.

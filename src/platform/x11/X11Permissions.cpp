@@ -10,9 +10,8 @@ struct X11Permissions::Connection {
     X11Display display = openX11Display();
 };
 
-X11Permissions::X11Permissions(InputProbe hasAudioInput)
+X11Permissions::X11Permissions()
     : x_(std::make_unique<Connection>())
-    , hasAudioInput_(std::move(hasAudioInput))
 {
     int event = 0, error = 0, major = 0, minor = 0;
     xtest_ = x_->display && XTestQueryExtension(x_->display.get(), &event, &error, &major, &minor);
@@ -22,9 +21,9 @@ X11Permissions::~X11Permissions() = default;
 
 MicrophoneAuthorization X11Permissions::microphoneAuthorization() const
 {
-    // Nothing to ask for on Linux: no input device is the only thing that stops recording.
-    return hasAudioInput_ && hasAudioInput_() ? MicrophoneAuthorization::authorized
-                                              : MicrophoneAuthorization::restricted;
+    // Nothing to ask for on Linux. Without an input device the recorder fails with
+    // "no input device", which names the real problem; a permission message would not.
+    return MicrophoneAuthorization::authorized;
 }
 
 QString X11Permissions::sessionProblem() const
@@ -32,6 +31,11 @@ QString X11Permissions::sessionProblem() const
     const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
         || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     return sessionProblemFor(static_cast<bool>(x_->display), wayland);
+}
+
+bool X11Permissions::displayReachable()
+{
+    return static_cast<bool>(openX11Display());
 }
 
 QString X11Permissions::sessionProblemFor(bool haveX11, bool waylandSession)
