@@ -47,7 +47,6 @@ DesktopShell::DesktopShell(AppCore &core)
     , clipboard_(QClipboard::Clipboard)
     , selection_(QClipboard::Selection)
     , poster_(ownKeystrokes_, core.scheduler)
-    , permissions_([this] { return microphone_.hasInput(); })
     , inserter_(TextInserter::Ports{clipboard_, &selection_, poster_, permissions_, frontmost_, core.scheduler})
     , recorder_(std::make_unique<QtAudioInput>())
     , recorderBinding_(recorder_)
@@ -65,7 +64,7 @@ DesktopShell::DesktopShell(AppCore &core)
           .pressReturn = [this] { inserter_.pressReturn(); },
           .frontmost = frontmost_,
           .permissions = permissions_,
-          // Linux has no per-app microphone switch; the sound settings are the nearest place.
+          // Never asked for on X11: the microphone is never refused to a program there.
           .openMicrophoneSettings = [] {},
           .sounds = sounds_,
           .panel = lazyPanel_,
@@ -83,6 +82,9 @@ DesktopShell::DesktopShell(AppCore &core)
           .openPrivacySettings = [](const QString &) {},
       })
 {
+    // Escape is taken from other programs exactly while a dictation is under way.
+    QObject::connect(&controller_, &DictationController::phaseChanged, &controller_,
+        [this](const DictationPhase &) { hotkeys_.refreshEscapeInterception(); });
 }
 
 DesktopShell::~DesktopShell() = default;

@@ -83,7 +83,6 @@ void HotkeyManager::install()
     log(QStringLiteral("eventTap %1 listen=%2 post=%3 ax=%4")
             .arg(listening_ ? QStringLiteral("on") : QStringLiteral("off"), boolText(access.listen),
                 boolText(access.post), boolText(access.trusted)));
-    escapePoll_ = scheduler_.every(escapePollInterval, [this] { updateTakenKeys(); });
     updateTakenKeys();
 }
 
@@ -99,7 +98,6 @@ void HotkeyManager::uninstall()
     heldModifierSlots_.clear();
     heldComboSlots_.clear();
     pendingTranslate_.reset();
-    escapePoll_.cancel();
     updateTakenKeys();
 }
 

@@ -50,7 +50,6 @@ public:
     static constexpr std::chrono::milliseconds translateTapLimit{800};
     static constexpr std::chrono::milliseconds toggleDedupWindow{400};
     // How often busy-ness is asked so Escape is taken only while it matters.
-    static constexpr std::chrono::milliseconds escapePollInterval{100};
     static constexpr std::uint16_t escapeKeyCode = 53;
 
     HotkeyManager(KeyboardSource &source, Scheduler &scheduler);
@@ -93,7 +92,7 @@ public:
     std::uint64_t currentModifiers() const;
 
     // Asks shouldInterceptEscape now and takes or gives back Escape; the owner
-    // may call it when busy-ness changes, the manager also polls.
+    // calls it whenever its busy-ness changes (nothing polls while idle).
     void refreshEscapeInterception() { updateTakenKeys(); }
 
     // Event entry points (public for tests and for sources that call directly).
@@ -129,7 +128,6 @@ private:
     std::optional<TimePoint> lastTapToggle_;
     bool suspended_ = false;
     std::set<std::uint16_t> takenKeys_;
-    ScheduledWork escapePoll_;
 };
 
 } // namespace quillo

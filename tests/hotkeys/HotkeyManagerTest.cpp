@@ -225,14 +225,14 @@ TEST_F(HotkeyManagerTest, EscapeIsTakenOnlyWhileBusy)
     configureDefaults();
     EXPECT_FALSE(source.takenKeys().contains(escape));
     busy = true;
-    scheduler.advance(HotkeyManager::escapePollInterval);
+    manager.refreshEscapeInterception();
     EXPECT_TRUE(source.takenKeys().contains(escape));
     busy = false;
     manager.refreshEscapeInterception();
     EXPECT_FALSE(source.takenKeys().contains(escape));
     busy = true;
     manager.uninstall();
-    scheduler.advance(1s);
+    manager.refreshEscapeInterception();
     EXPECT_THAT(source.takenKeys(), IsEmpty()) << "nothing is taken once uninstalled";
 }
 
