@@ -76,10 +76,9 @@ void RecordingPanel::show()
     window_->move(*origin);
     window_->show();
     window_->raise();
-    if (hints_ && !hinted_) {
+    // Window managers drop a window's workspace state when it is hidden, so every show asks again.
+    if (hints_)
         hints_->showOnAllWorkspaces(static_cast<quintptr>(window_->winId()));
-        hinted_ = true;
-    }
     updateFrameTimer();
 }
 

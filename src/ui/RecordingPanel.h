@@ -50,7 +50,6 @@ private:
     Scheduler &scheduler_;
     WindowHints *hints_;
     std::unique_ptr<PanelWindow> window_;
-    bool hinted_ = false;
     RecordingPanelPainter painter_;
     PanelContent content_;
     Scheduler::TimePoint origin_;

@@ -89,11 +89,20 @@ TEST(RecordingPanelOnX11, ShownOnEveryDesktopAboveTheBottomOfTheScreen)
     ASSERT_TRUE(eventually([&] { return viewable(d, window); }));
     askWindowManager(d, "_NET_NUMBER_OF_DESKTOPS", 2);
     ASSERT_TRUE(eventually([&] { return cardinal(d, DefaultRootWindow(d), "_NET_NUMBER_OF_DESKTOPS") >= 2ul; }));
-    askWindowManager(d, "_NET_CURRENT_DESKTOP", 1);
-    EXPECT_TRUE(eventually([&] { return cardinal(d, DefaultRootWindow(d), "_NET_CURRENT_DESKTOP") == 1ul; }));
-    EXPECT_TRUE(viewable(d, window)) << "the panel follows the user to another desktop";
-    askWindowManager(d, "_NET_CURRENT_DESKTOP", 0);
-    EXPECT_FALSE(QGuiApplication::focusWindow() == panel.window().windowHandle());
+    // A window manager forgets a window's desktop when it is hidden: every dictation's panel must follow.
+    for (const char *round : {"first", "second"}) {
+        askWindowManager(d, "_NET_CURRENT_DESKTOP", 1);
+        EXPECT_TRUE(eventually([&] { return cardinal(d, DefaultRootWindow(d), "_NET_CURRENT_DESKTOP") == 1ul; }));
+        EXPECT_TRUE(eventually([&] { return viewable(d, window); }))
+            << "the " << round << " panel follows the user to another desktop";
+        askWindowManager(d, "_NET_CURRENT_DESKTOP", 0);
+        EXPECT_TRUE(eventually([&] { return cardinal(d, DefaultRootWindow(d), "_NET_CURRENT_DESKTOP") == 0ul; }));
+        EXPECT_FALSE(QGuiApplication::focusWindow() == panel.window().windowHandle());
+        panel.hide();
+        EXPECT_TRUE(eventually([&] { return !viewable(d, window); }));
+        panel.show();
+        ASSERT_TRUE(eventually([&] { return viewable(d, window); }));
+    }
 
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(panel.window().geometry().bottom() + 1, area.bottom() + 1 - 72);
