@@ -130,11 +130,23 @@ SettingsView::SettingsView(SettingsDeps deps, QWidget *parent)
     form->addStretch(1);
     bindSettings();
     refreshPermissions();
-    refresh_ = deps_.scheduler.every(permissionRefresh, [this] { refreshPermissions(); });
     restyle();
 }
 
 SettingsView::~SettingsView() = default;
+
+void SettingsView::showEvent(QShowEvent *event)
+{
+    refreshPermissions();
+    refresh_ = deps_.scheduler.every(permissionRefresh, [this] { refreshPermissions(); });
+    QWidget::showEvent(event);
+}
+
+void SettingsView::hideEvent(QHideEvent *event)
+{
+    refresh_.cancel();
+    QWidget::hideEvent(event);
+}
 
 QWidget *SettingsView::hotkeySection()
 {

@@ -76,6 +76,9 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    // The permission refresh runs only while the window is on screen.
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     QWidget *hotkeySection();

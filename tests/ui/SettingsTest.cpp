@@ -220,12 +220,13 @@ TEST(SettingsView, ExplanationThirdLineOnlyWithATranslateHotkey)
     EXPECT_EQ(view.explanation().size(), 2);
 }
 
-TEST(SettingsView, PermissionsRefreshEveryOneAndAHalfSeconds)
+TEST(SettingsView, PermissionsRefreshEveryOneAndAHalfSecondsWhileShown)
 {
     SettingsFixture env;
     env.permissions.accessibility = false;
     env.permissions.microphone = MicrophoneAuthorization::notDetermined;
     SettingsView view(env.deps());
+    view.show();
     EXPECT_FALSE(view.accessibilityRow()->isGranted());
 
     view.microphoneRow()->grantButton()->click();
@@ -243,6 +244,14 @@ TEST(SettingsView, PermissionsRefreshEveryOneAndAHalfSeconds)
     EXPECT_FALSE(view.accessibilityRow()->isGranted());
     env.scheduler.advance(1ms);
     EXPECT_TRUE(view.accessibilityRow()->isGranted());
+
+    // Hidden, nothing wakes up; shown again, the rows are current at once.
+    view.hide();
+    env.permissions.accessibility = false;
+    env.scheduler.advance(3s);
+    EXPECT_TRUE(view.accessibilityRow()->isGranted());
+    view.show();
+    EXPECT_FALSE(view.accessibilityRow()->isGranted());
 }
 
 TEST(HotkeyRecorderView, MainButtonCapturesUntilClickedAgainOrHidden)
