@@ -12,13 +12,23 @@ namespace {
 QString segmentCore(const QString &segment)
 {
     QString core;
+    core.reserve(segment.size());
     for (const char32_t c : segment.toUcs4()) {
         if (unicode::isPunctuation(c) || unicode::isSymbol(c) || unicode::isWhitespaceOrLineBreak(c))
             continue;
-        core.append(QString::fromUcs4(&c, 1));
+        if (QChar::requiresSurrogates(c)) {
+            core.append(QChar(QChar::highSurrogate(c)));
+            core.append(QChar(QChar::lowSurrogate(c)));
+        } else {
+            core.append(QChar(static_cast<char16_t>(c)));
+        }
     }
     return core;
 }
+
+// Every filler character and word is short; longer text is never looked at closely,
+// which keeps a huge recognised segment from costing seconds on every event.
+constexpr qsizetype longestFiller = 4 * 4;
 
 bool isFillerCharacter(const QString &character)
 {
@@ -38,6 +48,8 @@ bool isFillerSegment(const QString &segment)
     const QString core = segmentCore(segment);
     if (core.isEmpty())
         return true;
+    if (core.size() > longestFiller)
+        return false;
 
     const QStringList characters = unicode::graphemes(core);
     // Laughter is kept: "哈哈" is an expression, a lone "哈" is not.

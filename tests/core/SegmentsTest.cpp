@@ -34,9 +34,21 @@ TEST(Segments, FillerFilter)
         {"嗯，好", false},
         {"ERR", false},
         {"Ümm", false},
+        {"𠮷", false}, // a letter outside the BMP survives the clean-up
+        {"嗯😀嗯", true},
+        {"嗯，嗯。嗯！嗯？ 嗯 嗯 嗯", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(isFillerSegment(QString::fromUtf8(c.text)), c.filler) << c.text;
+}
+
+TEST(Segments, AHugeSegmentIsText)
+{
+    // A runaway recognition result (megabytes in one item) is text, and deciding so stays cheap.
+    const QString huge = QString(u'嗯').repeated(4 << 20);
+    EXPECT_FALSE(isFillerSegment(huge));
+    EXPECT_FALSE(isFillerSegment(QStringLiteral("，").repeated(1 << 20) + QStringLiteral("好")));
+    EXPECT_TRUE(isFillerSegment(QStringLiteral("，").repeated(1 << 20) + QStringLiteral("嗯")));
 }
 
 struct JoinCase {
