@@ -54,6 +54,7 @@ QString E2eObserver::levelLine(QList<float> levels)
 void E2eObserver::observeAll(HotkeyManager &hotkeys)
 {
     hotkeys.debugLog = [this](const QString &message) { print_(QStringLiteral("[e2e] hotkey: ") + message); };
+    observeNotes();
     auto &hud = controller_.hud();
     connect(&controller_, &DictationController::phaseChanged, this, [this](const DictationPhase &phase) {
         // A recording's levels are summed up when it ends.
@@ -84,8 +85,17 @@ void E2eObserver::observeAll(HotkeyManager &hotkeys)
     });
 }
 
+void E2eObserver::observeNotes()
+{
+    connect(&controller_, &DictationController::lastMessageChanged, this, [this] {
+        if (const auto &message = controller_.lastMessage())
+            print_(noteLine(*message));
+    });
+}
+
 void E2eObserver::observePhasesWithApp(FrontmostApp &frontmost)
 {
+    observeNotes();
     connect(&controller_, &DictationController::phaseChanged, this, [this, &frontmost](const DictationPhase &phase) {
         const auto app = frontmost.current();
         const QString id = app && !app->identifier.isEmpty() ? app->identifier : QStringLiteral("-");

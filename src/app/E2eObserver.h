@@ -28,9 +28,13 @@ public:
     void observePhasesWithApp(FrontmostApp &frontmost);
 
     static QString phaseText(const DictationPhase &phase);
+    static QString noteLine(const QString &message) { return QStringLiteral("[e2e] note: ") + message; }
     static QString levelLine(QList<float> levels);
 
 private:
+    // Why a delivered result fell back (polish rejected, translation failed): a done phase alone hides it.
+    void observeNotes();
+
     DictationController &controller_;
     HistoryStore &history_;
     Print print_;

@@ -31,6 +31,7 @@ run_case untrusted "$SCENARIOS/polite.json" test-key 1 '^\[e2e\] phase: failed\(
 
 # A failing chat model must not lose the dictation: the raw transcript is pasted.
 run_case chat-500 "$SCENARIOS/chat-500.json" test-key 0 '^\[e2e\] phase: done'
+grep -q '^\[e2e\] note: ' "$E2E_TMP/chat-500.out" || { cat "$E2E_TMP/chat-500.out"; fail "chat 500: the fallback was not noted"; }
 wait_until 5 grep -qF "我们明天下午四点开会" "$TARGET_OUT" || fail "chat 500: window holds '$(target_text)', not the transcript"
 note "chat 500 pasted: $(target_text)"
 echo PASS
