@@ -60,7 +60,13 @@ DesktopShell::DesktopShell(AppCore &core)
           .recorder = recorderBinding_,
           .makeSession = core.sessions,
           .chat = core.chat,
-          .insertText = [this](const QString &text, bool restore) { return inserter_.insert(text, restore); },
+          .insertText =
+              [this](const QString &text, bool restore) {
+                  // An open tray menu holds the keyboard: the paste would go to it, not to the user's window.
+                  if (tray_)
+                      tray_->hideMenu();
+                  return inserter_.insert(text, restore);
+              },
           .pressReturn = [this] { inserter_.pressReturn(); },
           .frontmost = frontmost_,
           .permissions = permissions_,
