@@ -4,7 +4,7 @@
 # "退出" ends the program.
 source "$(dirname "$0")/lib.sh"
 recordings
-# The model answers after 2 s, so the menu can be opened while the text is on its way.
+# The model answers after 4 s, so the menu can be opened while the text is on its way.
 start_fake "$SCENARIOS/slow-chat.json"
 import_key test-key "$FAKE_HOST"
 start_target "Quillo E2E Target"
@@ -53,15 +53,15 @@ click_menu_toggle() {
   eval "$(xdotool getwindowgeometry --shell "$(found menu_window)")"
   click_at $((X + WIDTH - 42)) $((Y + 32))
 }
-# menu_is open|closed SECONDS: waits until three reads in a row agree (a search of the window tree
-# can come back empty while windows appear and disappear).
+# menu_is open|closed SECONDS [READS]: waits until READS reads in a row (3 unless given) agree (a
+# search of the window tree can come back empty while windows appear and disappear).
 menu_is() {
-  local want=$1 tries streak=0
+  local want=$1 tries streak=0 reads=${3:-3}
   tries=$(($2 * 10))
   while [ "$tries" -gt 0 ]; do
     if { [ "$want" = open ] && [ -n "$(menu_window)" ]; } || { [ "$want" = closed ] && [ -z "$(menu_window)" ]; }; then
       streak=$((streak + 1))
-      [ "$streak" -ge 3 ] && return 0
+      [ "$streak" -ge "$reads" ] && return 0
     else
       streak=0
     fi
@@ -70,9 +70,10 @@ menu_is() {
   done
   return 1
 }
+# open_menu WHAT [READS]
 open_menu() {
   click_icon
-  menu_is open 10 || fail "a click on the tray icon showed no menu"
+  menu_is open 10 "${2:-3}" || fail "$1: a click on the tray icon showed no menu (windows: $(viewable_quillo_windows | tr '\n' ' '))"
 }
 # click_menu_footer left|right: the footer's "设置…" (left) or "退出" (right) button.
 click_menu_footer() {
@@ -86,7 +87,7 @@ for _ in $(seq 300); do [ -n "$(icon_window)" ] && break; sleep 0.1; done
 note "tray icon $(icon_window) docked"
 [ -z "$(xdotool search --name '^Quillo 设置$' 2>/dev/null)" ] || fail "settings window shown although a key is stored"
 
-open_menu
+open_menu "first open"
 eval "$(xdotool getwindowgeometry --shell "$(found menu_window)" | sed 's/^/MENU_/')"
 [ "$MENU_Y" -ge 30 ] || fail "the menu covers the tray (y=$MENU_Y)"
 note "menu ${MENU_WIDTH}x${MENU_HEIGHT} at ${MENU_X},${MENU_Y}"
@@ -97,23 +98,24 @@ menu_is closed 5 || fail "the menu stayed open after 开始"
 [ "$(xdotool getactivewindow)" = "$TARGET_WID" ] || fail "开始 took the focus from the user's window"
 sleep 0.4
 timeout 20 paplay -d vsink "$RECORDINGS/short.wav"
-open_menu
+open_menu "open to stop"
 click_menu_toggle
-# Opened again while polishing: it holds the keyboard, so it must close for the paste to land.
-open_menu
+# Opened again while polishing: it holds the keyboard, so it must close for the paste to land
+# (seen once is enough: the paste may close it soon after).
+open_menu "open while polishing" 1
 wait_until 20 grep -qF "我们明天下午四点开会，记得带上演示" "$TARGET_OUT" \
   || { cat "$E2E_TMP/quillo.out"; fail "the window holds '$(target_text)' after 结束"; }
 note "dictated from the menu: $(target_text)"
 menu_is closed 5 || fail "the menu stayed open over the paste"
 
-open_menu
+open_menu "open for settings"
 click_menu_footer left
 wait_until 20 xdotool search --name '^Quillo 设置$' >/dev/null || fail "设置… opened no settings window"
 settings=$(xdotool search --name '^Quillo 设置$' | head -1)
 wait_until 15 sh -c '[ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]' _ "$settings" || fail "the settings window is not in front"
 menu_is closed 5 || fail "the menu stayed open after 设置…"
 
-open_menu
+open_menu "open to quit"
 click_menu_footer right
 status=0
 wait_for_exit "$quillo_pid" 20 || status=$?
