@@ -3,6 +3,7 @@
 #include "dictation/AppStyle.h"
 #include "dictation/DictationRules.h"
 #include "dictation/DictationTexts.h"
+#include "hotkeys/KeyNames.h"
 #include "recognition/Segments.h"
 #include "refinement/TextRules.h"
 #include "settings/AppSettings.h"
@@ -27,7 +28,7 @@ Scheduler::Duration seconds(double s)
 
 QString keyName(const std::optional<Hotkey> &hotkey)
 {
-    return hotkey ? displayName(*hotkey) : unsetKeyName;
+    return hotkey ? keyNames::name(*hotkey) : unsetKeyName;
 }
 
 // A callback that calls method while the controller lives and does nothing after.
@@ -90,7 +91,7 @@ void DictationController::applyHotkeySettings()
     deps_.hotkeys.configure(settings.holdHotkey(), settings.toggleHotkey(), holdSendHotkey, trigger);
     hud_->setHoldKeyName(keyName(settings.holdHotkey()));
     hud_->setToggleKeyName(keyName(settings.toggleHotkey()));
-    hud_->setTranslateKeyName(symbol(trigger));
+    hud_->setTranslateKeyName(keyNames::modifierName(modifierFlagOf(trigger)));
 }
 
 void DictationController::handlePress(HotkeySlot slot)
@@ -247,7 +248,7 @@ void DictationController::beginRecording(RecordingMode mode, bool translate, Hot
     if (!hotkeys.isSuspended() && !hotkeys.hasEventTap() && deps_.permissions.isAccessibilityTrusted())
         hotkeys.install();
     hud_->setHoldKeyName(
-        holdSlot == HotkeySlot::holdSend ? displayName(holdSendHotkey) : keyName(deps_.settings.holdHotkey()));
+        holdSlot == HotkeySlot::holdSend ? keyNames::name(holdSendHotkey) : keyName(deps_.settings.holdHotkey()));
     const std::uint64_t triggerMask = modifierFlagOf(deps_.settings.translateTrigger());
     const bool triggerHeld = (hotkeys.currentModifierFlags() & triggerMask) != 0;
     const bool partOfHotkey = dictationRules::triggerIsPartOfHotkey(

@@ -285,7 +285,7 @@ QWidget *SettingsView::translationSection()
     target_ = new SegmentedControl(names, this);
     trigger_ = new QComboBox(this);
     for (const TranslateTrigger trigger : allTranslateTriggers)
-        trigger_->addItem(displayName(trigger), rawValue(trigger));
+        trigger_->addItem(settingsText::triggerPickerLabel(trigger), rawValue(trigger));
     translateModel_ = new QLineEdit(this);
     translateModel_->setMinimumWidth(240);
     QList<QWidget *> lines;

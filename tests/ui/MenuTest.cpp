@@ -55,17 +55,17 @@ TEST(MenuContent, ShortcutsFollowTheSettings)
             v << row->value();
         return v;
     };
-    EXPECT_EQ(values(), (QStringList{"右 ⌥", "⌥Space", "轻点 ⇧", "Esc"}));
+    EXPECT_EQ(values(), (QStringList{"右 Alt", "Alt+Space", "轻点 Shift", "Esc"}));
     env.settings.setToggleHotkey(std::nullopt);
     env.settings.setTranslateTrigger(TranslateTrigger::command);
-    EXPECT_EQ(values(), (QStringList{"右 ⌥", "未设置", "轻点 ⌘", "Esc"}));
+    EXPECT_EQ(values(), (QStringList{"右 Alt", "未设置", "轻点 Super", "Esc"}));
 }
 
 TEST(MenuContent, EmptyHistoryHintNamesTheHoldKey)
 {
     UiFixture env;
     MenuContent menu(env.settings, env.history, env.permissions, {});
-    EXPECT_EQ(menu.historyHint(), QStringLiteral("还没有记录。按住 右 ⌥ 说话试试。"));
+    EXPECT_EQ(menu.historyHint(), QStringLiteral("还没有记录。按住 右 Alt 说话试试。"));
     env.settings.setHoldHotkey(std::nullopt);
     EXPECT_EQ(menu.historyHint(), QStringLiteral("还没有记录。按住 快捷键 说话试试。"));
     env.addEntry(1);

@@ -85,7 +85,7 @@ TEST(SettingsView, EveryControlWritesItsSetting)
 
     view.toggleRecorder()->restoreButton()->click();
     EXPECT_EQ(s.toggleHotkey(), defaultToggleHotkey);
-    EXPECT_EQ(view.toggleRecorder()->mainButton()->text(), QStringLiteral("⌥Space"));
+    EXPECT_EQ(view.toggleRecorder()->mainButton()->text(), QStringLiteral("Alt+Space"));
 }
 
 TEST(SettingsView, FollowsSettingsChangedElsewhere)
@@ -213,11 +213,11 @@ TEST(SettingsView, ExplanationThirdLineOnlyWithATranslateHotkey)
     SettingsView view(env.deps());
     QStringList lines = view.explanation();
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines.at(0), QStringLiteral("录音过程中轻点一下 ⇧，结果会翻译成英文后再输入。"));
+    EXPECT_EQ(lines.at(0), QStringLiteral("录音过程中轻点一下 Shift，结果会翻译成英文后再输入。"));
     EXPECT_EQ(lines.at(1),
         QStringLiteral("再点一次切换到下一种语言：") + env.settings.languageCycleText()
-            + QStringLiteral("。先按住 ⇧ 再开始录音，则一开始就是翻译模式。"));
-    EXPECT_EQ(lines.at(2), QStringLiteral("按 ⌥⇧Space 可以直接以翻译模式开始免提录音。"));
+            + QStringLiteral("。先按住 Shift 再开始录音，则一开始就是翻译模式。"));
+    EXPECT_EQ(lines.at(2), QStringLiteral("按 Alt+Shift+Space 可以直接以翻译模式开始免提录音。"));
     env.settings.setToggleHotkey(Hotkey{61, modifierFlag::option, true});
     EXPECT_EQ(view.explanation().size(), 2);
 }
@@ -262,8 +262,8 @@ TEST(HotkeyRecorderView, MainButtonCapturesUntilClickedAgainOrHidden)
     HotkeyRecorderView view(
         defaultHoldHotkey, [&written](const std::optional<Hotkey> &h) { written = h; }, nullptr, nullptr);
     view.setHotkey(written);
-    EXPECT_EQ(view.mainButton()->text(), QStringLiteral("右 ⌥"));
-    EXPECT_EQ(view.restoreButton()->toolTip(), QStringLiteral("恢复默认（右 ⌥）"));
+    EXPECT_EQ(view.mainButton()->text(), QStringLiteral("右 Alt"));
+    EXPECT_EQ(view.restoreButton()->toolTip(), QStringLiteral("恢复默认（右 Alt）"));
     EXPECT_EQ(view.clearButton()->toolTip(), QStringLiteral("清除"));
 
     view.mainButton()->click();
