@@ -156,6 +156,54 @@ void DictationController::cycleTranslation()
     playSound(Sound::morse);
 }
 
+bool DictationController::startFromCommand()
+{
+    if (isBusy())
+        return false;
+    // No key of ours is held: the recording ends only by stopFromCommand, Escape or a
+    // toggle press. Its release slot is toggle, whose press already stops a hold
+    // recording, so a stray release of the hold key cannot end it.
+    startRecording(RecordingMode::hold, false, HotkeySlot::toggle);
+    if (phase_.kind() == DictationPhase::Kind::recording)
+        hud_->setHoldKeyName(commandKeyName);
+    return true;
+}
+
+bool DictationController::stopFromCommand()
+{
+    if (phase_.kind() != DictationPhase::Kind::recording)
+        return false;
+    stopRecording();
+    return true;
+}
+
+bool DictationController::toggleFromCommand()
+{
+    const bool acts = phase_.kind() == DictationPhase::Kind::recording || !isBusy();
+    toggleFromMenu();
+    return acts;
+}
+
+bool DictationController::cancelFromCommand()
+{
+    if (!isBusy())
+        return false;
+    handleEscape();
+    return true;
+}
+
+bool DictationController::translateFromCommand()
+{
+    if (phase_.kind() == DictationPhase::Kind::recording) {
+        cycleTranslation();
+        return true;
+    }
+    if (isBusy())
+        return false;
+    handlePress(HotkeySlot::toggleTranslate);
+    return true;
+}
+
 void DictationController::toggleFromMenu()
 {
     if (phase_.kind() == DictationPhase::Kind::recording) {

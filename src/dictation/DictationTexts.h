@@ -17,6 +17,8 @@ inline const QString notPastedMessage = QStringLiteral("缺少辅助功能权限
 inline const QString clipboardFailedMessage = QStringLiteral("无法写入剪贴板，文字已保存在历史记录中");
 inline const QString endToEndInputMessage = QStringLiteral("无法读取测试音频或缺少 API Key");
 inline const QString unsetKeyName = QStringLiteral("未设置");
+// The key that ends a recording started from the command line: the desktop's own binding.
+inline const QString commandKeyName = QStringLiteral("快捷键");
 inline const QString unknownAppName = QStringLiteral("未知应用");
 } // namespace dictationTexts
 
