@@ -160,6 +160,12 @@ bool DictationController::startFromCommand()
 {
     if (isBusy())
         return false;
+    // The stop of a quick tap can overtake its start (two processes race): together
+    // they were shorter than a tap and are dropped like one, instead of recording on.
+    const bool overtaken = stopWithoutRecording_ && secondsSince(*stopWithoutRecording_) < minimumRecordingSeconds;
+    stopWithoutRecording_.reset();
+    if (overtaken)
+        return false;
     // No key of ours is held: the recording ends only by stopFromCommand, Escape or a
     // toggle press. Its release slot is toggle, whose press already stops a hold
     // recording, so a stray release of the hold key cannot end it.
@@ -171,8 +177,10 @@ bool DictationController::startFromCommand()
 
 bool DictationController::stopFromCommand()
 {
-    if (phase_.kind() != DictationPhase::Kind::recording)
+    if (phase_.kind() != DictationPhase::Kind::recording) {
+        stopWithoutRecording_ = deps_.scheduler.now();
         return false;
+    }
     stopRecording();
     return true;
 }

@@ -144,6 +144,8 @@ private:
     HotkeySlot holdSlot_ = HotkeySlot::hold;
     bool autoSend_ = false;
     bool hotkeysBound_ = false;
+    // When stopFromCommand last found no recording to stop.
+    std::optional<Scheduler::TimePoint> stopWithoutRecording_;
 };
 
 } // namespace quillo

@@ -463,6 +463,29 @@ TEST_F(ControllerCommandTest, AStartAndStopQuickerThanATapLeaveNoTrace)
     EXPECT_TRUE(history.empty());
 }
 
+TEST_F(ControllerCommandTest, AStopThatOvertookItsStartDropsThePairLikeATap)
+{
+    struct Case {
+        const char *name;
+        std::chrono::milliseconds gap;
+        Kind after;
+    };
+    for (const Case &c : {Case{"overtaken", 100ms, Kind::idle}, Case{"a later start", 400ms, Kind::recording}}) {
+        SCOPED_TRACE(c.name);
+        controller = std::make_unique<DictationController>(deps());
+        EXPECT_FALSE(controller->stopFromCommand());
+        scheduler.advance(c.gap);
+        EXPECT_EQ(controller->startFromCommand(), c.after == Kind::recording);
+        EXPECT_EQ(phase(), c.after);
+    }
+    // The next press records again at once.
+    controller = std::make_unique<DictationController>(deps());
+    controller->stopFromCommand();
+    EXPECT_FALSE(controller->startFromCommand());
+    EXPECT_TRUE(controller->startFromCommand());
+    EXPECT_EQ(phase(), Kind::recording);
+}
+
 TEST_F(ControllerCommandTest, EachCommandActsOnlyWhereItsKeyWould)
 {
     struct Phase {
