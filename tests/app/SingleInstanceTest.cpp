@@ -215,14 +215,5 @@ TEST(SingleInstanceName, TheInstanceAndAKeyBindingOfOneSessionMeet)
         EXPECT_EQ(SingleInstance::nameFor(c.runtimeDir, c.wayland, c.display, 1000), c.expected) << c.name;
 }
 
-TEST(SingleInstanceName, RequestLinesRoundTrip)
-{
-    for (Request r :
-        {Request::openSettings, Request::toggle, Request::start, Request::stop, Request::cancel, Request::translate})
-        EXPECT_EQ(SingleInstance::requestFromLine(SingleInstance::lineOf(r)), r);
-    EXPECT_EQ(SingleInstance::requestFromLine("start "), std::nullopt);
-    EXPECT_EQ(SingleInstance::requestFromLine(""), std::nullopt);
-}
-
 } // namespace
 } // namespace quillo
