@@ -23,6 +23,8 @@ inline const QString clipboardFailedMessage = QStringLiteral("无法写入剪贴
 inline const QString keyStoreUnavailableMessage = QStringLiteral("无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁");
 inline const QString endToEndInputMessage = QStringLiteral("无法读取测试音频或缺少 API Key");
 inline const QString unsetKeyName = QStringLiteral("未设置");
+// The key that ends a recording started from the command line: the desktop's own binding.
+inline const QString commandKeyName = QStringLiteral("快捷键");
 inline const QString unknownAppName = QStringLiteral("未知应用");
 } // namespace dictationTexts
 
