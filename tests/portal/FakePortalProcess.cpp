@@ -93,6 +93,16 @@ void FakePortalProcess::deactivate(const QString &shortcut)
     control(QStringLiteral("Deactivate"), {shortcut});
 }
 
+void FakePortalProcess::copy(const QString &type, const QString &text)
+{
+    control(QStringLiteral("Copy"), {type, text});
+}
+
+void FakePortalProcess::paste(const QString &type)
+{
+    control(QStringLiteral("Paste"), {type});
+}
+
 QStringList FakePortalProcess::log()
 {
     const QDBusMessage reply = control(QStringLiteral("Log"));

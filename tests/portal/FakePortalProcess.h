@@ -32,6 +32,9 @@ public:
     void changeTrigger(const QString &shortcut, const QString &description);
     void activate(const QString &shortcut);
     void deactivate(const QString &shortcut);
+    // Another application copies text, or pastes a type of what we offer.
+    void copy(const QString &type, const QString &text);
+    void paste(const QString &type);
     QStringList log();
     // Log lines starting with `prefix`.
     QStringList log(const QString &prefix);

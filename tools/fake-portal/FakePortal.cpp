@@ -5,9 +5,13 @@
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
 #include <QDateTime>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace quillo {
 namespace {
@@ -92,6 +96,10 @@ void FakePortal::dispatch(const QDBusMessage &message)
     }
     if (path == desktopPath && interface == remoteDesktop) {
         handleRemoteDesktop(message);
+        return;
+    }
+    if (path == desktopPath && interface == QLatin1String("org.freedesktop.portal.Clipboard")) {
+        handleClipboard(message);
         return;
     }
     if (interface == QLatin1String("org.freedesktop.portal.Session") && message.member() == QLatin1String("Close")) {
@@ -290,7 +298,8 @@ void FakePortal::startRemote(const QDBusMessage &message)
     if (code == 0) {
         session->started = true;
         results.insert(QStringLiteral("devices"), QVariant::fromValue(session->types));
-        results.insert(QStringLiteral("clipboard_enabled"), false);
+        session->clipboardEnabled = session->clipboardRequested && outcome(QStringLiteral("Clipboard")) == 0;
+        results.insert(QStringLiteral("clipboard_enabled"), session->clipboardEnabled);
         if (session->persistMode != 0) {
             const QString token = QStringLiteral("token%1").arg(++serial_);
             tokens_.insert(token);
@@ -321,7 +330,8 @@ void FakePortal::handleControl(const QDBusMessage &message)
     static const QMap<QString, QString> signatures{{QStringLiteral("SetOutcome"), QStringLiteral("su")},
         {QStringLiteral("SetVersion"), QStringLiteral("su")}, {QStringLiteral("SetTrigger"), QStringLiteral("ss")},
         {QStringLiteral("Activate"), QStringLiteral("s")}, {QStringLiteral("Deactivate"), QStringLiteral("s")},
-        {QStringLiteral("ChangeTrigger"), QStringLiteral("ss")}, {QStringLiteral("Log"), QString()}};
+        {QStringLiteral("ChangeTrigger"), QStringLiteral("ss")}, {QStringLiteral("Copy"), QStringLiteral("ss")},
+        {QStringLiteral("Paste"), QStringLiteral("s")}, {QStringLiteral("Log"), QString()}};
     const QString member = message.member();
     if (!signatures.contains(member))
         return replyError(message, QStringLiteral("unknown control call %1").arg(member));
@@ -330,6 +340,12 @@ void FakePortal::handleControl(const QDBusMessage &message)
     const QVariantList args = message.arguments();
     if (member == QLatin1String("Log"))
         return static_cast<void>(bus_.send(message.createReply(log_)));
+    if (member == QLatin1String("Paste"))
+        return pasteElsewhere(message, args.at(0).toString());
+    if (member == QLatin1String("Copy")) {
+        bus_.send(message.createReply());
+        return copyFromElsewhere(args.at(0).toString(), args.at(1).toString().toUtf8());
+    }
     if (member == QLatin1String("SetOutcome"))
         outcomes_.insert(args.at(0).toString(), args.at(1).toUInt());
     else if (member == QLatin1String("SetVersion"))
@@ -357,6 +373,133 @@ void FakePortal::changeTrigger(const QString &shortcut, const QString &descripti
         signal.setArguments({QVariant::fromValue(QDBusObjectPath(it.key())), QVariant::fromValue(changed)});
         bus_.send(signal);
     }
+}
+
+void FakePortal::handleClipboard(const QDBusMessage &message)
+{
+    static const QMap<QString, QString> signatures{{QStringLiteral("RequestClipboard"), QStringLiteral("oa{sv}")},
+        {QStringLiteral("SetSelection"), QStringLiteral("oa{sv}")},
+        {QStringLiteral("SelectionWrite"), QStringLiteral("ou")},
+        {QStringLiteral("SelectionWriteDone"), QStringLiteral("oub")},
+        {QStringLiteral("SelectionRead"), QStringLiteral("os")}};
+    const QString member = message.member();
+    if (!signatures.contains(member))
+        return replyError(message, QStringLiteral("no method %1").arg(member));
+    if (!checkSignature(message, signatures.value(member)))
+        return;
+    Session *session = ownedSession(message, QStringLiteral("RemoteDesktop"));
+    if (!session)
+        return;
+    if (member == QLatin1String("RequestClipboard")) {
+        if (session->started)
+            return replyError(message, QStringLiteral("the clipboard must be requested before the session starts"));
+        session->clipboardRequested = true;
+        log_.append(QStringLiteral("Clipboard.RequestClipboard"));
+        bus_.send(message.createReply());
+        return;
+    }
+    if (!session->clipboardEnabled)
+        return replyError(message, QStringLiteral("the session has no clipboard access"));
+    if (member == QLatin1String("SetSelection")) {
+        const QStringList types = mapOf(message.arguments().at(1)).value(QStringLiteral("mime_types")).toStringList();
+        log_.append(QStringLiteral("Clipboard.SetSelection %1").arg(types.join(QLatin1Char(','))));
+        bus_.send(message.createReply());
+        announceOwner(types, pathOf(message.arguments().at(0)));
+    } else if (member == QLatin1String("SelectionWrite")) {
+        selectionWrite(message, *session);
+    } else if (member == QLatin1String("SelectionWriteDone")) {
+        selectionWriteDone(message);
+    } else {
+        selectionRead(message);
+    }
+}
+
+void FakePortal::announceOwner(const QStringList &types, const QString &ownerSession)
+{
+    clipboardOwner_ = ownerSession;
+    clipboardTypes_ = types;
+    for (auto it = sessions_.begin(); it != sessions_.end(); ++it) {
+        if (!it->clipboardEnabled)
+            continue;
+        QDBusMessage signal = QDBusMessage::createSignal(
+            desktopPath, QStringLiteral("org.freedesktop.portal.Clipboard"), QStringLiteral("SelectionOwnerChanged"));
+        const QVariantMap options{{QStringLiteral("mime_types"), types},
+            {QStringLiteral("session_is_owner"), !ownerSession.isEmpty() && it.key() == ownerSession}};
+        signal.setArguments({QVariant::fromValue(QDBusObjectPath(it.key())), options});
+        bus_.send(signal);
+    }
+}
+
+void FakePortal::copyFromElsewhere(const QString &type, const QByteArray &data)
+{
+    clipboardData_ = {{type, data}};
+    announceOwner({type}, {});
+}
+
+void FakePortal::pasteElsewhere(const QDBusMessage &message, const QString &type)
+{
+    if (clipboardOwner_.isEmpty() || !clipboardTypes_.contains(type))
+        return replyError(message, QStringLiteral("no session offers %1").arg(type));
+    const std::uint32_t serial = static_cast<std::uint32_t>(++serial_);
+    transfers_.insert(serial, Transfer{type, -1});
+    QDBusMessage signal = QDBusMessage::createSignal(
+        desktopPath, QStringLiteral("org.freedesktop.portal.Clipboard"), QStringLiteral("SelectionTransfer"));
+    signal.setArguments({QVariant::fromValue(QDBusObjectPath(clipboardOwner_)), type, QVariant::fromValue(serial)});
+    bus_.send(signal);
+    bus_.send(message.createReply());
+}
+
+void FakePortal::selectionWrite(const QDBusMessage &message, Session &)
+{
+    const std::uint32_t serial = message.arguments().at(1).toUInt();
+    auto transfer = transfers_.find(serial);
+    if (transfer == transfers_.end() || transfer->readEnd >= 0)
+        return replyError(message, QStringLiteral("no transfer %1").arg(serial));
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return replyError(message, QStringLiteral("no pipe"));
+    transfer->readEnd = ends[0];
+    // The reply holds its own duplicate.
+    bus_.send(message.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(ends[1]))));
+    ::close(ends[1]);
+}
+
+// Small test texts fit the pipe, so reading once the writer is done is enough.
+void FakePortal::selectionWriteDone(const QDBusMessage &message)
+{
+    const std::uint32_t serial = message.arguments().at(1).toUInt();
+    const bool success = message.arguments().at(2).toBool();
+    const Transfer transfer = transfers_.take(serial);
+    QByteArray data;
+    if (transfer.readEnd >= 0) {
+        char buffer[4096];
+        ssize_t got = 0;
+        while ((got = ::read(transfer.readEnd, buffer, sizeof buffer)) > 0)
+            data.append(buffer, got);
+        ::close(transfer.readEnd);
+    }
+    log_.append(success ? QStringLiteral("pasted %1 %2").arg(transfer.type, QString::fromUtf8(data))
+                        : QStringLiteral("paste failed %1").arg(transfer.type));
+    bus_.send(message.createReply());
+}
+
+void FakePortal::selectionRead(const QDBusMessage &message)
+{
+    const QString type = message.arguments().at(1).toString();
+    if (!clipboardOwner_.isEmpty() || !clipboardData_.contains(type))
+        return replyError(message, QStringLiteral("nothing of %1 to read").arg(type));
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return replyError(message, QStringLiteral("no pipe"));
+    const QByteArray data = clipboardData_.value(type);
+    const bool written = ::write(ends[1], data.constData(), static_cast<size_t>(data.size())) == data.size();
+    ::close(ends[1]);
+    log_.append(QStringLiteral("Clipboard.SelectionRead %1").arg(type));
+    if (written)
+        bus_.send(message.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(ends[0]))));
+    else
+        replyError(message, QStringLiteral("could not fill the pipe"));
+    ::close(ends[0]);
 }
 
 void FakePortal::emitShortcutSignal(const QString &name, const QString &shortcut)

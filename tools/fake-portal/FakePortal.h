@@ -25,6 +25,9 @@ namespace quillo {
 //   SetTrigger(s shortcut, s description)  what the desktop binds instead of the preferred trigger
 //   Activate(s shortcut) / Deactivate(s shortcut)
 //   ChangeTrigger(s shortcut, s description)  as if the user rebound it (ShortcutsChanged)
+//   Copy(s type, s text)                another application copies (SelectionOwnerChanged)
+//   Paste(s type)                       another application pastes (SelectionTransfer);
+//                                       what arrives is logged as "pasted <type> <text>"
 //   Log() -> as                         every call, one line each
 class FakePortal final : public QDBusVirtualObject {
     Q_OBJECT
@@ -49,6 +52,14 @@ private:
         std::uint32_t persistMode = 0;
         bool restored = false;
         bool started = false;
+        bool clipboardRequested = false;
+        bool clipboardEnabled = false;
+    };
+
+    // A paste answered through SelectionWrite: the pipe end we read from.
+    struct Transfer {
+        QString type;
+        int readEnd = -1;
     };
 
     void dispatch(const QDBusMessage &message);
@@ -57,6 +68,13 @@ private:
     void handleGlobalShortcuts(const QDBusMessage &message);
     void handleRemoteDesktop(const QDBusMessage &message);
     void handleControl(const QDBusMessage &message);
+    void handleClipboard(const QDBusMessage &message);
+    void selectionWrite(const QDBusMessage &message, Session &session);
+    void selectionWriteDone(const QDBusMessage &message);
+    void selectionRead(const QDBusMessage &message);
+    void copyFromElsewhere(const QString &type, const QByteArray &data);
+    void pasteElsewhere(const QDBusMessage &message, const QString &type);
+    void announceOwner(const QStringList &types, const QString &ownerSession);
     void createSession(const QDBusMessage &message, const QString &kind);
     void bindShortcuts(const QDBusMessage &message);
     void listShortcuts(const QDBusMessage &message);
@@ -84,6 +102,10 @@ private:
     QSet<QString> callers_; // senders that made a portal call
     QSet<QString> tokens_; // restore tokens not yet spent
     QStringList log_;
+    QString clipboardOwner_; // a session path, or empty for another application
+    QStringList clipboardTypes_;
+    QMap<QString, QByteArray> clipboardData_; // what another application copied
+    QMap<std::uint32_t, Transfer> transfers_;
     int serial_ = 0;
 };
 

@@ -89,6 +89,7 @@ void PortalRemoteDesktop::start()
     if (state_ == State::starting)
         return;
     closeSession();
+    clipboardEnabled_ = false;
     setOutcome(State::starting, {});
     const QVariantMap options{{QStringLiteral("session_handle_token"), PortalRequest::newToken()}};
     PortalRequest::send(bus_, interfaceName, QStringLiteral("CreateSession"), {}, options, &requests_,
@@ -123,6 +124,24 @@ void PortalRemoteDesktop::onDevicesSelected(const PortalResponse &response)
         failQueue();
         return;
     }
+    if (!clipboardWanted_) {
+        requestStart();
+        return;
+    }
+    // Without the clipboard the keyboard still pastes what another clipboard holds: start either way.
+    QDBusMessage request
+        = QDBusMessage::createMethodCall(QLatin1String(portal::service), QLatin1String(portal::objectPath),
+            QStringLiteral("org.freedesktop.portal.Clipboard"), QStringLiteral("RequestClipboard"));
+    request.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap{}});
+    auto *watcher = new QDBusPendingCallWatcher(bus_.asyncCall(request), &requests_);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
+        finished->deleteLater();
+        requestStart();
+    });
+}
+
+void PortalRemoteDesktop::requestStart()
+{
     PortalRequest::send(bus_, interfaceName, QStringLiteral("Start"),
         {QVariant::fromValue(QDBusObjectPath(session_)), QString()}, {}, &requests_,
         [this](const PortalResponse &started) { onStarted(started); });
@@ -148,6 +167,7 @@ void PortalRemoteDesktop::onStarted(const PortalResponse &response)
     const QString token = response.results.value(QStringLiteral("restore_token")).toString();
     if (!token.isEmpty())
         settings_.setValue(QLatin1String(restoreTokenKey), token);
+    clipboardEnabled_ = response.results.value(QStringLiteral("clipboard_enabled")).toBool();
     setOutcome(State::started, {});
     pump();
 }

@@ -43,6 +43,11 @@ public:
     QString problem() const { return problem_; }
     // The session handle while started (its Clipboard interface uses it).
     QString session() const { return session_; }
+    // Asks for the portal's clipboard with the keyboard (it must be asked
+    // before the session starts); set before the first keystroke or start().
+    void setClipboardWanted(bool wanted) { clipboardWanted_ = wanted; }
+    // The desktop granted the clipboard to the running session.
+    bool clipboardEnabled() const { return state_ == State::started && clipboardEnabled_; }
 
     // Runs when state or problem change.
     std::function<void()> onChanged;
@@ -60,6 +65,7 @@ private:
     void failQueue();
     void onSessionCreated(const PortalResponse &response);
     void onDevicesSelected(const PortalResponse &response);
+    void requestStart();
     void onStarted(const PortalResponse &response);
     void setOutcome(State state, const QString &problem);
     void closeSession();
@@ -69,6 +75,8 @@ private:
     State state_ = State::idle;
     QString problem_;
     QString session_;
+    bool clipboardWanted_ = false;
+    bool clipboardEnabled_ = false;
     std::deque<Job> queue_;
     QObject requests_;
 };
