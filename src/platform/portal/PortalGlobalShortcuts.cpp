@@ -70,6 +70,12 @@ bool PortalGlobalShortcuts::hasKey(std::uint16_t keyCode) const
     return XdgShortcutTrigger::keysymName(keyCode).has_value();
 }
 
+QString PortalGlobalShortcuts::boundTrigger(std::uint32_t id) const
+{
+    const auto it = triggers_.find(id);
+    return it == triggers_.end() ? QString() : it->second;
+}
+
 void PortalGlobalShortcuts::configureShortcuts(const QString &parentWindow)
 {
     if (!canConfigure())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/KeyboardSource.h"
+#include "platform/ShortcutBindings.h"
 #include "platform/portal/PortalRequest.h"
 
 #include <QDBusConnection>
@@ -24,7 +25,7 @@ namespace quillo {
 // A session can bind its shortcuts only once: a changed set of hot keys closes
 // the session and binds a new one. Registrations made in one turn of the event
 // loop are bound together. Main thread only.
-class PortalGlobalShortcuts final : public QObject, public KeyboardSource {
+class PortalGlobalShortcuts final : public QObject, public KeyboardSource, public ShortcutBindings {
     Q_OBJECT
 
 public:
@@ -62,8 +63,10 @@ public:
     const std::map<std::uint32_t, QString> &triggerDescriptions() const { return triggers_; }
     // The preferred triggers last asked for.
     const std::map<std::uint32_t, QString> &preferredTriggers() const { return wanted_; }
+    QString boundTrigger(std::uint32_t id) const override;
     // The desktop can show its own dialog for changing the triggers.
-    bool canConfigure() const { return version_ >= 2 && !session_.isEmpty(); }
+    bool canConfigure() const override { return version_ >= 2 && !session_.isEmpty(); }
+    void configure() override { configureShortcuts(); }
     // Opens that dialog; `parentWindow` as the portal's window identifiers ("x11:<hex>"), or empty.
     void configureShortcuts(const QString &parentWindow = {});
     // Binds again after a refusal or failure (the "ask again" of the settings).
