@@ -62,6 +62,10 @@ HotkeyRecorderView::HotkeyRecorderView(
     column->addWidget(hint_, 0, Qt::AlignRight);
 
     connect(main_, &QPushButton::clicked, this, [this] {
+        if (mainAction_) {
+            mainAction_();
+            return;
+        }
         if (model_->isRecording()) {
             model_->stop();
             return;

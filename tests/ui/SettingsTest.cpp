@@ -1,4 +1,5 @@
 #include "UiFixture.h"
+#include "platform/fake/FakeShortcutBindings.h"
 
 #include "hotkeys/HotkeyRecorderModel.h"
 #include "refinement/TextRules.h"
@@ -318,6 +319,35 @@ TEST(SettingsView, OneConnectionTestAtATimeAndNoneWithoutAKey)
     view.testButton()->click();
     view.testButton()->click();
     EXPECT_EQ(env.chat.requests.size(), 1);
+}
+
+TEST(SettingsView, DesktopBoundShortcutsAreShownAndChangedInTheDesktopsDialog)
+{
+    SettingsFixture env;
+    FakeShortcutBindings bindings;
+    bindings.triggers = {{1, QStringLiteral("Alt_R")}, {101, QStringLiteral("Escape")}};
+    SettingsView view(env.deps());
+    EXPECT_TRUE(view.boundTriggersText().isEmpty());
+    view.setShortcutBindings(&bindings);
+    EXPECT_EQ(view.boundTriggersText(),
+        QStringLiteral("桌面实际绑定：按住说话 Alt_R · 免提切换 未绑定 · 翻译 未绑定 · 取消 Escape"));
+
+    view.holdRecorder()->mainButton()->click();
+    view.toggleRecorder()->mainButton()->click();
+    EXPECT_EQ(bindings.configureCount, 2);
+    EXPECT_FALSE(view.holdRecorder()->model().isRecording()) << "the desktop's dialog instead of recording";
+
+    bindings.triggers[2] = QStringLiteral("Ctrl+Space");
+    view.show();
+    EXPECT_TRUE(view.boundTriggersText().contains(QStringLiteral("免提切换 Ctrl+Space")));
+    view.hide();
+
+    bindings.configurable = false;
+    view.setShortcutBindings(&bindings);
+    view.holdRecorder()->mainButton()->click();
+    EXPECT_EQ(bindings.configureCount, 2);
+    EXPECT_TRUE(view.holdRecorder()->model().isRecording()) << "without a dialog the keys are recorded";
+    view.holdRecorder()->mainButton()->click();
 }
 
 TEST(SettingsView, KeepsALanguageCodeItDoesNotOffer)
