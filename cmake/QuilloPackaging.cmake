@@ -1,6 +1,6 @@
 # `make package`: a Debian package built by CPack from the install rules, plus the
-# copyright and changelog files every Debian package carries. Those two belong to the
-# package only, so they sit in their own component that a plain install leaves out.
+# copyright file, changelog and manual page a Debian package carries. Those belong to
+# the package only, so they sit in their own component that a plain install leaves out.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillo)
 set(CPACK_PACKAGE_VENDOR nolt)
@@ -33,12 +33,18 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, gnome-keyring | keepassxc |
 set(_doc ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 string(TIMESTAMP QUILLO_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${_doc}/changelog @ONLY)
-add_custom_command(OUTPUT ${_doc}/changelog.gz
-  COMMAND gzip -9nc ${_doc}/changelog > ${_doc}/changelog.gz
-  DEPENDS ${_doc}/changelog)
-add_custom_target(quillo_package_docs ALL DEPENDS ${_doc}/changelog.gz)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/quillo.1 ${_doc}/quillo.1 @ONLY)
+# gzip -n: no name or time stamp, so the same sources give the same package.
+foreach(_file changelog quillo.1)
+  add_custom_command(OUTPUT ${_doc}/${_file}.gz
+    COMMAND gzip -9nc ${_doc}/${_file} > ${_doc}/${_file}.gz
+    DEPENDS ${_doc}/${_file})
+endforeach()
+add_custom_target(quillo_package_docs ALL DEPENDS ${_doc}/changelog.gz ${_doc}/quillo.1.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${_doc}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME} COMPONENT debian EXCLUDE_FROM_ALL)
+install(FILES ${_doc}/quillo.1.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT debian EXCLUDE_FROM_ALL)
 set(CPACK_INSTALL_CMAKE_PROJECTS
   "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/"
   "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/")
