@@ -146,7 +146,7 @@ void checkFormatting(const QString &text, std::uint8_t options)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     // Dictated text is short; longer inputs only slow the search (and the replay test) down.
-    if (size == 0 || size > 2048)
+    if (size == 0 || size > 1024)
         return 0;
     const std::uint8_t options = data[0];
     const QByteArray bytes(reinterpret_cast<const char *>(data + 1), static_cast<qsizetype>(size - 1));
