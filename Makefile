@@ -40,12 +40,12 @@ demo: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target quillo quillo-fake-service
 	@scripts/demo $(BUILD)
 
-# libFuzzer runs (clang) of the cloud clients' frame handler and chat response parser.
+# libFuzzer runs (clang) of every fuzz target, FUZZ_SECONDS each.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUILLO_FUZZ=ON -DQUILLO_BUILD_TESTS=ON $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_asr_frames fuzz_chat_response
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
 	@tests/fuzz/run-fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # What `make install` and `make package` ship: a release build without tests, compiled
