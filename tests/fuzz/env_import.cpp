@@ -8,6 +8,7 @@
 #include "settings/SettingsRules.h"
 
 #include <cstdint>
+#include <optional>
 
 using namespace quillo;
 
@@ -84,7 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString key = lastValue(*text, QStringLiteral("QWEN_API_KEY")).value_or(QString()).trimmed();
     const QByteArray expected = key.isEmpty() ? earlierKey : key.toUtf8();
     check(credentials.item(service, account) == expected);
-    check(settings.apiKey() == QString::fromUtf8(expected));
+    std::optional<QString> read;
+    settings.readAPIKey([&read](const APIKeyRead &r) { read = r.key; });
+    scheduler.advance(std::chrono::minutes(1));
+    check(read == QString::fromUtf8(expected));
     const QString imported = QStringLiteral("已导入 API Key（长度 %1）").arg(settingsRules::perceivedLength(key));
     check(printed.contains(imported) == !key.isEmpty());
 
