@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QList>
 #include <QRectF>
+#include <QRegion>
 
 class QPainter;
 
@@ -18,20 +19,36 @@ struct PanelAnimation {
     QList<float> levels; // levels as drawn now; empty draws the content's levels
 };
 
+// Where each part of the panel goes for one content; empty rects for parts not shown.
+// Each rect holds everything its part draws, so repainting it alone is enough.
+struct PanelLayout {
+    QRect icon;
+    QRect text; // title and subtitle
+    QRect badge;
+    QRect waveform;
+    QRect elapsed;
+
+    bool operator==(const PanelLayout &) const = default;
+};
+
 // Draws the recording panel (480 x 96 logical pixels, transparent around the card)
 // into any painter: the window, an off-screen image, a test.
 class RecordingPanelPainter {
 public:
     void paint(QPainter &painter, const PanelContent &content, const PanelAnimation &animation = {});
+    // Draws only the parts that meet `exposed`, over a transparent area (what a window's
+    // partial repaint needs); the card comes from a picture made once per pixel ratio.
+    void paint(QPainter &painter, const PanelContent &content, const PanelAnimation &animation, const QRegion &exposed);
 
     // The card inside the 480 x 96 area.
     static QRectF cardRect();
+    static PanelLayout layout(const PanelContent &content);
 
 private:
-    void paintShadow(QPainter &painter, const QRectF &card);
+    const QImage &card(qreal ratio);
 
-    QImage shadow_;
-    qreal shadowRatio_ = 0;
+    QImage card_; // shadow, background and border
+    qreal cardRatio_ = 0;
 };
 
 } // namespace quillo
