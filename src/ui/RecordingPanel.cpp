@@ -21,9 +21,10 @@ using namespace std::chrono_literals;
 constexpr auto pulseHalfPeriod = 800ms;
 constexpr auto spinnerPeriod = 1000ms;
 constexpr auto levelAnimation = 80ms;
-// 30 frames a second is smooth for a 0.8 s breath and the 0.08 s easing of the bars,
-// and half the work of following the display's refresh rate.
-constexpr auto frameInterval = 33ms;
+// 20 frames a second is smooth for a 0.8 s breath (the halo moves about a quarter of a
+// pixel a frame) and gives the 0.08 s easing of the bars its in-between frame; each
+// frame costs the whole program more than the audio path does.
+constexpr auto frameInterval = 50ms;
 
 double seconds(Scheduler::Duration d)
 {
@@ -63,7 +64,7 @@ RecordingPanel::RecordingPanel(HUDModel &model, Scheduler &scheduler, WindowHint
 {
     levelsFrom_ = levelsTo_ = model.levels();
     content_ = panel::content(model);
-    layout_ = RecordingPanelPainter::layout(content_);
+    layout_ = painter_.layout(content_);
     connect(&model, &HUDModel::changed, this, &RecordingPanel::refresh);
     connect(&model, &HUDModel::levelsChanged, this, &RecordingPanel::updateLevels);
 }
@@ -125,7 +126,7 @@ void RecordingPanel::refresh()
     const PanelContent before = content_;
     const PanelLayout beforeLayout = layout_;
     content_ = panel::content(*model_);
-    layout_ = RecordingPanelPainter::layout(content_);
+    layout_ = painter_.layout(content_);
     const bool wasRecording = before.icon == PanelIcon::pulsingDot;
     // The breathing starts over whenever a recording begins.
     if (!wasRecording && content_.icon == PanelIcon::pulsingDot)

@@ -195,22 +195,12 @@ QRectF RecordingPanelPainter::cardRect()
 
 namespace {
 
-// The parts' boxes as they are drawn, in logical pixels.
-struct PartBoxes {
-    QRectF icon;
-    QRectF text; // the text column: title and subtitle
-    qreal titleHeight = 0;
-    QRectF badge;
-    QRectF waveform; // the 80 x 26 frame the bars are centred on
-    QRectF elapsed;
-};
-
 // Laid out from the right edge: elapsed time, waveform, badge; the text takes the rest.
-PartBoxes boxes(const PanelContent &content)
+PanelBoxes measure(const PanelContent &content)
 {
     const QRectF inner = RecordingPanelPainter::cardRect().adjusted(padX, padY, -padX, -padY);
     const qreal midY = inner.center().y();
-    PartBoxes b;
+    PanelBoxes b;
     b.icon = QRectF(inner.left(), midY - iconSide / 2, iconSide, iconSide);
     qreal right = inner.right();
     if (content.elapsed) {
@@ -233,7 +223,7 @@ PartBoxes boxes(const PanelContent &content)
     return b;
 }
 
-void paintText(QPainter &painter, const PartBoxes &b, const PanelContent &content)
+void paintText(QPainter &painter, const PanelBoxes &b, const PanelContent &content)
 {
     const qreal textWidth = b.text.width();
     painter.setFont(titleFont());
@@ -277,7 +267,7 @@ QImage shadowImage(const QRectF &card, qreal ratio)
 }
 
 // Each box with a little room for antialiased edges and glyph overhang.
-PanelLayout repaintRects(const PartBoxes &b)
+PanelLayout repaintRects(const PanelBoxes &b)
 {
     const auto around
         = [](const QRectF &r) { return r.isEmpty() ? QRect() : r.toAlignedRect().adjusted(-2, -2, 2, 2); };
@@ -301,9 +291,9 @@ constexpr auto hints = QPainter::Antialiasing | QPainter::TextAntialiasing | QPa
 
 // Every part, in the order they overlap, each only when `wanted` says so.
 template <typename Wanted>
-void paintParts(QPainter &painter, const PanelContent &content, const PanelAnimation &animation, Wanted wanted)
+void paintParts(
+    QPainter &painter, const PanelBoxes &b, const PanelContent &content, const PanelAnimation &animation, Wanted wanted)
 {
-    const PartBoxes b = boxes(content);
     const PanelLayout l = repaintRects(b);
     if (wanted(l.icon))
         paintIcon(painter, b.icon, content, animation);
@@ -325,6 +315,16 @@ void paintParts(QPainter &painter, const PanelContent &content, const PanelAnima
 PanelLayout RecordingPanelPainter::layout(const PanelContent &content)
 {
     return repaintRects(boxes(content));
+}
+
+const PanelBoxes &RecordingPanelPainter::boxes(const PanelContent &content)
+{
+    const BoxesKey key{content.elapsed ? content.elapsed->size() : -1, content.levels.has_value(), content.badge};
+    if (boxesKey_ != key) {
+        boxes_ = measure(content);
+        boxesKey_ = key;
+    }
+    return boxes_;
 }
 
 const QImage &RecordingPanelPainter::card(qreal ratio)
@@ -351,7 +351,7 @@ void RecordingPanelPainter::paint(QPainter &painter, const PanelContent &content
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     painter.drawImage(QPointF(0, 0), shadowImage(shape, ratio));
     paintCardShape(painter, shape);
-    paintParts(painter, content, animation, [](const QRect &) { return true; });
+    paintParts(painter, boxes(content), content, animation, [](const QRect &) { return true; });
     painter.restore();
 }
 
@@ -366,7 +366,8 @@ void RecordingPanelPainter::paint(
         const QRectF source(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
         painter.drawImage(QRectF(r), picture, source);
     }
-    paintParts(painter, content, animation, [&](const QRect &part) { return exposed.intersects(part); });
+    paintParts(
+        painter, boxes(content), content, animation, [&](const QRect &part) { return exposed.intersects(part); });
     painter.restore();
 }
 
