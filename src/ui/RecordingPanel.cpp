@@ -131,6 +131,8 @@ void RecordingPanel::refresh()
     // The breathing starts over whenever a recording begins.
     if (!wasRecording && content_.icon == PanelIcon::pulsingDot)
         pulseStart_ = scheduler_.now();
+    // Bars that are no longer shown have nothing left to ease.
+    levelsEasing_ = levelsEasing_ && content_.levels.has_value();
     updateFrameTimer();
     if (layout_ != beforeLayout) {
         repaint(window_->rect());

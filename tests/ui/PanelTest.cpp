@@ -385,6 +385,11 @@ TEST(RecordingPanel, DrawsFramesOnlyWhileSomethingMoves)
     EXPECT_LE(frames.waveform, 5);
     EXPECT_EQ(framesOver(panel, scheduler, 500ms).waveform, 0);
 
+    // Bars easing when the recording ends stop with it.
+    model.pushLevel(0.3f);
+    model.setPhase(DictationPhase::done(QStringLiteral("好")));
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+
     // Spinner phases move; a finished or failed panel is still: no timer at all.
     model.setPhase(DictationPhase::polishing());
     EXPECT_GT(framesOver(panel, scheduler, 500ms).icon, 0);
