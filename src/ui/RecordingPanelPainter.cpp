@@ -361,11 +361,12 @@ void RecordingPanelPainter::paint(
     painter.save();
     painter.setRenderHints(hints);
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const QImage &picture = card(ratio);
-    for (const QRect &r : exposed) {
-        const QRectF source(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
-        painter.drawImage(QRectF(r), picture, source);
-    }
+    // Nothing may be drawn outside `exposed`: what is there was not cleared, and
+    // antialiased edges drawn twice would darken.
+    painter.setClipRegion(exposed, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    // Placed whole rather than cut per rectangle: at a fractional pixel ratio the cut
+    // edges would land between pixels and be smoothed.
+    painter.drawImage(QPointF(0, 0), card(ratio));
     paintParts(
         painter, boxes(content), content, animation, [&](const QRect &part) { return exposed.intersects(part); });
     painter.restore();
