@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -169,6 +170,14 @@ TEST_F(PulseCaptureTest, SpeechArrivesOffTheMainThreadAtFullRateAndOpensTheGate)
         gate.process(chunk.data, chunk.level);
     }
     EXPECT_TRUE(gate.isOpen()) << "loudest level " << loudest;
+    // The sound server hands over a tenth of a second at a time; chunks still come at
+    // the pace of 1600-frame buffers (about 1070 bytes of 16 kHz audio from 48 kHz).
+    std::vector<qsizetype> sizes;
+    for (const auto &chunk : chunks)
+        sizes.push_back(chunk.data.size());
+    std::nth_element(sizes.begin(), sizes.begin() + sizes.size() / 2, sizes.end());
+    EXPECT_GT(sizes[sizes.size() / 2], 600);
+    EXPECT_LT(sizes[sizes.size() / 2], 1800);
     // 16 000 samples per second of recording, give or take start-up and the
     // buffer still in flight at stop.
     const double rate = static_cast<double>(bytes / 2) / elapsed;
