@@ -14,6 +14,7 @@ inline const QString microphoneDeniedMessage = QStringLiteral("没有麦克风�
 inline const QString noSpeechMessage = QStringLiteral("没有听到说话声");
 inline const QString noValidSpeechMessage = QStringLiteral("没有识别到有效语音");
 inline const QString notPastedMessage = QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 ⌘V");
+inline const QString copiedOnlyMessage = QStringLiteral("已复制到剪贴板，请按 Ctrl+V 粘贴");
 inline const QString clipboardFailedMessage = QStringLiteral("无法写入剪贴板，文字已保存在历史记录中");
 inline const QString endToEndInputMessage = QStringLiteral("无法读取测试音频或缺少 API Key");
 inline const QString unsetKeyName = QStringLiteral("未设置");

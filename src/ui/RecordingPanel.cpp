@@ -58,6 +58,8 @@ RecordingPanel::RecordingPanel(HUDModel &model, Scheduler &scheduler, WindowHint
     , pulseStart_(origin_)
     , levelsChangedAt_(origin_)
 {
+    if (hints && hints->bypassWindowManager())
+        window_->setWindowFlag(Qt::X11BypassWindowManagerHint);
     levelsFrom_ = levelsTo_ = model.levels();
     content_ = panel::content(model);
     connect(&model, &HUDModel::changed, this, &RecordingPanel::refresh);
