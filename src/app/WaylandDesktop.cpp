@@ -97,11 +97,14 @@ InsertOutcome WaylandDesktop::insert(const QString &text, bool restoreClipboard)
 
 void WaylandDesktop::TimedPoster::postPaste(PasteChord chord, Done done)
 {
-    owner_.wtype_.postPaste(chord, [this, done = std::move(done)](bool posted) {
+    // The clipboard holds the text by now: the rest is the keystroke's own time.
+    const qint64 clipboardReady = owner_.delivered_.nsecsElapsed();
+    owner_.wtype_.postPaste(chord, [this, clipboardReady, done = std::move(done)](bool posted) {
         if (owner_.report_)
-            owner_.report_(QStringLiteral("route wayland-tools, paste %1 after %2 ms")
+            owner_.report_(QStringLiteral("route wayland-tools, paste %1 after %2 ms (clipboard ready after %3 ms)")
                                .arg(posted ? QStringLiteral("posted") : QStringLiteral("failed"))
-                               .arg(static_cast<double>(owner_.delivered_.nsecsElapsed()) / 1e6, 0, 'f', 1));
+                               .arg(static_cast<double>(owner_.delivered_.nsecsElapsed()) / 1e6, 0, 'f', 1)
+                               .arg(static_cast<double>(clipboardReady) / 1e6, 0, 'f', 1));
         if (done)
             done(posted);
     });

@@ -235,6 +235,17 @@ TEST(WlClipboard, SnapshotsEveryTypeAndSeesOthersCopy)
     runner.answers[QStringLiteral("wl-paste --no-newline --type text/plain;charset=utf-8")] = "user's copy";
     EXPECT_GT(clipboard.changeCount(), written);
 
+    // Text offered under every alias is read once, as UTF-8.
+    runner.answers.clear();
+    runner.ran.clear();
+    runner.answers[QStringLiteral("wl-paste --list-types")]
+        = "text/plain;charset=utf-8\ntext/plain\nTEXT\nSTRING\nUTF8_STRING\ntext/html\n";
+    runner.answers[QStringLiteral("wl-paste --no-newline --type text/plain;charset=utf-8")] = "hi";
+    runner.answers[QStringLiteral("wl-paste --no-newline --type text/html")] = "<b>hi</b>";
+    EXPECT_EQ(clipboard.items().front(),
+        (PasteboardItem{entry("text/plain;charset=utf-8", "hi"), entry("text/html", "<b>hi</b>")}));
+    EXPECT_EQ(runner.ran.size(), 3);
+
     FakeRunner empty;
     WlClipboardPasteboard nothing(empty);
     EXPECT_TRUE(nothing.items().empty());

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A scripted dictation in a native Wayland window: sway headless, a foot terminal whose
 # typed input goes to a file. The polished text reaches foot through wl-copy and wtype,
-# the clipboard the user had comes back, and the terminal is taken for a coding app.
+# the clipboard the user had comes back, and the terminal is taken for a coding app; once with
+# the windows on XWayland, once on Wayland alone.
 source "$E2E_DIR/lib.sh"
 recordings
 start_fake "$SCENARIOS/polite.json"
@@ -27,27 +28,36 @@ print(f.get("app_id") or (f.get("window_properties") or {}).get("class") or "-")
 focused_is() { [ "$(focused_app)" = "$1" ]; }
 wait_until 10 focused_is foot || { cat "$E2E_TMP/foot.log"; fail "foot did not take the focus (focus: $(focused_app))"; }
 
-before="wayland clipboard before dictation $RANDOM"
-wl-copy "$before"
-[ "$(wl-paste -n)" = "$before" ] || fail "wl-copy did not take"
-
-"$QUILLO" --e2e-file "$RECORDINGS/short.wav" --e2e-delay 0.5 >"$E2E_TMP/run.out" 2>"$E2E_TMP/run.err" &
-E2E_PIDS+=($!)
-run_pid=$!
-wait_until 40 grep -q '^\[e2e\] phase: \(done\|failed\)' "$E2E_TMP/run.out" \
-  || { cat "$E2E_TMP/run.out" "$E2E_TMP/run.err"; fail "no result"; }
 polished="我们明天下午四点开会，记得带上演示"
-wait_until 5 grep -qF "$polished" "$typed" \
-  || { cat "$E2E_TMP/run.out" "$E2E_TMP/run.err"; fail "foot got '$(cat "$typed")', not the polished text (focus: $(focused_app))"; }
-wait_until 2 sh -c '[ "$(wl-paste -n 2>/dev/null)" = "$1" ]' _ "$before" \
-  || fail "clipboard is '$(wl-paste -n 2>&1)', not the user's '$before'"
-status=0
-wait_for_exit "$run_pid" 10 || status=$?
-cat "$E2E_TMP/run.out"
-[ "$status" = 0 ] || { cat "$E2E_TMP/run.err"; fail "--e2e-file exited with $status"; }
-grep -q '^\[e2e\] phase: done.* · 前台应用 foot · 场景 coding$' "$E2E_TMP/run.out" \
-  || fail "the done line does not name foot as a coding app"
-grep -q '^\[e2e\] paste: route wayland-tools, paste posted after' "$E2E_TMP/run.out" || fail "no wayland paste line"
+# dictate LABEL [ENV...]: one scripted dictation into foot; the clipboard set before comes back.
+dictate() {
+  local label=$1; shift
+  local out=$E2E_TMP/$label.out err=$E2E_TMP/$label.err before="clipboard before the $label dictation $RANDOM"
+  local pasted_before
+  pasted_before=$(grep -o "$polished" "$typed" | wc -l || true)
+  wl-copy "$before"
+  [ "$(wl-paste -n)" = "$before" ] || fail "wl-copy did not take"
+  env "$@" "$QUILLO" --e2e-file "$RECORDINGS/short.wav" --e2e-delay 0.3 >"$out" 2>"$err" &
+  E2E_PIDS+=($!)
+  local run_pid=$!
+  wait_until 40 grep -q '^\[e2e\] phase: \(done\|failed\)' "$out" || { cat "$out" "$err"; fail "$label: no result"; }
+  wait_until 5 sh -c '[ "$(grep -o "$1" "$2" | wc -l)" -gt "$3" ]' _ "$polished" "$typed" "$pasted_before" \
+    || { cat "$out" "$err"; fail "$label: (had $pasted_before, now $(grep -o "$polished" "$typed" | wc -l)) foot got '$(cat "$typed")', not the polished text (focus: $(focused_app))"; }
+  wait_until 2 sh -c '[ "$(wl-paste -n 2>/dev/null)" = "$1" ]' _ "$before" \
+    || fail "$label: clipboard is '$(wl-paste -n 2>&1)', not the user's '$before'"
+  local status=0
+  wait_for_exit "$run_pid" 10 || status=$?
+  cat "$out"
+  [ "$status" = 0 ] || { cat "$err"; fail "$label: --e2e-file exited with $status"; }
+  grep -q '^\[e2e\] phase: done.* · 前台应用 foot · 场景 coding$' "$out" \
+    || fail "$label: the done line does not name foot as a coding app"
+  grep -q '^\[e2e\] paste: route wayland-tools, paste posted after' "$out" || fail "$label: no wayland paste line"
+  note "$label: pasted into foot, clipboard restored; $(grep '^\[e2e\] paste:' "$out")"
+}
+
+# No XWayland: Qt's Wayland platform throughout.
+dictate wayland-only -u DISPLAY
+# Windows on XWayland (the panel places itself), paste through the compositor.
+dictate xwayland
 history_texts | grep -qxF "$polished" || fail "no history entry"
-note "foot: $(cat "$typed"); clipboard restored; $(grep '^\[e2e\] paste:' "$E2E_TMP/run.out")"
 echo PASS

@@ -71,6 +71,10 @@ PasteboardItems WlClipboardPasteboard::items() const
     if (!listing.succeeded())
         return {}; // empty, or no clipboard to read
     QStringList types = parseTypes(listing.output);
+    // The bare text aliases say again what the UTF-8 text says (wl-copy and toolkits offer them
+    // together); each read is one more helper in the paste's path, and the restore re-offers them.
+    if (types.contains(utf8Text))
+        types.removeIf([](const QString &t) { return t != utf8Text && isPlainText(t); });
     if (types.size() > maxTypes)
         types = types.mid(0, maxTypes);
     std::vector<ProcessRunner::Request> reads;

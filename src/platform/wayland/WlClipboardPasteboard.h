@@ -26,6 +26,8 @@ public:
     explicit WlClipboardPasteboard(const ProcessRunner &runner);
     ~WlClipboardPasteboard() override;
 
+    // Every offered type but the bare text aliases (text/plain, TEXT, STRING, UTF8_STRING)
+    // when the UTF-8 text is offered.
     PasteboardItems items() const override;
     void clear() override;
     bool write(const PasteboardItems &items) override;
