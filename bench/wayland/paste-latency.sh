@@ -19,11 +19,13 @@ import_key test-key "$FAKE_HOST"
 foot -e sh -c "stty -echo -icanon min 1; cat > /dev/null" >/dev/null 2>&1 &
 E2E_PIDS+=($!)
 sleep 1
+wait_until 10 sh -c "swaymsg -t get_tree | grep -q \"app_id\": \"foot\"" || fail "foot did not start"
 for i in $(seq "$RUNS"); do
   wl-copy "before $i"
-  timeout 60 "$QUILLO" --e2e-file "$RECORDINGS/short.wav" --e2e-delay 0.3 2>/dev/null \
-    | grep "^\[e2e\] paste: route wayland-tools, paste posted" | tee -a "$E2E_TMP/lines" \
-    | sed -n "s/^.*paste posted after \([0-9.]*\) ms.*/\1/p"
+  timeout 60 "$QUILLO" --e2e-file "$RECORDINGS/short.wav" --e2e-delay 0.3 >"$E2E_TMP/run.out" 2>/dev/null || true
+  line=$(grep "^\[e2e\] paste:" "$E2E_TMP/run.out" || echo "run $i: no paste line")
+  echo "$line" >>"$E2E_TMP/lines"
+  echo "$line" | sed -n "s/^.*route wayland-tools, paste posted after \([0-9.]*\) ms.*/\1/p"
 done >"$E2E_TMP/ms"
 cat "$E2E_TMP/lines"
 sort -n "$E2E_TMP/ms" | awk "{ v[NR] = \$1 } END {

@@ -86,7 +86,7 @@ QString CommandLine::helpText()
         "\n"
         "Without options Quillo starts in the system tray: hold the hotkey, speak, release.\n"
         "\n"
-        "  --import-env FILE       store DASHSCOPE_API_KEY (and the host) from a KEY=VALUE file, then exit\n"
+        "  --import-env FILE       store QWEN_API_KEY (and QWEN_API_HOST) from a NAME=VALUE file, then exit\n"
         "  --selftest DIR          run the built-in checks with the test recordings in DIR; exit 0 when all pass\n"
         "    --polish-model NAME     polish model for the self-test\n"
         "    --translate-model NAME  translation model for the self-test\n"

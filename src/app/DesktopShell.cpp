@@ -69,17 +69,20 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
     , controller_(DictationController::Deps{
           .settings = core.settings,
           .scheduler = core.scheduler,
-          .apiKey = [&core] { return core.settings.apiKey().value_or(QString()); },
+          .readAPIKey
+          = [&core](std::function<void(const APIKeyRead &)> done) { core.settings.readAPIKey(std::move(done)); },
           .addHistory = [&core](const HistoryEntry &entry) { core.history.add(entry); },
           .recorder = recorderBinding_,
           .makeSession = core.sessions,
           .chat = core.chat,
           .insertText =
-              [this](const QString &text, bool restore) {
+              [this](const QString &text, bool restore, std::function<void()> afterPaste) {
                   // An open tray menu holds the keyboard: the paste would go to it, not to the user's window.
                   if (tray_)
                       tray_->hideMenu();
-                  return wayland_ ? wayland_->insert(text, restore) : inserter_.insert(text, restore);
+                  if (wayland_)
+                      return wayland_->insert(text, restore, std::move(afterPaste));
+                  return inserter_.insert(text, restore, std::move(afterPaste));
               },
           .pressReturn =
               [this] {

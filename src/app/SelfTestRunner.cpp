@@ -79,7 +79,15 @@ void SelfTestRunner::run(std::function<void(int)> done)
         + QStringLiteral(" · 润色 ") + polishModel_);
     selfTestOffline::runUnitChecks(report_);
 
-    apiKey_ = settings.apiKey().value_or(QString());
+    settings.readAPIKey([weak = weak_from_this(), done = std::move(done)](const APIKeyRead &read) mutable {
+        if (auto self = weak.lock())
+            self->runWithKey(read.key, std::move(done));
+    });
+}
+
+void SelfTestRunner::runWithKey(const QString &apiKey, std::function<void(int)> done)
+{
+    apiKey_ = apiKey;
     if (apiKey_.isEmpty()) {
         report_.check(QStringLiteral("API Key 已配置"), false);
         done(report_.summary());

@@ -55,6 +55,7 @@ private:
     };
     using RecognitionDone = std::function<void(Recognition)>;
 
+    void runWithKey(const QString &apiKey, std::function<void(int failed)> done);
     void runSteps(std::shared_ptr<QList<Step>> steps, Next done);
     Step guarded(std::function<void(SelfTestRunner &, Next)> fn);
     qint64 elapsedMs(Scheduler::TimePoint since) const;

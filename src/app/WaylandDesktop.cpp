@@ -84,10 +84,10 @@ WaylandDesktop::WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &sched
 
 WaylandDesktop::~WaylandDesktop() = default;
 
-InsertOutcome WaylandDesktop::insert(const QString &text, bool restoreClipboard)
+InsertOutcome WaylandDesktop::insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste)
 {
     delivered_.start();
-    const InsertOutcome outcome = router_.insert(text, restoreClipboard);
+    const InsertOutcome outcome = router_.insert(text, restoreClipboard, std::move(afterPaste));
     if (report_ && router_.lastRoute() != InsertionRoute::waylandTools)
         report_(QStringLiteral("route %1, outcome after %2 ms")
                     .arg(routeName(router_.lastRoute()))

@@ -50,7 +50,7 @@ public:
 
     FrontmostApp &frontmost() { return frontmost_; }
     Permissions &permissions() { return permissions_; }
-    InsertOutcome insert(const QString &text, bool restoreClipboard);
+    InsertOutcome insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste);
     void pressReturn() { router_.pressReturn(); }
     // Told how long each paste keystroke took from the text's delivery, and by which route.
     void setPasteReport(std::function<void(const QString &)> report) { report_ = std::move(report); }

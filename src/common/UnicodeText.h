@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QChar>
+#include <QList>
 #include <QString>
 #include <QStringList>
-#include <QTextBoundaryFinder>
 
 // Small Unicode helpers shared by the text rules. Character classes come from Qt's
 // Unicode tables; user-perceived characters are extended grapheme clusters.
@@ -91,33 +91,19 @@ inline QString trimHorizontal(const QString &text)
     return trimmedBy(text, isHorizontalWhitespace);
 }
 
+// User-perceived characters are counted by ICU's character break iterator:
+// Qt 6.4's own finder splits a flag that follows an emoji ("😀🇯🇵" as three).
+
+// Positions (UTF-16 offsets) where each user-perceived character ends, in order.
+QList<qsizetype> graphemeEnds(const QString &text);
+
 // The text split into user-perceived characters (extended grapheme clusters).
-inline QStringList graphemes(const QString &text)
-{
-    QStringList result;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype start = 0;
-    while (finder.toNextBoundary() != -1) {
-        const qsizetype end = finder.position();
-        if (end > start)
-            result.append(text.mid(start, end - start));
-        start = end;
-    }
-    return result;
-}
+QStringList graphemes(const QString &text);
 
 // Number of user-perceived characters.
-inline qsizetype graphemeCount(const QString &text)
-{
-    qsizetype count = 0;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype start = 0;
-    while (finder.toNextBoundary() != -1) {
-        if (finder.position() > start)
-            ++count;
-        start = finder.position();
-    }
-    return count;
-}
+qsizetype graphemeCount(const QString &text);
+
+// The first `count` user-perceived characters of text (all of it when shorter).
+QString leftGraphemes(const QString &text, qsizetype count);
 
 } // namespace quillo::unicode

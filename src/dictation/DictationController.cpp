@@ -96,6 +96,8 @@ void DictationController::applyHotkeySettings()
 void DictationController::handlePress(HotkeySlot slot)
 {
     using dictationRules::PressAction;
+    if (pendingStart_)
+        return; // the key is on its way; this press belongs to the start already under way
     const bool recording = phase_.kind() == DictationPhase::Kind::recording;
     if (recording && slot == HotkeySlot::holdSend)
         autoSend_ = true;
@@ -122,6 +124,11 @@ void DictationController::handlePress(HotkeySlot slot)
 
 void DictationController::handleRelease(HotkeySlot slot)
 {
+    // Let go before the credential store answered: too short to be a dictation.
+    if (pendingStart_ && pendingStart_->releaseSlot == slot) {
+        dropPendingStart();
+        return;
+    }
     if (slot == holdSlot_ && phase_.kind() == DictationPhase::Kind::recording && mode_ == RecordingMode::hold)
         stopRecording();
 }
@@ -137,6 +144,7 @@ void DictationController::handleOtherKeyWhileHolding()
 
 void DictationController::handleEscape()
 {
+    dropPendingStart();
     if (isBusy())
         cancelSession();
 }
@@ -167,13 +175,57 @@ void DictationController::toggleFromMenu()
     startRecording(RecordingMode::handsFree, false, HotkeySlot::hold);
 }
 
+void DictationController::withAPIKey(
+    std::optional<HotkeySlot> releaseSlot, std::function<void(const APIKeyRead &)> start)
+{
+    const std::uint64_t id = ++nextStartId_;
+    pendingStart_ = PendingStart{id, releaseSlot};
+    const QPointer<DictationController> self(this);
+    const auto stillWaiting = [self, id] { return self && self->pendingStart_ && self->pendingStart_->id == id; };
+    // A store that never answers must not leave the key press hanging.
+    keyDeadline_ = deps_.scheduler.after(keyReadTimeout, [self, stillWaiting] {
+        if (!stillWaiting())
+            return;
+        self->pendingStart_.reset();
+        self->showResult(DictationPhase::failed(keyStoreUnavailableMessage), hideAfter::refused);
+    });
+    // Read fresh at every start: a key stored, changed or removed since the last one counts.
+    deps_.readAPIKey([self, stillWaiting, start = std::move(start)](const APIKeyRead &read) {
+        if (!stillWaiting())
+            return; // given up, cancelled or released meanwhile
+        self->pendingStart_.reset();
+        self->keyDeadline_.cancel();
+        start(read);
+    });
+}
+
+void DictationController::dropPendingStart()
+{
+    pendingStart_.reset();
+    keyDeadline_.cancel();
+}
+
 void DictationController::startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot)
 {
-    const QString apiKey = deps_.apiKey();
-    if (apiKey.isEmpty()) {
-        showResult(DictationPhase::failed(noApiKeyMessage), hideAfter::refused);
+    if (pendingStart_)
         return;
-    }
+    const std::optional<HotkeySlot> releaseSlot
+        = mode == RecordingMode::hold ? std::optional<HotkeySlot>(holdSlot) : std::nullopt;
+    withAPIKey(releaseSlot, [this, mode, translate, holdSlot](const APIKeyRead &read) {
+        if (read.storeFailed) {
+            showResult(DictationPhase::failed(keyStoreUnavailableMessage), hideAfter::refused);
+            return;
+        }
+        if (read.key.isEmpty()) {
+            showResult(DictationPhase::failed(noApiKeyMessage), hideAfter::refused);
+            return;
+        }
+        beginRecording(mode, translate, holdSlot, read.key);
+    });
+}
+
+void DictationController::beginRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot, const QString &apiKey)
+{
     switch (deps_.permissions.microphoneAuthorization()) {
     case MicrophoneAuthorization::notDetermined:
         deps_.permissions.requestMicrophoneAccess();
@@ -204,6 +256,7 @@ void DictationController::startRecording(RecordingMode mode, bool translate, Hot
         hud_->setTranslation(deps_.settings.translateTarget());
 
     openSession(apiKey);
+    apiKey_ = apiKey;
     gate_.reset();
     const std::uint64_t recording = ++recording_;
     const QPointer<DictationController> self(this);
@@ -222,6 +275,7 @@ void DictationController::startRecording(RecordingMode mode, bool translate, Hot
     });
     if (!started) {
         dropSession();
+        apiKey_.clear();
         showResult(DictationPhase::failed(started.error()), hideAfter::refused);
         return;
     }
@@ -291,6 +345,7 @@ void DictationController::stopRecording()
     deps_.recorder.stop();
     timer_.cancel();
     filePlayer_.reset();
+    QString apiKey = std::exchange(apiKey_, {});
 
     const double duration = startedAt_ ? secondsSince(*startedAt_) : 0;
     if (!startedAt_ || duration < minimumRecordingSeconds) {
@@ -306,6 +361,7 @@ void DictationController::stopRecording()
     setPhase(DictationPhase::transcribing());
 
     Capture capture;
+    capture.apiKey = std::move(apiKey);
     capture.translation = hud_->translation();
     capture.style = targetApp_ ? forApp(*targetApp_) : AppStyle::general;
     capture.appName = targetApp_ && !targetApp_->name.isEmpty() ? targetApp_->name : unknownAppName;
@@ -355,7 +411,7 @@ void DictationController::refine(const QString &raw, const Capture &capture)
     request.transcript = raw;
     request.style = capture.style;
     request.vocabulary = settings.vocabularyTerms();
-    request.apiKey = deps_.apiKey();
+    request.apiKey = capture.apiKey;
     request.host = settings.normalizedHost();
     request.model = capture.translation ? settings.translateModel() : settings.polishModel();
 
@@ -383,7 +439,19 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
     const QString final = stripTrailingPeriod(outcome.text);
     const bool trusted = deps_.permissions.isAccessibilityTrusted();
     const bool restore = deps_.settings.restoreClipboard() && trusted;
-    const InsertOutcome inserted = deps_.insertText(final, restore);
+    std::function<void()> afterPaste;
+    if (autoSend_) {
+        // Timed from the keystroke itself: the paste may first wait for held modifiers.
+        afterPaste = [self = QPointer<DictationController>(this)] {
+            if (!self)
+                return;
+            self->returnWork_ = self->deps_.scheduler.after(autoSendDelay, [self] {
+                if (self && self->deps_.pressReturn)
+                    self->deps_.pressReturn();
+            });
+        };
+    }
+    const InsertOutcome inserted = deps_.insertText(final, restore, std::move(afterPaste));
 
     HistoryEntry entry;
     entry.id = QUuid::createUuid();
@@ -414,13 +482,6 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
         deps_.permissions.promptForAccessibility();
         return;
     }
-    if (autoSend_) {
-        const QPointer<DictationController> self(this);
-        returnWork_ = deps_.scheduler.after(autoSendDelay, [self] {
-            if (self && self->deps_.pressReturn)
-                self->deps_.pressReturn();
-        });
-    }
     showResult(DictationPhase::done(final), hideAfter::done);
 }
 
@@ -441,8 +502,10 @@ void DictationController::hidePanel()
 
 void DictationController::cancelSession()
 {
+    dropPendingStart();
     if (!isBusy())
         return;
+    apiKey_.clear();
     deps_.recorder.stop();
     timer_.cancel();
     filePlayer_.reset();
@@ -456,9 +519,16 @@ void DictationController::cancelSession()
 void DictationController::runEndToEnd(
     const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed)
 {
-    if (isBusy())
+    if (isBusy() || pendingStart_)
         return;
-    const QString apiKey = deps_.apiKey();
+    withAPIKey(std::nullopt, [this, audioFile, autoSend, translation, speed](const APIKeyRead &read) {
+        beginEndToEnd(audioFile, autoSend, translation, speed, read.key);
+    });
+}
+
+void DictationController::beginEndToEnd(const QString &audioFile, bool autoSend,
+    std::optional<TargetLanguage> translation, double speed, const QString &apiKey)
+{
     const auto pcm
         = deps_.loadPCM16 ? deps_.loadPCM16(audioFile) : Expected<QByteArray, QString>(unexpected(QString()));
     if (apiKey.isEmpty() || !pcm) {
@@ -470,6 +540,7 @@ void DictationController::runEndToEnd(
 
     gate_.reset();
     openSession(apiKey);
+    apiKey_ = apiKey;
     const std::uint64_t recording = ++recording_;
     startedAt_ = deps_.scheduler.now();
     setPhase(DictationPhase::recording());

@@ -14,6 +14,7 @@
 #include "platform/Sounds.h"
 #include "recognition/RecognitionSession.h"
 #include "refinement/ChatFunction.h"
+#include "settings/AppSettings.h"
 #include "settings/HistoryEntry.h"
 #include "settings/TargetLanguage.h"
 
@@ -40,14 +41,16 @@ public:
     struct Deps {
         AppSettings &settings;
         Scheduler &scheduler;
-        // The stored API key, read fresh each time; empty when none.
-        std::function<QString()> apiKey;
+        // Reads the stored API key fresh from the credential store; answers on the main thread.
+        std::function<void(std::function<void(const APIKeyRead &)>)> readAPIKey;
         std::function<void(const HistoryEntry &)> addHistory;
         DictationRecorder &recorder;
         RecognitionSessionFactory makeSession;
         ChatFunction chat;
         // TextInserter::insert: pasted, or why not.
-        std::function<InsertOutcome(const QString &text, bool restoreClipboard)> insertText;
+        // afterPaste runs once the paste keystroke really went out.
+        std::function<InsertOutcome(const QString &text, bool restoreClipboard, std::function<void()> afterPaste)>
+            insertText;
         std::function<void()> pressReturn;
         FrontmostApp &frontmost;
         Permissions &permissions;
@@ -70,6 +73,8 @@ public:
     const DictationPhase &phase() const { return phase_; }
     const std::optional<QString> &lastMessage() const { return lastMessage_; }
     bool isBusy() const { return phase_.isBusy(); }
+    // A start is waiting for the credential store to hand over the key.
+    bool isStarting() const { return pendingStart_.has_value(); }
 
     void bindHotkeys();
     void handlePress(HotkeySlot slot);
@@ -87,14 +92,29 @@ signals:
 private:
     // What the pipeline of one finished recording carries.
     struct Capture {
+        // Read once when the dictation started; lives only as long as the dictation.
+        QString apiKey;
         std::optional<TargetLanguage> translation;
         AppStyle style = AppStyle::general;
         QString appName;
         double seconds = 0;
     };
 
+    // A start waiting for the key: what started it.
+    struct PendingStart {
+        std::uint64_t id = 0;
+        // The slot whose release ends the recording before it began, if any.
+        std::optional<HotkeySlot> releaseSlot;
+    };
+
     void applyHotkeySettings();
+    // Reads the key, then runs start with it; a refusal shows the matching message.
+    void withAPIKey(std::optional<HotkeySlot> releaseSlot, std::function<void(const APIKeyRead &)> start);
+    void dropPendingStart();
     void startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot);
+    void beginRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot, const QString &apiKey);
+    void beginEndToEnd(const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed,
+        const QString &apiKey);
     void prepare(RecordingMode mode, HotkeySlot holdSlot, bool autoSend);
     void openSession(const QString &apiKey);
     void handleAudioChunk(std::uint64_t recording, const QByteArray &data, float level);
@@ -136,6 +156,10 @@ private:
     HotkeySlot holdSlot_ = HotkeySlot::hold;
     bool autoSend_ = false;
     bool hotkeysBound_ = false;
+    QString apiKey_; // of the dictation under way; cleared when it ends
+    std::optional<PendingStart> pendingStart_;
+    std::uint64_t nextStartId_ = 0;
+    ScheduledWork keyDeadline_;
 };
 
 } // namespace quillo

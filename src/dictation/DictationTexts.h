@@ -16,6 +16,8 @@ inline const QString noValidSpeechMessage = QStringLiteral("没有识别到有�
 inline const QString notPastedMessage = QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 ⌘V");
 inline const QString copiedOnlyMessage = QStringLiteral("已复制到剪贴板，请按 Ctrl+V 粘贴");
 inline const QString clipboardFailedMessage = QStringLiteral("无法写入剪贴板，文字已保存在历史记录中");
+// The credential store did not answer (locked keyring, no Secret Service, no answer in time).
+inline const QString keyStoreUnavailableMessage = QStringLiteral("无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁");
 inline const QString endToEndInputMessage = QStringLiteral("无法读取测试音频或缺少 API Key");
 inline const QString unsetKeyName = QStringLiteral("未设置");
 inline const QString unknownAppName = QStringLiteral("未知应用");
@@ -30,6 +32,8 @@ inline constexpr double finishTimeoutSeconds = 10.0;
 inline constexpr auto elapsedInterval = std::chrono::milliseconds(100);
 inline constexpr auto translateTapTolerance = std::chrono::milliseconds(50);
 inline constexpr auto autoSendDelay = std::chrono::milliseconds(250);
+// A dictation waits this long for the credential store to hand over the key.
+inline constexpr auto keyReadTimeout = std::chrono::seconds(5);
 
 // How long a result stays on the panel, in seconds.
 namespace hideAfter {

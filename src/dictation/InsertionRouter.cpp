@@ -37,11 +37,11 @@ TextInserter *InsertionRouter::inserterFor(InsertionRoute route) const
     return nullptr;
 }
 
-InsertOutcome InsertionRouter::insert(const QString &text, bool restoreClipboard)
+InsertOutcome InsertionRouter::insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste)
 {
     last_ = chooseInsertionRoute(factsNow());
     if (TextInserter *inserter = inserterFor(last_))
-        return inserter->insert(text, restoreClipboard);
+        return inserter->insert(text, restoreClipboard, std::move(afterPaste));
     // No paste will follow, so nothing is put back: the text must stay for the user.
     Pasteboard *clipboard = routes_.clipboardOnly;
     if (!clipboard)

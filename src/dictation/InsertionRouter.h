@@ -19,7 +19,8 @@ public:
 
     InsertionRouter(Routes routes, FrontmostApp &frontmost, QString sourceIdentifier);
 
-    InsertOutcome insert(const QString &text, bool restoreClipboard);
+    // afterPaste: as TextInserter::insert; never run when nothing was pasted.
+    InsertOutcome insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste = {});
     // Return follows the paste along the route that pasted.
     void pressReturn();
 

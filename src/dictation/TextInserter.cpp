@@ -44,7 +44,7 @@ bool TextInserter::insertText(const QString &text, bool restoreClipboard)
     return insert(text, restoreClipboard) == InsertOutcome::pasted;
 }
 
-InsertOutcome TextInserter::insert(const QString &text, bool restoreClipboard)
+InsertOutcome TextInserter::insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste)
 {
     Pasteboard &clipboard = ports_.clipboard;
     PasteboardItems snapshot = restoreClipboard ? snapshotPasteboard(clipboard) : PasteboardItems{};
@@ -72,12 +72,17 @@ InsertOutcome TextInserter::insert(const QString &text, bool restoreClipboard)
     }
 
     std::weak_ptr<int> alive = alive_;
-    ports_.keys.postPaste(chord, [this, alive, restoreClipboard, restores = std::move(restores)](bool posted) mutable {
-        // A paste that never happened leaves the text on the clipboard for a manual paste.
-        if (alive.expired() || !posted || !restoreClipboard)
-            return;
-        scheduleRestore(std::move(restores));
-    });
+    ports_.keys.postPaste(chord,
+        [this, alive, restoreClipboard, restores = std::move(restores), afterPaste = std::move(afterPaste)](
+            bool posted) mutable {
+            // A paste that never happened leaves the text on the clipboard for a manual paste.
+            if (alive.expired() || !posted)
+                return;
+            if (restoreClipboard)
+                scheduleRestore(std::move(restores));
+            if (afterPaste)
+                afterPaste();
+        });
     return InsertOutcome::pasted;
 }
 

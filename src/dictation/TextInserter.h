@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -48,7 +49,9 @@ public:
 
     // True when the paste keystroke was posted (synthetic keys are allowed).
     bool insertText(const QString &text, bool restoreClipboard);
-    InsertOutcome insert(const QString &text, bool restoreClipboard);
+    // afterPaste runs once the paste keystroke has really been posted (it may wait
+    // for the user to let go of modifier keys); never when it was not.
+    InsertOutcome insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste = {});
     // Posts Return; it follows any paste still waiting to be posted.
     void pressReturn();
 

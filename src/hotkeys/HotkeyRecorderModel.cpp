@@ -85,11 +85,9 @@ void HotkeyRecorderModel::handleKeyDown(std::uint16_t keyCode, std::uint64_t fla
         stop();
         return;
     }
-    // A key we cannot name could never be registered again; keep waiting.
-    if (keyCode == unknownKeyCode)
-        return;
     const Hotkey combination{keyCode, flags, false};
-    if (!isValid(combination)) {
+    // A key we cannot name could never be registered again: say why nothing happened.
+    if (keyCode == unknownKeyCode || !isValid(combination)) {
         setHint(invalidCombinationHint());
         return;
     }

@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <functional>
 #include <optional>
 
 namespace quillo {
@@ -26,6 +27,9 @@ public:
     virtual void registerDefaults(const QVariantMap &defaults) = 0;
     // The stored pairs of another application's domain; none when it does not exist.
     virtual std::optional<QVariantMap> persistentDomain(const QString &name) const = 0;
+    // handler runs (on the main thread) after another program changed the stored
+    // values, once they read as changed; an empty handler stops it.
+    virtual void setExternalChangeHandler(std::function<void()> handler) = 0;
 
     // Typed reads. Text and booleans convert like the platform's stores do
     // ("true" reads as true); byte data is only ever byte data.

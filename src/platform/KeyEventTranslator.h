@@ -17,6 +17,9 @@ public:
     virtual ~KeyEventTranslator() = default;
     // Empty for events that are not key presses or releases.
     virtual std::optional<KeyEvent> translate(const QKeyEvent &event) = 0;
+    // Forgets which modifier keys are down. A capture starts from here: releases
+    // that came while nobody was translating were never seen.
+    virtual void reset() { }
 };
 
 } // namespace quillo

@@ -29,10 +29,15 @@ AppSettings::AppSettings(
 {
     registerDefaults();
     // The key is read once the migration has copied it, so the first read already sees it.
-    runLegacyMigration([this] { loadAPIKey({}); });
+    runLegacyMigration([this] { readAPIKey({}); });
+    seen_ = storedValues();
+    defaults_.setExternalChangeHandler([this] { announceExternalChanges(); });
 }
 
-AppSettings::~AppSettings() = default;
+AppSettings::~AppSettings()
+{
+    defaults_.setExternalChangeHandler({});
+}
 
 void AppSettings::registerDefaults()
 {
@@ -74,6 +79,53 @@ std::optional<Hotkey> AppSettings::hotkey(const char *key, const Hotkey &fallbac
     return hotkeyFromJson(*data).value_or(fallback);
 }
 
+namespace {
+
+struct Observed {
+    const char *key;
+    void (AppSettings::*signal)();
+};
+
+// Every stored property with its signal, for announcing changes made elsewhere.
+const Observed observedProperties[] = {
+    {settingsKey::apiHost, &AppSettings::apiHostChanged},
+    {settingsKey::asrModel, &AppSettings::asrModelChanged},
+    {settingsKey::polishModel, &AppSettings::polishModelChanged},
+    {settingsKey::language, &AppSettings::languageChanged},
+    {settingsKey::polishEnabled, &AppSettings::polishEnabledChanged},
+    {settingsKey::vocabulary, &AppSettings::vocabularyChanged},
+    {settingsKey::restoreClipboard, &AppSettings::restoreClipboardChanged},
+    {settingsKey::playSounds, &AppSettings::playSoundsChanged},
+    {settingsKey::holdHotkey, &AppSettings::holdHotkeyChanged},
+    {settingsKey::toggleHotkey, &AppSettings::toggleHotkeyChanged},
+    {settingsKey::translateTarget, &AppSettings::translateTargetChanged},
+    {settingsKey::translateTrigger, &AppSettings::translateTriggerChanged},
+    {settingsKey::translateModel, &AppSettings::translateModelChanged},
+};
+
+} // namespace
+
+QVariantMap AppSettings::storedValues() const
+{
+    QVariantMap values;
+    for (const Observed &p : observedProperties) {
+        if (const auto v = defaults_.value(keyName(p.key)))
+            values.insert(keyName(p.key), *v);
+    }
+    return values;
+}
+
+void AppSettings::announceExternalChanges()
+{
+    const QVariantMap now = storedValues();
+    const QVariantMap before = std::exchange(seen_, now);
+    for (const Observed &p : observedProperties) {
+        const QString key = keyName(p.key);
+        if (before.value(key) != now.value(key))
+            notify(p.key, p.signal);
+    }
+}
+
 void AppSettings::notify(const char *key, void (AppSettings::*signal)())
 {
     emit(this->*signal)();
@@ -85,6 +137,7 @@ void AppSettings::assign(
     const char *key, const T &oldValue, const T &newValue, const QVariant &stored, void (AppSettings::*signal)())
 {
     defaults_.setValue(keyName(key), stored);
+    seen_ = storedValues();
     if (oldValue != newValue)
         notify(key, signal);
 }
@@ -257,29 +310,34 @@ QStringList AppSettings::vocabularyTerms() const
 
 // --- API key -------------------------------------------------------------------
 
-void AppSettings::loadAPIKey(std::function<void()> done)
+void AppSettings::readAPIKey(std::function<void(const APIKeyRead &)> done)
 {
-    secrets_.read(apiKeyAccount(), QString::fromLatin1(SecretStore::credentialService),
-        [this, done = std::move(done)](std::optional<QString> key) {
-            updateAPIKey(key);
+    secrets_.readChecked(apiKeyAccount(), QString::fromLatin1(SecretStore::credentialService),
+        [this, done = std::move(done)](const SecretStore::CheckedRead &result) {
+            APIKeyRead read;
+            read.storeFailed = !result;
+            if (result && result.value())
+                read.key = *result.value();
+            // A store that could not answer says nothing about the key: keep what we knew.
+            if (!read.storeFailed)
+                setAPIKeyConfigured(!read.key.isEmpty());
             if (!apiKeyLoaded_) {
                 apiKeyLoaded_ = true;
-                auto waiters = std::move(keyLoadWaiters_);
-                keyLoadWaiters_.clear();
+                auto waiters = std::exchange(keyLoadWaiters_, {});
                 for (auto &waiter : waiters)
                     waiter();
             }
             if (done)
-                done();
+                done(read);
         });
 }
 
-void AppSettings::updateAPIKey(const std::optional<QString> &key)
+void AppSettings::setAPIKeyConfigured(bool configured)
 {
-    const bool wasConfigured = apiKeyConfigured();
-    apiKey_ = key && !key->isEmpty() ? key : std::nullopt;
-    if (wasConfigured != apiKeyConfigured())
-        notify("apiKeyConfigured", &AppSettings::apiKeyConfiguredChanged);
+    if (apiKeyConfigured_ == configured)
+        return;
+    apiKeyConfigured_ = configured;
+    notify("apiKeyConfigured", &AppSettings::apiKeyConfiguredChanged);
 }
 
 void AppSettings::whenAPIKeyLoaded(std::function<void()> fn)
@@ -295,9 +353,9 @@ void AppSettings::setAPIKey(const QString &key, std::function<void(bool saved)> 
 {
     const QString trimmed = key.trimmed();
     secrets_.save(trimmed, apiKeyAccount(), {});
-    loadAPIKey([this, trimmed, done = std::move(done)] {
+    readAPIKey([trimmed, done = std::move(done)](const APIKeyRead &read) {
         if (done)
-            done(apiKey_.value_or(QString()) == trimmed);
+            done(!read.storeFailed && read.key == trimmed);
     });
 }
 

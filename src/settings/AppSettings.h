@@ -37,11 +37,18 @@ inline constexpr auto translateModel = "translateModel";
 inline constexpr auto legacyMigrationDone = "legacyMigrationDone";
 } // namespace settingsKey
 
+// The result of reading the API key from the credential store.
+struct APIKeyRead {
+    QString key; // empty when none is stored
+    bool storeFailed = false; // the store could not answer: locked, absent, or too slow
+};
+
 // The program's settings. Every property reads the defaults store and every
 // assignment writes it at once, then, when the value changed, emits the
-// property's signal and changed(key). The API key lives in the credential
-// store; its state is cached here (apiKey, apiKeyConfigured) and refreshed by
-// every key operation. Main thread only.
+// property's signal and changed(key); changes another program makes to the
+// store are announced the same way. The API key lives in the credential store
+// and is read fresh by whoever needs it; only whether one is stored is kept
+// here (apiKeyConfigured), refreshed by every read. Main thread only.
 class AppSettings final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString apiHost READ apiHost WRITE setApiHost NOTIFY apiHostChanged)
@@ -105,9 +112,12 @@ public:
     QString languageCycleText() const;
     QStringList vocabularyTerms() const;
 
-    // The key as last read from the credential store (none until loaded).
-    std::optional<QString> apiKey() const { return apiKey_; }
-    bool apiKeyConfigured() const { return apiKey_.has_value(); }
+    // Whether the last read of the credential store found a key.
+    bool apiKeyConfigured() const { return apiKeyConfigured_; }
+    // Reads the key from the credential store now (asynchronously); updates apiKeyConfigured.
+    void readAPIKey(std::function<void(const APIKeyRead &)> done);
+    // Reads it only to bring apiKeyConfigured up to date (the menu opening, the settings window showing).
+    void refreshAPIKey() { readAPIKey({}); }
     // Runs fn once the first read of the key has finished (at once if it has).
     void whenAPIKeyLoaded(std::function<void()> fn);
     // Stores the trimmed key (only spaces: deletes it), then reads it back;
@@ -161,15 +171,19 @@ private:
     void registerDefaults();
     void copyLegacyDefaults();
     void migrateLegacyKey(std::function<void()> done);
-    void loadAPIKey(std::function<void()> done);
-    void updateAPIKey(const std::optional<QString> &key);
+    void setAPIKeyConfigured(bool configured);
     void notify(const char *key, void (AppSettings::*signal)());
+    // Another program changed the store: announce every property whose value moved.
+    void announceExternalChanges();
+    QVariantMap storedValues() const;
 
     DefaultsStore &defaults_;
     LoginItem &loginItem_;
     SecretStore secrets_;
-    std::optional<QString> apiKey_;
+    bool apiKeyConfigured_ = false;
     bool apiKeyLoaded_ = false;
+    // The store's values as this object last saw or wrote them.
+    QVariantMap seen_;
     std::vector<std::function<void()>> keyLoadWaiters_;
 };
 

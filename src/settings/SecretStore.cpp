@@ -7,15 +7,17 @@ namespace quillo {
 
 namespace {
 
-std::optional<QString> decodeSecret(const CredentialStore::ReadResult &result)
+SecretStore::CheckedRead decodeSecret(const CredentialStore::ReadResult &result)
 {
-    if (!result || !result.value())
-        return std::nullopt;
+    if (!result)
+        return unexpected(result.error());
+    if (!result.value())
+        return std::optional<QString>{};
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(*result.value());
     if (decoder.hasError())
-        return std::nullopt;
-    return text;
+        return std::optional<QString>{};
+    return std::optional<QString>{text};
 }
 
 } // namespace
@@ -28,6 +30,14 @@ SecretStore::SecretStore(CredentialStore &store, Scheduler &scheduler, QObject *
 }
 
 void SecretStore::read(const QString &account, const QString &service, ReadDone done)
+{
+    readChecked(account, service, [done = std::move(done)](CheckedRead result) {
+        if (done)
+            done(result ? result.value() : std::nullopt);
+    });
+}
+
+void SecretStore::readChecked(const QString &account, const QString &service, CheckedReadDone done)
 {
     enqueue([this, account, service, done = std::move(done)] {
         guarded<CredentialStore::ReadResult>(

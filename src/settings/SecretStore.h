@@ -31,6 +31,9 @@ public:
     static constexpr std::chrono::seconds defaultTimeout{30};
 
     using ReadDone = std::function<void(std::optional<QString>)>;
+    // None: no such item (or not UTF-8); an error: the store could not answer.
+    using CheckedRead = Expected<std::optional<QString>, CredentialError>;
+    using CheckedReadDone = std::function<void(CheckedRead)>;
     using SaveDone = std::function<void(bool)>;
 
     SecretStore(CredentialStore &store, Scheduler &scheduler, QObject *parent = nullptr);
@@ -38,6 +41,8 @@ public:
     // The text under (account, service); none when missing, unreadable, not
     // UTF-8, or the store failed or timed out.
     void read(const QString &account, const QString &service, ReadDone done);
+    // The same, telling a missing item apart from a store that failed or timed out.
+    void readChecked(const QString &account, const QString &service, CheckedReadDone done);
     // Replaces the item of account under credentialService; an empty value
     // only deletes it. done(false) when the store refused.
     void save(const QString &value, const QString &account, SaveDone done);

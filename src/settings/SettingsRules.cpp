@@ -1,8 +1,9 @@
 #include "settings/SettingsRules.h"
 
+#include "common/UnicodeText.h"
+
 #include <QFile>
 #include <QStringDecoder>
-#include <QTextBoundaryFinder>
 
 namespace quillo::settingsRules {
 
@@ -139,11 +140,7 @@ std::optional<QString> readEnvironmentFile(const QString &path)
 
 qsizetype perceivedLength(const QString &text)
 {
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype count = 0;
-    while (finder.toNextBoundary() >= 0)
-        ++count;
-    return count;
+    return unicode::graphemeCount(text);
 }
 
 } // namespace quillo::settingsRules

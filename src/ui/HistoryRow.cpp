@@ -2,6 +2,8 @@
 
 #include "ui/Theme.h"
 
+#include "common/UnicodeText.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,10 +18,10 @@ constexpr int shownCharacters = 120;
 
 QString shortened(const QString &text)
 {
-    QString line = text.simplified();
-    if (line.size() > shownCharacters)
-        line = line.left(shownCharacters) + QStringLiteral("…");
-    return line;
+    const QString line = text.simplified();
+    // Cut between user-perceived characters: half an emoji or flag would show as garbage.
+    const QString start = unicode::leftGraphemes(line, shownCharacters);
+    return start.size() < line.size() ? start + QStringLiteral("…") : line;
 }
 
 } // namespace
@@ -54,6 +56,11 @@ HistoryRow::HistoryRow(const QString &text, const QString &appName, QWidget *par
 void HistoryRow::setCopied(bool copied)
 {
     note_->setText(copied ? QStringLiteral("已复制") : appName_);
+}
+
+QString HistoryRow::shownText() const
+{
+    return text_->text();
 }
 
 QString HistoryRow::note() const

@@ -16,6 +16,8 @@ public:
 
     void setCopied(bool copied);
     QString note() const;
+    // The line the row shows: the text's beginning when it is long.
+    QString shownText() const;
 
     QSize sizeHint() const override;
     bool hasHeightForWidth() const override { return true; }

@@ -151,6 +151,8 @@ void HotkeyRecorderView::setCapturing(bool capturing)
     if (capturing == filtering_)
         return;
     filtering_ = capturing;
+    if (capturing && translator_)
+        translator_->reset();
     if (capturing)
         qApp->installEventFilter(this);
     else

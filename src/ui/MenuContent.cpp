@@ -271,6 +271,8 @@ QStringList MenuContent::warnings() const
 
 void MenuContent::showEvent(QShowEvent *event)
 {
+    // A key stored or removed by another program since the last look shows now.
+    settings_.refreshAPIKey();
     refresh();
     QWidget::showEvent(event);
 }

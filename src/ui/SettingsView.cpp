@@ -137,6 +137,7 @@ SettingsView::~SettingsView() = default;
 
 void SettingsView::showEvent(QShowEvent *event)
 {
+    deps_.settings.refreshAPIKey();
     refreshPermissions();
     refresh_ = deps_.scheduler.every(permissionRefresh, [this] { refreshPermissions(); });
     QWidget::showEvent(event);
@@ -226,9 +227,7 @@ QWidget *SettingsView::serviceSection()
 
     ConnectionTest::Setup setup;
     setup.readKey = [this](std::function<void(const QString &)> done) {
-        settings_.secrets().read(QString::fromLatin1(SecretStore::apiKeyAccount),
-            QString::fromLatin1(SecretStore::credentialService),
-            [done = std::move(done)](std::optional<QString> key) { done(key.value_or(QString())); });
+        settings_.readAPIKey([done = std::move(done)](const APIKeyRead &read) { done(read.key); });
     };
     setup.host = [this] { return settings_.normalizedHost(); };
     setup.model = [this] { return settings_.polishModel(); };

@@ -70,5 +70,15 @@ TEST(CommandLine, E2eDelay)
         EXPECT_DOUBLE_EQ(cl(args).e2eDelaySeconds(), seconds) << args.join(' ').toStdString();
 }
 
+TEST(CommandLine, HelpNamesWhatTheImporterReads)
+{
+    const QString help = CommandLine::helpText();
+    // The importer takes exactly these names; a help naming others imports nothing, silently.
+    for (const char *name : {"QWEN_API_KEY", "QWEN_API_HOST", "--import-env", "--selftest", "--render",
+             "--open-settings", "--e2e-observe", "--e2e-file", "--e2e-delay", "--e2e-send"})
+        EXPECT_TRUE(help.contains(QLatin1String(name))) << name;
+    EXPECT_FALSE(help.contains(QLatin1String("DASHSCOPE_API_KEY")));
+}
+
 } // namespace
 } // namespace quillo

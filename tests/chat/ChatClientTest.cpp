@@ -90,7 +90,8 @@ TEST(ChatClient, TransportFailurePassesTheMessageOn)
     call.http.fail(0, {HttpFailure::Kind::timeout, "The request timed out"});
     ASSERT_TRUE(call.result && !*call.result);
     EXPECT_EQ(call.result->error(), PolishError::transport("The request timed out"));
-    EXPECT_EQ(call.result->error().description(), "连接润色服务失败：The request timed out");
+    // The library's own words, with nothing added: notes built on it read "翻译失败，已输入原文：<text>".
+    EXPECT_EQ(call.result->error().description(), "The request timed out");
     EXPECT_EQ(call.completions, 1);
 }
 
@@ -156,6 +157,11 @@ TEST(PolishErrorText, DescribesEachCase)
     EXPECT_EQ(PolishError::http(500, body).description(),
         "润色服务返回 500：" + flag.repeated(150) + QString("x").repeated(50));
     EXPECT_EQ(PolishError::http(502, "短").description(), "润色服务返回 502：短");
+    // A flag right after an emoji is still one character: the cut never ends on half a flag.
+    const QString emojiFlag = QString::fromUtf8("\U0001F600\U0001F1EF\U0001F1F5");
+    EXPECT_EQ(
+        PolishError::http(500, emojiFlag.repeated(150)).description(), "润色服务返回 500：" + emojiFlag.repeated(100));
+    EXPECT_EQ(PolishError::invalidJson("illegal value").description(), "illegal value");
 }
 
 TEST(ChatClient, NonUtf8ErrorBodyIsDecodedWithReplacement)

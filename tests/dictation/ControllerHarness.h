@@ -189,7 +189,13 @@ public:
         return DictationController::Deps{
             settings,
             scheduler,
-            [this] { return apiKey; },
+            [this](std::function<void(const APIKeyRead &)> done) {
+                const APIKeyRead read{apiKey, keyStoreFails};
+                if (holdKeyReads)
+                    pendingKeyReads.push_back([done, read] { done(read); });
+                else
+                    done(read);
+            },
             [this](const HistoryEntry &e) { history.push_back(e); },
             recorder,
             [this](const RecognitionSession::Config &config) -> std::unique_ptr<RecognitionSession> {
@@ -201,8 +207,14 @@ public:
             [this](const ChatRequest &request, ChatCompletion done) {
                 chats.push_back({request, std::move(done)});
             },
-            [this](const QString &text, bool restore) {
+            [this](const QString &text, bool restore, std::function<void()> afterPaste) {
                 insertions.push_back({text, restore});
+                if (insertOutcome == InsertOutcome::pasted && afterPaste) {
+                    if (pasteWaitsForModifiers)
+                        pendingPastes.push_back(std::move(afterPaste));
+                    else
+                        afterPaste();
+                }
                 return insertOutcome;
             },
             [this] { ++returns; },
@@ -272,6 +284,13 @@ public:
     FakePanel panel;
     FakeHotkeys hotkeys;
     QString apiKey = QStringLiteral("sk-test");
+    bool keyStoreFails = false;
+    // When set, key reads wait in pendingKeyReads until the test answers them.
+    bool holdKeyReads = false;
+    std::vector<std::function<void()>> pendingKeyReads;
+    // When set, pastes "go out" only when the test runs pendingPastes.
+    bool pasteWaitsForModifiers = false;
+    std::vector<std::function<void()>> pendingPastes;
     std::vector<HistoryEntry> history;
     std::vector<std::shared_ptr<SessionLog>> sessions;
     std::vector<ChatCall> chats;

@@ -213,6 +213,65 @@ TEST_F(ControllerPipelineTest, HoldSendPressesReturnAQuarterSecondAfterThePaste)
     EXPECT_EQ(returns, 1);
 }
 
+TEST_F(ControllerPipelineTest, ReturnIsTimedFromTheKeystrokeNotFromTheCallThatPastes)
+{
+    // The paste waits half a second for the user to let go of modifier keys.
+    pasteWaitsForModifiers = true;
+    controller->handlePress(HotkeySlot::holdSend);
+    speak();
+    controller->handleRelease(HotkeySlot::holdSend);
+    finishTranscript(transcript);
+    scheduler.advance(500ms);
+    EXPECT_EQ(returns, 0);
+    ASSERT_EQ(pendingPastes.size(), 1u);
+    pendingPastes[0]();
+    scheduler.advance(249ms);
+    EXPECT_EQ(returns, 0);
+    scheduler.advance(1ms);
+    EXPECT_EQ(returns, 1);
+}
+
+TEST_F(ControllerPipelineTest, SwitchesForSoundsAndClipboardRestore)
+{
+    struct Case {
+        const char *name;
+        bool playSounds;
+        bool restoreClipboard;
+        bool trusted;
+        bool expectRestore;
+    };
+    const Case cases[] = {
+        {"all on", true, true, true, true},
+        {"sounds off", false, true, true, true},
+        {"restore off", true, false, true, false},
+        {"untrusted never restores", true, true, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.setPlaySounds(c.playSounds);
+        settings.setRestoreClipboard(c.restoreClipboard);
+        permissions.accessibility = c.trusted;
+        insertOutcome = c.trusted ? InsertOutcome::pasted : InsertOutcome::notTrusted;
+        sounds.played.clear();
+        insertions.clear();
+
+        controller->handlePress(HotkeySlot::hold);
+        controller->handleTranslateTap(scheduler.now());
+        speak();
+        controller->handleRelease(HotkeySlot::hold);
+        finishTranscript(transcript);
+        // Translation was tapped on: answer it so the dictation delivers.
+        answerChat(chats.size() - 1, english);
+
+        ASSERT_EQ(insertions.size(), 1u);
+        EXPECT_EQ(insertions[0].restore, c.expectRestore);
+        // Start, translate tap and stop each play a sound, or none of them does.
+        EXPECT_EQ(sounds.played.size(), c.playSounds ? 3u : 0u);
+        scheduler.advance(5s);
+        EXPECT_EQ(phase(), Kind::idle);
+    }
+}
+
 TEST_F(ControllerPipelineTest, AFailedPasteStillKeepsTheHistoryEntryAndAsksForPermission)
 {
     controller->handlePress(HotkeySlot::holdSend);
@@ -408,6 +467,19 @@ TEST_F(ControllerPipelineTest, EndToEndRefusals)
         EXPECT_EQ(phase(), Kind::idle);
     }
     EXPECT_TRUE(sessions.empty());
+}
+
+TEST_F(ControllerPipelineTest, EndToEndWaitsForTheKeyBeforeItStarts)
+{
+    files[QStringLiteral("/tmp/a.wav")] = chunk(0.6f);
+    holdKeyReads = true;
+    controller->runEndToEnd(QStringLiteral("/tmp/a.wav"), false, std::nullopt, 1.0);
+    EXPECT_EQ(phase(), Kind::idle); // not refused for a key that is still on its way
+    ASSERT_EQ(pendingKeyReads.size(), 1u);
+    pendingKeyReads[0]();
+    EXPECT_EQ(phase(), Kind::recording);
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(session().config.apiKey, QStringLiteral("sk-test"));
 }
 
 TEST_F(ControllerPipelineTest, EndToEndStopsFeedingWhenCancelledEvenIfANewRecordingStarts)

@@ -68,6 +68,8 @@ TEST_F(ControllerStateTest, RefusedStartsShowTheirMessageForTwoSeconds)
     };
     const std::vector<Case> cases = {
         {"no key", [](ControllerStateTest &t) { t.apiKey.clear(); }, QStringLiteral("请先在设置中填写千问 API Key")},
+        {"key store does not answer", [](ControllerStateTest &t) { t.keyStoreFails = true; },
+            QStringLiteral("无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁")},
         {"microphone never asked",
             [](ControllerStateTest &t) { t.permissions.microphone = MicrophoneAuthorization::notDetermined; },
             QStringLiteral("请允许麦克风权限后再试一次")},
@@ -84,6 +86,7 @@ TEST_F(ControllerStateTest, RefusedStartsShowTheirMessageForTwoSeconds)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         apiKey = QStringLiteral("sk-test");
+        keyStoreFails = false;
         permissions.microphone = MicrophoneAuthorization::authorized;
         recorder.failure.reset();
         c.arrange(*this);
@@ -102,6 +105,61 @@ TEST_F(ControllerStateTest, RefusedStartsShowTheirMessageForTwoSeconds)
     // The recorder failure cancelled the session it had opened.
     EXPECT_EQ(sessions.back()->cancels, 1);
     EXPECT_TRUE(history.empty());
+}
+
+TEST_F(ControllerStateTest, TheKeyIsReadFreshAtEveryStart)
+{
+    // Stored after the program started (quillo --import-env from a terminal): the next press uses it.
+    apiKey.clear();
+    controller->handlePress(HotkeySlot::hold);
+    EXPECT_EQ(controller->phase(), DictationPhase::failed(QStringLiteral("请先在设置中填写千问 API Key")));
+    apiKey = QStringLiteral("sk-imported");
+    scheduler.advance(2s);
+    controller->handlePress(HotkeySlot::hold);
+    EXPECT_EQ(phase(), Kind::recording);
+    EXPECT_EQ(session().config.apiKey, QStringLiteral("sk-imported"));
+    controller->handleEscape();
+    // Removed again: refused again.
+    apiKey.clear();
+    controller->handlePress(HotkeySlot::hold);
+    EXPECT_EQ(phase(), Kind::failed);
+}
+
+TEST_F(ControllerStateTest, AStartWaitsForTheKeyAndEndsWithTheKeyRelease)
+{
+    holdKeyReads = true;
+    controller->handlePress(HotkeySlot::hold);
+    EXPECT_TRUE(controller->isStarting());
+    EXPECT_EQ(phase(), Kind::idle);
+    EXPECT_TRUE(sessions.empty());
+    // Released before the store answered: nothing starts, nothing shows.
+    controller->handleRelease(HotkeySlot::hold);
+    EXPECT_FALSE(controller->isStarting());
+    pendingKeyReads.at(0)();
+    EXPECT_EQ(phase(), Kind::idle);
+    EXPECT_TRUE(sessions.empty());
+    EXPECT_FALSE(panel.visible);
+
+    // Answered while still held: the recording starts.
+    controller->handlePress(HotkeySlot::hold);
+    pendingKeyReads.at(1)();
+    EXPECT_EQ(phase(), Kind::recording);
+    EXPECT_FALSE(controller->isStarting());
+}
+
+TEST_F(ControllerStateTest, AKeyStoreThatNeverAnswersEndsTheStartWithAMessage)
+{
+    holdKeyReads = true;
+    controller->handlePress(HotkeySlot::toggle);
+    scheduler.advance(4999ms);
+    EXPECT_EQ(phase(), Kind::idle);
+    scheduler.advance(1ms);
+    EXPECT_EQ(controller->phase(),
+        DictationPhase::failed(QStringLiteral("无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁")));
+    // Its late answer starts nothing.
+    pendingKeyReads.at(0)();
+    EXPECT_EQ(phase(), Kind::failed);
+    EXPECT_TRUE(sessions.empty());
 }
 
 TEST_F(ControllerStateTest, PressTableWhileRecording)

@@ -100,12 +100,12 @@ TEST_F(PipelineIntegrationTest, SpokenFileIsRecognisedPolishedPastedAndRemembere
     DictationController controller(DictationController::Deps{
         settings,
         scheduler,
-        [] { return QStringLiteral("test-key"); },
+        [](std::function<void(const APIKeyRead &)> done) { done(APIKeyRead{QStringLiteral("test-key")}); },
         [&](const HistoryEntry &e) { history.push_back(e); },
         recorder,
         makeQwenRealtimeSessionFactory(scheduler, QtWebSocket::factory()),
         makeChatFunction(http),
-        [&](const QString &text, bool) {
+        [&](const QString &text, bool, std::function<void()>) {
             pasted.push_back(text);
             return InsertOutcome::pasted;
         },

@@ -26,6 +26,16 @@ protected:
         return std::make_unique<AppSettings>(defaults, credentials, loginItem, scheduler);
     }
 
+    // What a consumer reading the key now gets.
+    QString readKey(AppSettings &s)
+    {
+        std::optional<QString> key;
+        s.readAPIKey([&](const APIKeyRead &read) { key = read.key; });
+        for (int i = 0; i < 5 && !key && credentials.pendingCount() > 0; ++i)
+            credentials.completePending();
+        return key.value_or(QStringLiteral("<no answer>"));
+    }
+
     MemoryDefaultsStore defaults;
     MemoryCredentialStore credentials;
     FakeLoginItem loginItem;
@@ -168,7 +178,7 @@ TEST_F(AppSettingsTest, SetAPIKeyTrimsStoresAndReadsBack)
     EXPECT_EQ(credentials.item(service, account), QByteArray("sk-new"));
     EXPECT_EQ(credentials.label(service, account), QStringLiteral("Quillo API Key"));
     EXPECT_TRUE(s->apiKeyConfigured());
-    EXPECT_EQ(s->apiKey(), QStringLiteral("sk-new"));
+    EXPECT_EQ(readKey(*s), QStringLiteral("sk-new"));
     EXPECT_EQ(spy.count(), 1);
 
     s->setAPIKey(QStringLiteral("   "), [&](bool ok) { saved = ok; });
@@ -208,7 +218,7 @@ TEST_F(AppSettingsTest, KeyLoadedAtStartAndWaitersRunAfterIt)
     for (int i = 0; i < 5 && credentials.pendingCount() > 0; ++i)
         credentials.completePending();
     EXPECT_TRUE(ready);
-    EXPECT_EQ(s->apiKey(), QStringLiteral("sk-stored"));
+    EXPECT_EQ(readKey(*s), QStringLiteral("sk-stored"));
     bool again = false;
     s->whenAPIKeyLoaded([&] { again = true; });
     EXPECT_TRUE(again);
@@ -223,7 +233,7 @@ TEST_F(AppSettingsTest, MigrationCopiesOnlyAbsentKeysAndRunsOnce)
         const auto s = make();
         EXPECT_EQ(s->apiHost(), QStringLiteral("old.example"));
         EXPECT_EQ(s->vocabulary(), QStringLiteral("mine"));
-        EXPECT_EQ(s->apiKey(), QStringLiteral("sk-legacy"));
+        EXPECT_EQ(readKey(*s), QStringLiteral("sk-legacy"));
     }
     EXPECT_EQ(defaults.stored().value("history"), QVariant(QStringLiteral("x")));
     EXPECT_EQ(credentials.item(service, account), QByteArray("sk-legacy"));
@@ -242,10 +252,58 @@ TEST_F(AppSettingsTest, MigratedKeyIsTheFirstKeyLoadedWhenTheStoreAnswersLater)
     credentials.setMode(MemoryCredentialStore::Mode::deferred);
     const auto s = make();
     bool ready = false;
-    s->whenAPIKeyLoaded([&] { ready = s->apiKey() == QStringLiteral("sk-legacy"); });
+    s->whenAPIKeyLoaded([&] { ready = s->apiKeyConfigured(); });
     for (int i = 0; i < 10 && credentials.pendingCount() > 0; ++i)
         credentials.completePending();
     EXPECT_TRUE(ready);
+    EXPECT_EQ(readKey(*s), QStringLiteral("sk-legacy"));
+}
+
+TEST_F(AppSettingsTest, KeyChangesMadeElsewhereShowAtTheNextRead)
+{
+    const auto s = make();
+    QSignalSpy spy(s.get(), &AppSettings::apiKeyConfiguredChanged);
+    EXPECT_FALSE(s->apiKeyConfigured());
+    // Another process stores the key (quillo --import-env, secret-tool).
+    credentials.plant(service, account, "sk-elsewhere");
+    s->refreshAPIKey();
+    EXPECT_TRUE(s->apiKeyConfigured());
+    EXPECT_EQ(readKey(*s), QStringLiteral("sk-elsewhere"));
+    credentials.plant(service, account, "");
+    s->refreshAPIKey();
+    EXPECT_FALSE(s->apiKeyConfigured());
+    EXPECT_EQ(spy.count(), 2);
+
+    // A store that cannot answer says nothing about the key: the state stays, the read says why.
+    credentials.plant(service, account, "sk-back");
+    s->refreshAPIKey();
+    credentials.setMode(MemoryCredentialStore::Mode::hanging);
+    std::optional<APIKeyRead> read;
+    s->readAPIKey([&](const APIKeyRead &r) { read = r; });
+    scheduler.advance(std::chrono::minutes(1));
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->storeFailed);
+    EXPECT_TRUE(read->key.isEmpty());
+    EXPECT_TRUE(s->apiKeyConfigured());
+}
+
+TEST_F(AppSettingsTest, ChangesAnotherProgramWritesAreAnnounced)
+{
+    const auto s = make();
+    QSignalSpy host(s.get(), &AppSettings::apiHostChanged);
+    QSignalSpy hold(s.get(), &AppSettings::holdHotkeyChanged);
+    QSignalSpy any(s.get(), &AppSettings::changed);
+    defaults.writeExternally(QStringLiteral("apiHost"), QStringLiteral("dashscope-intl.aliyuncs.com"));
+    EXPECT_EQ(host.count(), 1);
+    EXPECT_EQ(s->normalizedHost(), QStringLiteral("dashscope-intl.aliyuncs.com"));
+    defaults.writeExternally(QStringLiteral("holdHotkey"), QByteArray());
+    EXPECT_EQ(hold.count(), 1);
+    EXPECT_EQ(s->holdHotkey(), std::nullopt);
+    // Our own writes, and an external write of an unchanged value, announce nothing more.
+    const int before = any.count();
+    s->setApiHost(QStringLiteral("dashscope-intl.aliyuncs.com"));
+    defaults.writeExternally(QStringLiteral("apiHost"), QStringLiteral("dashscope-intl.aliyuncs.com"));
+    EXPECT_EQ(any.count(), before);
 }
 
 TEST_F(AppSettingsTest, MigrationKeepsACurrentKey)
@@ -253,7 +311,7 @@ TEST_F(AppSettingsTest, MigrationKeepsACurrentKey)
     credentials.plant(service, account, "sk-current");
     credentials.plant(legacyService, account, "sk-legacy");
     const auto s = make();
-    EXPECT_EQ(s->apiKey(), QStringLiteral("sk-current"));
+    EXPECT_EQ(readKey(*s), QStringLiteral("sk-current"));
 }
 
 class EnvironmentImportTest : public AppSettingsTest {

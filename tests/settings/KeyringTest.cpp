@@ -113,7 +113,7 @@ TEST_F(KeyringTest, LegacyKeyIsCopiedToTheNewService)
     bool loaded = false;
     settings.whenAPIKeyLoaded([&] { loaded = true; });
     ASSERT_TRUE(waitFor([&] { return loaded; }));
-    EXPECT_EQ(settings.apiKey(), QStringLiteral("sk-legacy"));
+    EXPECT_TRUE(settings.apiKeyConfigured());
     EXPECT_EQ(read(service), QStringLiteral("sk-legacy"));
     EXPECT_EQ(read(legacyService), QStringLiteral("sk-legacy"));
 
@@ -122,6 +122,14 @@ TEST_F(KeyringTest, LegacyKeyIsCopiedToTheNewService)
     ASSERT_TRUE(waitFor([&] { return saved.has_value(); }));
     EXPECT_EQ(saved, true);
     EXPECT_EQ(read(service), QStringLiteral("sk-typed"));
+
+    // Stored behind the program's back, as `quillo --import-env` in another process does.
+    ASSERT_TRUE(writeDirect(service, "sk-elsewhere"));
+    std::optional<APIKeyRead> fresh;
+    settings.readAPIKey([&](const APIKeyRead &r) { fresh = r; });
+    ASSERT_TRUE(waitFor([&] { return fresh.has_value(); }));
+    EXPECT_EQ(fresh->key, QStringLiteral("sk-elsewhere"));
+    EXPECT_FALSE(fresh->storeFailed);
 }
 
 } // namespace

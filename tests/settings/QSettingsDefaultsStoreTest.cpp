@@ -1,7 +1,9 @@
 #include "platform/qt/QSettingsDefaultsStore.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +18,34 @@ class QSettingsDefaultsStoreTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
 };
+
+TEST_F(QSettingsDefaultsStoreTest, ChangesOfAnotherWriterAreReadAndAnnounced)
+{
+    // The file watcher reports through the event loop.
+    static int argc = 1;
+    static char name[] = "test_settings";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    QSettingsDefaultsStore running(dir.path(), QStringLiteral("com.nolt.quillo"));
+    running.setValue("history", QByteArray("[]"));
+    int announced = 0;
+    running.setExternalChangeHandler([&] { ++announced; });
+    {
+        // Another process: quillo --import-env writing the host.
+        QSettingsDefaultsStore other(dir.path(), QStringLiteral("com.nolt.quillo"));
+        other.setValue("apiHost", QStringLiteral("dashscope-intl.aliyuncs.com"));
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return announced > 0; }, 5000));
+    EXPECT_EQ(running.text("apiHost"), QStringLiteral("dashscope-intl.aliyuncs.com"));
+    // Our own data written before is still there, and a second change is seen too (the watch
+    // survives the file being replaced).
+    EXPECT_EQ(running.bytes("history"), QByteArray("[]"));
+    QSettingsDefaultsStore(dir.path(), QStringLiteral("com.nolt.quillo")).setValue("language", QStringLiteral("en"));
+    const int before = announced;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return announced > before; }, 5000));
+    EXPECT_EQ(running.text("language"), QStringLiteral("en"));
+    running.setExternalChangeHandler({});
+}
 
 TEST_F(QSettingsDefaultsStoreTest, ValuesSurviveReopenWithTheirTypes)
 {

@@ -142,6 +142,22 @@ TEST(MenuContent, ControlsWriteTheSettingsAndRunTheActions)
 namespace quillo {
 namespace {
 
+TEST(HistoryRow, LongTextIsCutBetweenCharacters)
+{
+    const QString a119 = QString(119, u'a');
+    const std::vector<std::pair<QString, QString>> cases = {
+        {QString(120, u'a'), QString(120, u'a')},
+        // The 120th character is an emoji: kept whole, never half a surrogate pair.
+        {a119 + QString::fromUtf8("😀🇯🇵b"), a119 + QString::fromUtf8("😀…")},
+        {a119 + QString::fromUtf8("🇯🇵🇨🇳"), a119 + QString::fromUtf8("🇯🇵…")},
+        {QStringLiteral("  line one\nline two  "), QStringLiteral("line one line two")},
+    };
+    for (const auto &[text, shown] : cases) {
+        HistoryRow row(text, QStringLiteral("微信"));
+        EXPECT_EQ(row.shownText(), shown) << text.toStdString();
+    }
+}
+
 TEST(TrayIcon, SymbolFollowsThePhase)
 {
     const std::vector<std::pair<DictationPhase, TraySymbol>> cases

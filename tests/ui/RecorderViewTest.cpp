@@ -1,5 +1,6 @@
 #include "hotkeys/HotkeyRecorderModel.h"
 #include "platform/KeyEventTranslator.h"
+#include "platform/x11/X11KeyEventTranslator.h"
 #include "ui/HotkeyRecorderView.h"
 #include "ui/SettingsText.h"
 
@@ -8,6 +9,8 @@
 #include <QPushButton>
 
 #include <map>
+
+#include <X11/keysym.h>
 
 #include <gtest/gtest.h>
 
@@ -99,6 +102,51 @@ TEST(HotkeyRecorderView, InvalidKeyShowsTheHintAndKeysFlowAgainAfterCapture)
     QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, {});
     QCoreApplication::sendEvent(view.mainButton(), &f5);
     EXPECT_FALSE(view.model().isRecording());
+}
+
+// Key events as X11 delivers them to our windows: the keysym rides along, Qt's
+// modifiers are those held before the event.
+void sendKey(QWidget *target, QEvent::Type type, int qtKey, quint32 keysym, Qt::KeyboardModifiers before)
+{
+    QKeyEvent event(type, qtKey, before, 0, keysym, 0);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+TEST(HotkeyRecorderView, RealTranslatorKeepsWorkingAcrossCaptures)
+{
+    X11KeyEventTranslator translator;
+    std::optional<Hotkey> written;
+    HotkeyRecorderView view(
+        defaultHoldHotkey, [&](const std::optional<Hotkey> &h) { written = h; }, nullptr, &translator);
+    QWidget *target = view.mainButton();
+
+    // Left Alt + Space: committed on the Space key-down, before left Alt goes up.
+    view.mainButton()->click();
+    sendKey(target, QEvent::KeyPress, Qt::Key_Alt, XK_Alt_L, Qt::NoModifier);
+    sendKey(target, QEvent::KeyPress, Qt::Key_Space, XK_space, Qt::AltModifier);
+    ASSERT_EQ(written, defaultToggleHotkey);
+    // Left Alt is released while nobody captures.
+    sendKey(target, QEvent::KeyRelease, Qt::Key_Alt, XK_Alt_L, Qt::AltModifier);
+
+    // Right Alt alone must still be recordable.
+    written.reset();
+    view.mainButton()->click();
+    sendKey(target, QEvent::KeyPress, Qt::Key_Alt, XK_Alt_R, Qt::NoModifier);
+    sendKey(target, QEvent::KeyRelease, Qt::Key_Alt, XK_Alt_R, Qt::AltModifier);
+    EXPECT_EQ(written, defaultHoldHotkey);
+    EXPECT_FALSE(view.model().isRecording());
+}
+
+TEST(X11KeyEventTranslator, StaleModifierIsForgottenWhenQtSaysItIsUp)
+{
+    X11KeyEventTranslator translator;
+    // Left Alt down, its release never translated (capture had ended).
+    translator.translate(true, XK_Alt_L, Qt::Key_Alt, Qt::NoModifier, false);
+    const auto down = translator.translate(true, XK_Alt_R, Qt::Key_Alt, Qt::NoModifier, false);
+    const auto up = translator.translate(false, XK_Alt_R, Qt::Key_Alt, Qt::AltModifier, false);
+    ASSERT_TRUE(down && up);
+    EXPECT_EQ(down->modifiers, modifierFlag::option);
+    EXPECT_EQ(up->modifiers, 0u);
 }
 
 TEST(SettingsText, SaveRulesAndHotkeyNotes)

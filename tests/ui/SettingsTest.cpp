@@ -122,7 +122,9 @@ TEST(SettingsView, SaveButtonRulesAndPlaceholder)
     EXPECT_FALSE(save->isEnabled());
     EXPECT_EQ(field->placeholderText(), QStringLiteral("已保存，输入新值可替换"));
     EXPECT_TRUE(view.testButton()->isEnabled());
-    EXPECT_EQ(env.settings.apiKey(), QStringLiteral("sk-new"));
+    EXPECT_EQ(env.credentials.item(
+                  QString::fromLatin1(SecretStore::credentialService), QString::fromLatin1(SecretStore::apiKeyAccount)),
+        QByteArray("sk-new"));
 }
 
 TEST(SettingsView, FailedSaveKeepsTheTypedKeyAndDoesNotClaimSuccess)

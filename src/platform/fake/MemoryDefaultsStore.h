@@ -15,6 +15,15 @@ public:
     void remove(const QString &key) override { stored_.remove(key); }
     void registerDefaults(const QVariantMap &defaults) override;
     std::optional<QVariantMap> persistentDomain(const QString &name) const override;
+    void setExternalChangeHandler(std::function<void()> handler) override { onExternalChange_ = std::move(handler); }
+
+    // What another program writing the same store looks like.
+    void writeExternally(const QString &key, const QVariant &value)
+    {
+        stored_.insert(key, value);
+        if (onExternalChange_)
+            onExternalChange_();
+    }
 
     void setDomain(const QString &name, const QVariantMap &pairs) { domains_.insert(name, pairs); }
     const QVariantMap &stored() const { return stored_; }
@@ -25,6 +34,7 @@ private:
     QVariantMap registered_;
     QMap<QString, QVariantMap> domains_;
     int writes_ = 0;
+    std::function<void()> onExternalChange_;
 };
 
 } // namespace quillo

@@ -80,6 +80,49 @@ void QSettingsDefaultsStore::commit()
     lastWriteFailed_ = settings_->status() != QSettings::NoError;
 }
 
+void QSettingsDefaultsStore::setExternalChangeHandler(std::function<void()> handler)
+{
+    onExternalChange_ = std::move(handler);
+    if (!onExternalChange_) {
+        watcher_.reset();
+        return;
+    }
+    if (watcher_)
+        return;
+    watcher_ = std::make_unique<QFileSystemWatcher>();
+    // Saves replace the file (write and rename), which ends a watch on the old one:
+    // the folder's changes say when the name points at a new file.
+    QObject::connect(watcher_.get(), &QFileSystemWatcher::fileChanged, watcher_.get(), [this] { reloadFromDisk(); });
+    QObject::connect(
+        watcher_.get(), &QFileSystemWatcher::directoryChanged, watcher_.get(), [this] { reloadFromDisk(); });
+    watcher_->addPath(directory_);
+    watchFile();
+}
+
+void QSettingsDefaultsStore::watchFile()
+{
+    if (watcher_ && QFileInfo::exists(path_) && !watcher_->files().contains(path_))
+        watcher_->addPath(path_);
+}
+
+void QSettingsDefaultsStore::reloadFromDisk()
+{
+    // A burst of events (a save is a write and a rename) is read once, after it.
+    if (reloadQueued_)
+        return;
+    reloadQueued_ = true;
+    QMetaObject::invokeMethod(
+        watcher_.get(),
+        [this] {
+            reloadQueued_ = false;
+            watchFile();
+            settings_->sync(); // nothing of ours is pending: this only reads the file again
+            if (onExternalChange_)
+                onExternalChange_();
+        },
+        Qt::QueuedConnection);
+}
+
 void QSettingsDefaultsStore::registerDefaults(const QVariantMap &defaults)
 {
     for (auto it = defaults.constBegin(); it != defaults.constEnd(); ++it)

@@ -2,6 +2,7 @@
 
 #include "platform/DefaultsStore.h"
 
+#include <QFileSystemWatcher>
 #include <QSettings>
 
 #include <memory>
@@ -26,6 +27,8 @@ public:
     void remove(const QString &key) override;
     void registerDefaults(const QVariantMap &defaults) override;
     std::optional<QVariantMap> persistentDomain(const QString &name) const override;
+    // Watches the file: another program (quillo --import-env, an editor) may change it.
+    void setExternalChangeHandler(std::function<void()> handler) override;
 
     QString filePath() const { return path_; }
     // Whether the last write could not be saved (full disk, read-only file).
@@ -34,12 +37,17 @@ public:
 private:
     QString pathOf(const QString &domain) const;
     void commit();
+    void reloadFromDisk();
+    void watchFile();
 
     QString directory_;
     QString path_;
     std::unique_ptr<QSettings> settings_;
     QVariantMap registered_;
     bool lastWriteFailed_ = false;
+    std::function<void()> onExternalChange_;
+    std::unique_ptr<QFileSystemWatcher> watcher_;
+    bool reloadQueued_ = false;
 };
 
 } // namespace quillo

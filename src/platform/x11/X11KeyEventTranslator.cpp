@@ -105,7 +105,11 @@ std::optional<KeyEvent> X11KeyEventTranslator::translate(
     if (autoRepeat)
         return std::nullopt; // a held modifier changes no flags
     // Qt reports modifiers as they were before the event; the key's own flag
-    // follows from which keys of that modifier are down now.
+    // follows from which keys of that modifier are down now. When Qt says none
+    // was down, any key of it we still hold was released while we were not told.
+    if (press && (flags & ownFlag) == 0)
+        std::erase_if(
+            heldModifierKeys_, [ownFlag](std::uint16_t held) { return X11KeyMap::modifierFlag(held) == ownFlag; });
     if (press)
         heldModifierKeys_.insert(keyCode);
     else

@@ -15,6 +15,7 @@ namespace quillo {
 class X11KeyEventTranslator final : public KeyEventTranslator {
 public:
     std::optional<KeyEvent> translate(const QKeyEvent &event) override;
+    void reset() override { heldModifierKeys_.clear(); }
 
     // The same from the parts of an event.
     std::optional<KeyEvent> translate(
