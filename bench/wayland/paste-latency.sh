@@ -18,8 +18,7 @@ start_fake "$SCENARIOS/polite.json"
 import_key test-key "$FAKE_HOST"
 foot -e sh -c "stty -echo -icanon min 1; cat > /dev/null" >/dev/null 2>&1 &
 E2E_PIDS+=($!)
-sleep 1
-wait_until 10 sh -c "swaymsg -t get_tree | grep -q \"app_id\": \"foot\"" || fail "foot did not start"
+wait_until 10 sh -c "swaymsg -t get_tree | grep -q foot" || fail "foot did not start"
 for i in $(seq "$RUNS"); do
   wl-copy "before $i"
   timeout 60 "$QUILLO" --e2e-file "$RECORDINGS/short.wav" --e2e-delay 0.3 >"$E2E_TMP/run.out" 2>/dev/null || true
