@@ -16,6 +16,21 @@ constexpr ValueMode kValueModes[] = {
     {"--render", CommandLine::Mode::render},
 };
 
+struct FlagMode {
+    const char *option;
+    CommandLine::Mode mode;
+};
+
+// Actions for the running instance, tried after every other mode so that they never
+// change what an existing option does.
+constexpr FlagMode kSendModes[] = {
+    {"--toggle", CommandLine::Mode::sendToggle},
+    {"--start", CommandLine::Mode::sendStart},
+    {"--stop", CommandLine::Mode::sendStop},
+    {"--cancel", CommandLine::Mode::sendCancel},
+    {"--translate", CommandLine::Mode::sendTranslate},
+};
+
 } // namespace
 
 std::optional<QString> CommandLine::argumentValue(const QString &option) const
@@ -43,6 +58,10 @@ CommandLine::Mode CommandLine::mode() const
         return Mode::e2eObserve;
     if (argumentValue(QStringLiteral("--e2e-file")))
         return Mode::e2eFile;
+    for (const auto &m : kSendModes) {
+        if (hasFlag(QString::fromLatin1(m.option)))
+            return m.mode;
+    }
     if (hasFlag(QStringLiteral("--help")) || hasFlag(QStringLiteral("-h")))
         return Mode::help;
     if (hasFlag(QStringLiteral("--version")))
@@ -97,6 +116,15 @@ QString CommandLine::helpText()
         "  --e2e-file FILE         dictate FILE into the focused window after a delay\n"
         "    --e2e-delay SECONDS     the delay (default 3)\n"
         "    --e2e-send              press Return after the paste\n"
+        "\n"
+        "Control the Quillo that is already running (for desktop key bindings), then exit:\n"
+        "  --toggle                start or stop a hands-free dictation, like the menu item\n"
+        "  --start                 start a dictation that runs until --stop (bind to a key press)\n"
+        "  --stop                  end the dictation and paste the text (bind to the key release)\n"
+        "  --cancel                cancel the dictation, like Escape\n"
+        "  --translate             switch the translation during a dictation, or start a translating one\n"
+        "  (exit status 0 when Quillo took the action, 1 when none runs or it did not answer)\n"
+        "\n"
         "  --help                  this text\n"
         "  --version               the version\n"
         "\n"

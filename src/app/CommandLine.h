@@ -10,7 +10,23 @@ namespace quillo {
 // values are separate arguments; matching is exact and case-sensitive.
 class CommandLine {
 public:
-    enum class Mode { normal, help, version, importEnv, selfTest, render, openSettings, e2eObserve, e2eFile };
+    // The send* modes hand one action to the Quillo already running and exit.
+    enum class Mode {
+        normal,
+        help,
+        version,
+        importEnv,
+        selfTest,
+        render,
+        openSettings,
+        e2eObserve,
+        e2eFile,
+        sendToggle,
+        sendStart,
+        sendStop,
+        sendCancel,
+        sendTranslate,
+    };
 
     explicit CommandLine(QStringList arguments)
         : args_(std::move(arguments))

@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace quillo {
 
@@ -114,6 +115,74 @@ const char *qtPlatformFor(const DesktopSession &session)
     return session.x11 ? "xcb" : "wayland";
 }
 
+// What the running instance does for a later launch or a command-line action.
+bool handle(DesktopShell &shell, SingleInstance::Request request)
+{
+    using Request = SingleInstance::Request;
+    DictationController &controller = shell.controller();
+    switch (request) {
+    case Request::openSettings:
+        shell.openSettings();
+        return true;
+    case Request::toggle:
+        return controller.toggleFromCommand();
+    case Request::start:
+        return controller.startFromCommand();
+    case Request::stop:
+        return controller.stopFromCommand();
+    case Request::cancel:
+        return controller.cancelFromCommand();
+    case Request::translate:
+        return controller.translateFromCommand();
+    }
+    return false;
+}
+
+std::optional<SingleInstance::Request> requestFor(Mode mode)
+{
+    using Request = SingleInstance::Request;
+    switch (mode) {
+    case Mode::sendToggle:
+        return Request::toggle;
+    case Mode::sendStart:
+        return Request::start;
+    case Mode::sendStop:
+        return Request::stop;
+    case Mode::sendCancel:
+        return Request::cancel;
+    case Mode::sendTranslate:
+        return Request::translate;
+    default:
+        return std::nullopt;
+    }
+}
+
+// Hands one action to the running instance and returns at once: no display, no second
+// instance. Exit status 0 when the instance took it, 1 when none runs or it did not answer.
+int sendToRunningInstance(int argc, char *argv[], SingleInstance::Request request)
+{
+    QCoreApplication app(argc, argv);
+    using Kind = SingleInstance::Reply::Kind;
+    const SingleInstance::Reply reply = SingleInstance(SingleInstance::defaultName()).send(request);
+    switch (reply.kind) {
+    case Kind::taken:
+        return 0;
+    case Kind::ignored:
+        printError(QStringLiteral("Quillo 已收到，当前状态下无需执行"));
+        return 0;
+    case Kind::noInstance:
+        printError(QStringLiteral("没有正在运行的 Quillo（先启动 quillo）"));
+        return 1;
+    case Kind::noAnswer:
+        printError(QStringLiteral("Quillo 没有响应（可以退出后重新启动 quillo）"));
+        return 1;
+    case Kind::refused:
+        printError(QStringLiteral("Quillo 拒绝了请求：") + reply.detail);
+        return 1;
+    }
+    return 1;
+}
+
 int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
 {
     const DesktopSession session = desktopSession();
@@ -135,7 +204,7 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
     const auto waylandOffer = session.wayland ? std::optional(WaylandDesktop::probe()) : std::nullopt;
     DesktopShell shell(core, waylandOffer);
     if (single)
-        instance.listen([&shell] { shell.openSettings(); });
+        instance.listen(core.scheduler, [&shell](SingleInstance::Request request) { return handle(shell, request); });
     E2eObserver observer(shell.controller(), core.history, printLine);
     // Held for the whole run: destroying it would cancel the scripted dictation before it starts.
     ScheduledWork scriptedStart;
@@ -208,6 +277,12 @@ int runQuillo(int argc, char *argv[])
         return selfTest(argc, argv, line);
     case Mode::render:
         return render(argc, argv, line.modeArgument());
+    case Mode::sendToggle:
+    case Mode::sendStart:
+    case Mode::sendStop:
+    case Mode::sendCancel:
+    case Mode::sendTranslate:
+        return sendToRunningInstance(argc, argv, *requestFor(mode));
     default:
         return runDesktop(argc, argv, line, mode);
     }

@@ -1,32 +1,72 @@
 #pragma once
 
-#include <QObject>
+#include "platform/Scheduler.h"
 
+#include <QByteArrayView>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
+class QLocalSocket;
 
 namespace quillo {
 
-// One Quillo per user session: the first instance listens on a local socket;
-// a later launch asks it to open its settings window and then exits.
+// One Quillo per user session. The first instance listens on a local socket; a later
+// launch, or a command such as `quillo --stop` run by a desktop key binding, connects,
+// sends one request line and reads one answer line, then the connection ends:
+//   request: open-settings | toggle | start | stop | cancel | translate
+//   answer:  ok (done) | ignored (nothing to do in the current state) | error: TEXT
 class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
+    enum class Request { openSettings, toggle, start, stop, cancel, translate };
+
+    struct Reply {
+        enum class Kind { noInstance, noAnswer, taken, ignored, refused };
+        Kind kind = Kind::noInstance;
+        QString detail; // the instance's error text when refused
+    };
+
+    static constexpr std::chrono::milliseconds defaultTimeout{2000};
+    // A connection that has not sent a whole request by then is dropped.
+    static constexpr std::chrono::milliseconds idleTimeout{5000};
+    // Longer requests (and answers) are refused unread.
+    static constexpr qsizetype maxLineBytes = 256;
+
     explicit SingleInstance(QString name, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // True when another instance answered and took the request.
+    // Client side: blocks for at most timeout in all.
+    Reply send(Request request, std::chrono::milliseconds timeout = defaultTimeout) const;
+    // A plain second launch: true when another instance is there (asked to open its settings).
     bool notifyRunningInstance();
-    // Starts listening; onRequest runs for each later launch.
-    bool listen(std::function<void()> onRequest);
+    // Starts listening; onRequest runs on this thread for every request and answers
+    // whether it did anything.
+    bool listen(Scheduler &scheduler, std::function<bool(Request)> onRequest);
+
+    static std::optional<Request> requestFromLine(QByteArrayView line);
+    static QByteArray lineOf(Request request);
 
     static QString defaultName();
+    static QString nameFor(const QString &runtimeDir, const QString &waylandDisplay, const QString &display, uint uid);
 
 private:
+    void accept(QLocalSocket *socket);
+    void readRequest(QLocalSocket *socket);
+    void answer(QLocalSocket *socket, const QByteArray &line);
+
     QString name_;
+    Scheduler *scheduler_ = nullptr;
+    std::function<bool(Request)> onRequest_;
+    // Declared before the server: the server's sockets report their end into it.
+    std::map<QLocalSocket *, ScheduledWork> idle_;
     std::unique_ptr<QLocalServer> server_;
 };
 

@@ -3,6 +3,7 @@
 #include "dictation/AppStyle.h"
 #include "dictation/DictationRules.h"
 #include "dictation/DictationTexts.h"
+#include "hotkeys/KeyNames.h"
 #include "recognition/Segments.h"
 #include "refinement/TextRules.h"
 #include "settings/AppSettings.h"
@@ -27,7 +28,7 @@ Scheduler::Duration seconds(double s)
 
 QString keyName(const std::optional<Hotkey> &hotkey)
 {
-    return hotkey ? displayName(*hotkey) : unsetKeyName;
+    return hotkey ? keyNames::name(*hotkey) : unsetKeyName;
 }
 
 // A callback that calls method while the controller lives and does nothing after.
@@ -90,7 +91,7 @@ void DictationController::applyHotkeySettings()
     deps_.hotkeys.configure(settings.holdHotkey(), settings.toggleHotkey(), holdSendHotkey, trigger);
     hud_->setHoldKeyName(keyName(settings.holdHotkey()));
     hud_->setToggleKeyName(keyName(settings.toggleHotkey()));
-    hud_->setTranslateKeyName(symbol(trigger));
+    hud_->setTranslateKeyName(keyNames::modifierName(modifierFlagOf(trigger)));
 }
 
 void DictationController::handlePress(HotkeySlot slot)
@@ -162,6 +163,65 @@ void DictationController::cycleTranslation()
 {
     hud_->setTranslation(dictationRules::nextTranslation(deps_.settings.languageCycle(), hud_->translation()));
     playSound(Sound::morse);
+}
+
+bool DictationController::startFromCommand()
+{
+    if (isBusy())
+        return false;
+    // The stop of a quick tap can overtake its start (two processes race): together
+    // they were shorter than a tap and are dropped like one, instead of recording on.
+    const bool overtaken = stopWithoutRecording_ && secondsSince(*stopWithoutRecording_) < minimumRecordingSeconds;
+    stopWithoutRecording_.reset();
+    if (overtaken)
+        return false;
+    // No key of ours is held: the recording ends only by stopFromCommand, Escape or a
+    // toggle press. Its release slot is toggle, whose press already stops a hold
+    // recording, so a stray release of the hold key cannot end it.
+    startRecording(RecordingMode::hold, false, HotkeySlot::toggle);
+    return true;
+}
+
+bool DictationController::stopFromCommand()
+{
+    if (pendingStart_) {
+        // The start is still waiting for its key: together they were a tap.
+        dropPendingStart();
+        return true;
+    }
+    if (phase_.kind() != DictationPhase::Kind::recording) {
+        stopWithoutRecording_ = deps_.scheduler.now();
+        return false;
+    }
+    stopRecording();
+    return true;
+}
+
+bool DictationController::toggleFromCommand()
+{
+    const bool acts = phase_.kind() == DictationPhase::Kind::recording || !isBusy();
+    toggleFromMenu();
+    return acts;
+}
+
+bool DictationController::cancelFromCommand()
+{
+    if (!isBusy() && !pendingStart_)
+        return false;
+    handleEscape();
+    return true;
+}
+
+bool DictationController::translateFromCommand()
+{
+    if (phase_.kind() == DictationPhase::Kind::recording) {
+        cycleTranslation();
+        return true;
+    }
+    if (isBusy())
+        return false;
+    handlePress(HotkeySlot::toggleTranslate);
+    return true;
 }
 
 void DictationController::toggleFromMenu()
@@ -246,8 +306,12 @@ void DictationController::beginRecording(RecordingMode mode, bool translate, Hot
     // Accessibility granted since launch: the manager can now observe every key.
     if (!hotkeys.isSuspended() && !hotkeys.hasEventTap() && deps_.permissions.isAccessibilityTrusted())
         hotkeys.install();
-    hud_->setHoldKeyName(
-        holdSlot == HotkeySlot::holdSend ? displayName(holdSendHotkey) : keyName(deps_.settings.holdHotkey()));
+    if (holdSlot == HotkeySlot::holdSend)
+        hud_->setHoldKeyName(keyNames::name(holdSendHotkey));
+    else if (mode == RecordingMode::hold && holdSlot == HotkeySlot::toggle)
+        hud_->setHoldKeyName(commandKeyName); // started from the command line: no key of ours is held
+    else
+        hud_->setHoldKeyName(keyName(deps_.settings.holdHotkey()));
     const std::uint64_t triggerMask = modifierFlagOf(deps_.settings.translateTrigger());
     const bool triggerHeld = (hotkeys.currentModifierFlags() & triggerMask) != 0;
     const bool partOfHotkey = dictationRules::triggerIsPartOfHotkey(

@@ -83,6 +83,14 @@ public:
     void handleEscape();
     void handleTranslateTap(Scheduler::TimePoint time);
     void toggleFromMenu();
+    // Actions sent by `quillo --start` and friends, typically from a desktop key binding
+    // (press: start, release: stop). Each answers whether it did anything; one that does
+    // not fit the current phase is ignored, as the matching key press would be.
+    bool startFromCommand();
+    bool stopFromCommand();
+    bool toggleFromCommand();
+    bool cancelFromCommand();
+    bool translateFromCommand();
     void runEndToEnd(const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed);
 
 signals:
@@ -160,6 +168,8 @@ private:
     std::optional<PendingStart> pendingStart_;
     std::uint64_t nextStartId_ = 0;
     ScheduledWork keyDeadline_;
+    // When stopFromCommand last found no recording to stop.
+    std::optional<Scheduler::TimePoint> stopWithoutRecording_;
 };
 
 } // namespace quillo

@@ -1,13 +1,15 @@
 #include "dictation/HUDModel.h"
 
+#include "hotkeys/KeyNames.h"
+
 namespace quillo {
 
 namespace {
 
 // The names of the default hotkeys and trigger until the settings are bound.
-const QString defaultHoldKeyName = QStringLiteral("右 ⌥");
-const QString defaultToggleKeyName = QStringLiteral("⌥Space");
-const QString defaultTranslateKeyName = QStringLiteral("⇧");
+const QString defaultHoldKeyName = keyNames::name(defaultHoldHotkey);
+const QString defaultToggleKeyName = keyNames::name(defaultToggleHotkey);
+const QString defaultTranslateKeyName = keyNames::modifierName(modifierFlag::shift);
 
 } // namespace
 

@@ -91,6 +91,9 @@ void HotkeyManager::uninstall()
     for (HotkeySlot slot : registered_)
         source_.unregisterHotKey(rawValue(slot));
     registered_.clear();
+    for (std::uint32_t id : registeredExtras_)
+        source_.unregisterHotKey(id);
+    registeredExtras_.clear();
     if (listening_) {
         source_.stopListening();
         listening_ = false;
@@ -108,14 +111,72 @@ std::uint64_t HotkeyManager::currentModifiers() const
 
 void HotkeyManager::registerSystemHotKeys()
 {
+    const bool shortcutsOnly = source_.shortcutsOnly();
     for (const auto &[slot, hotkey] : bindings_) {
-        if (hotkey.isModifierOnly)
+        if (hotkey.isModifierOnly && !shortcutsOnly)
             continue;
         const int status = source_.registerHotKey(rawValue(slot), hotkey.keyCode, hotkey.modifiers);
         if (status == 0)
             registered_.insert(slot);
         log(QStringLiteral("register %1 %2 status=%3").arg(slotName(slot), displayName(hotkey)).arg(status));
     }
+    if (shortcutsOnly)
+        registerShortcutOnlyKeys();
+}
+
+// Without a stream of every key, Escape and the trigger tap can only arrive as
+// hot keys of their own.
+void HotkeyManager::registerShortcutOnlyKeys()
+{
+    const int escapeStatus = source_.registerHotKey(cancelHotKeyId, escapeKeyCode, 0);
+    if (escapeStatus == 0)
+        registeredExtras_.insert(cancelHotKeyId);
+    log(QStringLiteral("register cancel Escape status=%1").arg(escapeStatus));
+
+    const std::optional<std::uint16_t> triggerKey = translateShortcutKey();
+    if (!triggerKey) {
+        log(QStringLiteral("register translate skipped: both trigger keys are bound"));
+        return;
+    }
+    const int status = source_.registerHotKey(translateHotKeyId, *triggerKey, trigger_.flag);
+    if (status == 0)
+        registeredExtras_.insert(translateHotKeyId);
+    log(QStringLiteral("register translate %1 status=%2")
+            .arg(displayName(Hotkey{*triggerKey, trigger_.flag, true}))
+            .arg(status));
+}
+
+// The left trigger key, unless a lone-modifier binding already uses it.
+std::optional<std::uint16_t> HotkeyManager::translateShortcutKey() const
+{
+    const auto usedAlone = [this](std::uint16_t keyCode) {
+        for (const auto &[slot, hotkey] : bindings_) {
+            if (hotkey.isModifierOnly && hotkey.keyCode == keyCode)
+                return true;
+        }
+        return false;
+    };
+    if (!usedAlone(trigger_.leftKeyCode))
+        return trigger_.leftKeyCode;
+    if (!usedAlone(trigger_.rightKeyCode))
+        return trigger_.rightKeyCode;
+    return std::nullopt;
+}
+
+void HotkeyManager::handleShortcutOnlyKey(std::uint32_t id, bool pressed)
+{
+    log(QStringLiteral("shortcut %1 pressed=%2")
+            .arg(id == cancelHotKeyId ? QStringLiteral("cancel") : QStringLiteral("translate"), boolText(pressed)));
+    if (!pressed)
+        return;
+    if (id == translateHotKeyId) {
+        log(QStringLiteral("translate tap"));
+        if (onTranslateTap)
+            onTranslateTap(scheduler_.now());
+        return;
+    }
+    if (shouldInterceptEscape && shouldInterceptEscape() && onEscape)
+        onEscape();
 }
 
 void HotkeyManager::reportUnavailableKeys()
@@ -154,6 +215,10 @@ void HotkeyManager::handleSystemHotKey(HotkeySlot slot, bool pressed)
 
 bool HotkeyManager::handleSystemHotKeyId(std::uint32_t id, bool pressed)
 {
+    if (registeredExtras_.contains(id)) {
+        handleShortcutOnlyKey(id, pressed);
+        return true;
+    }
     const std::optional<HotkeySlot> slot = hotkeySlotFromRaw(id);
     if (!slot)
         return false;

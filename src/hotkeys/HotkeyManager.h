@@ -33,6 +33,8 @@ struct TriggerModifier {
 //
 // Combinations are registered as system hot keys; lone modifiers, the trigger
 // tap, Escape and the toggle-while-holding tap come from observing every key.
+// A source that only knows hot keys (shortcutsOnly) gets every binding, Escape
+// and the trigger key registered instead, and other keys go unseen.
 // Keys the focused application must not see (Escape while busy, the toggle key
 // while the hold key is down) are taken from it through the source. One
 // instance per program; main thread only. The source must outlive the manager.
@@ -51,6 +53,10 @@ public:
     static constexpr std::chrono::milliseconds toggleDedupWindow{400};
     // How often busy-ness is asked so Escape is taken only while it matters.
     static constexpr std::uint16_t escapeKeyCode = 53;
+    // Hot key ids beside the slots' own, registered only with a source that
+    // sees nothing but hot keys: Escape, and a tap of the translate trigger.
+    static constexpr std::uint32_t cancelHotKeyId = 101;
+    static constexpr std::uint32_t translateHotKeyId = 102;
 
     HotkeyManager(KeyboardSource &source, Scheduler &scheduler);
     ~HotkeyManager();
@@ -109,6 +115,9 @@ private:
     bool isHoldModifierOnlyWithKey(std::uint16_t keyCode) const;
     std::optional<Hotkey> binding(HotkeySlot slot) const;
     void registerSystemHotKeys();
+    void registerShortcutOnlyKeys();
+    std::optional<std::uint16_t> translateShortcutKey() const;
+    void handleShortcutOnlyKey(std::uint32_t id, bool pressed);
     void reportUnavailableKeys();
     void startListening();
     void updateTakenKeys();
@@ -121,6 +130,7 @@ private:
     TriggerModifier trigger_;
     std::optional<PendingTranslate> pendingTranslate_;
     std::set<HotkeySlot> registered_;
+    std::set<std::uint32_t> registeredExtras_;
     bool listening_ = false;
     std::set<HotkeySlot> heldModifierSlots_;
     std::set<HotkeySlot> heldComboSlots_;

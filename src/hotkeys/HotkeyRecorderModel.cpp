@@ -1,6 +1,7 @@
 #include "hotkeys/HotkeyRecorderModel.h"
 
 #include "hotkeys/HotkeyManager.h"
+#include "hotkeys/KeyNames.h"
 
 #include <utility>
 
@@ -20,12 +21,12 @@ HotkeyRecorderModel::~HotkeyRecorderModel()
 
 QString HotkeyRecorderModel::startHint()
 {
-    return QStringLiteral("请按下快捷键：单独的修饰键（如右 ⌥、Fn）或组合键（如 ⌥Space）。Esc 取消");
+    return keyNames::recorderStartHint();
 }
 
 QString HotkeyRecorderModel::invalidCombinationHint()
 {
-    return QStringLiteral("组合键需要包含 ⌘ ⌥ ⌃ ⇧ 中的至少一个（F1–F19 除外），请重新按下");
+    return keyNames::recorderInvalidHint();
 }
 
 void HotkeyRecorderModel::start(std::function<void(const Hotkey &)> onCommit)

@@ -59,6 +59,11 @@ public:
     // until released again. Events of the key are still observed.
     virtual void setKeyTaken(std::uint16_t keyCode, bool taken) = 0;
 
+    // True for a source that delivers nothing but its registered hot keys and
+    // takes a lone modifier key or Escape as a hot key of its own (a desktop
+    // portal's global shortcuts): everything the rules need is then registered.
+    virtual bool shortcutsOnly() const { return false; }
+
     // Whether the keyboard can produce this key at all.
     virtual bool hasKey(std::uint16_t keyCode) const = 0;
     // Modifier flags of the modifier keys held right now.

@@ -1,6 +1,7 @@
 #include "ui/HotkeyRecorderView.h"
 
 #include "hotkeys/HotkeyRecorderModel.h"
+#include "hotkeys/KeyNames.h"
 #include "platform/KeyEventTranslator.h"
 #include "ui/PanelIcons.h"
 #include "ui/Theme.h"
@@ -46,7 +47,7 @@ HotkeyRecorderView::HotkeyRecorderView(
     QFont rounded = theme::body();
     rounded.setWeight(QFont::Medium);
     main_->setFont(rounded);
-    restore_->setToolTip(QStringLiteral("恢复默认（") + displayName(default_) + QStringLiteral("）"));
+    restore_->setToolTip(QStringLiteral("恢复默认（") + keyNames::name(default_) + QStringLiteral("）"));
     clear_->setToolTip(QStringLiteral("清除"));
     for (QPushButton *button : {main_, restore_, clear_}) {
         button->setCursor(Qt::PointingHandCursor);
@@ -61,6 +62,10 @@ HotkeyRecorderView::HotkeyRecorderView(
     column->addWidget(hint_, 0, Qt::AlignRight);
 
     connect(main_, &QPushButton::clicked, this, [this] {
+        if (mainAction_) {
+            mainAction_();
+            return;
+        }
         if (model_->isRecording()) {
             model_->stop();
             return;
@@ -140,7 +145,7 @@ void HotkeyRecorderView::updateLabels()
     if (model_->isRecording())
         main_->setText(QStringLiteral("请按键…"));
     else
-        main_->setText(hotkey_ ? displayName(*hotkey_) : QStringLiteral("未设置"));
+        main_->setText(hotkey_ ? keyNames::name(*hotkey_) : QStringLiteral("未设置"));
     const auto hint = model_->hint();
     hint_->setText(hint.value_or(QString()));
     hint_->setVisible(hint.has_value());

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QLabel;
 class QPushButton;
@@ -32,6 +33,9 @@ public:
 
     // Shows the bound value (after the setting changed).
     void setHotkey(const std::optional<Hotkey> &hotkey);
+    // Where the desktop binds the keys itself, the main button runs this (its
+    // own dialog) instead of recording; an empty action records again.
+    void setMainAction(std::function<void()> action) { mainAction_ = std::move(action); }
 
     HotkeyRecorderModel &model() { return *model_; }
     QPushButton *mainButton() const { return main_; }
@@ -51,6 +55,7 @@ private:
 
     Hotkey default_;
     Write write_;
+    std::function<void()> mainAction_;
     KeyEventTranslator *translator_;
     HotkeyRecorderModel *model_;
     std::optional<Hotkey> hotkey_;

@@ -1,6 +1,8 @@
 #include "ui/MenuContent.h"
 
+#include "hotkeys/HotkeyManager.h"
 #include "platform/Permissions.h"
+#include "platform/ShortcutBindings.h"
 #include "settings/AppSettings.h"
 #include "settings/HistoryStore.h"
 #include "ui/HistoryRow.h"
@@ -242,6 +244,13 @@ void MenuContent::setPhase(const DictationPhase &phase)
 void MenuContent::refresh()
 {
     updateWarnings();
+    updateShortcuts();
+}
+
+void MenuContent::setShortcutBindings(const ShortcutBindings *bindings)
+{
+    bindings_ = bindings;
+    updateShortcuts();
 }
 
 QString MenuContent::statusText() const
@@ -286,9 +295,25 @@ void MenuContent::changeEvent(QEvent *event)
 
 void MenuContent::updateShortcuts()
 {
+    if (bindings_) {
+        showBoundTriggers();
+        return;
+    }
     shortcuts_.at(0)->setValue(menu::hotkeyText(settings_.holdHotkey()));
     shortcuts_.at(1)->setValue(menu::hotkeyText(settings_.toggleHotkey()));
     shortcuts_.at(2)->setValue(menu::translateTapText(settings_.translateTrigger()));
+    shortcuts_.at(3)->setValue(QStringLiteral("Esc"));
+}
+
+// What the desktop really bound: it may have changed or left out any trigger.
+void MenuContent::showBoundTriggers()
+{
+    const std::uint32_t ids[] = {rawValue(HotkeySlot::hold), rawValue(HotkeySlot::toggle),
+        HotkeyManager::translateHotKeyId, HotkeyManager::cancelHotKeyId};
+    for (int row = 0; row < shortcuts_.size() && row < 4; ++row) {
+        const QString trigger = bindings_->boundTrigger(ids[row]);
+        shortcuts_.at(row)->setValue(trigger.isEmpty() ? QStringLiteral("未绑定") : trigger);
+    }
 }
 
 void MenuContent::updateWarnings()

@@ -21,6 +21,7 @@ class HistoryStore;
 class HistoryRow;
 class Permissions;
 class SegmentedControl;
+class ShortcutBindings;
 class ShortcutRow;
 class ToggleSwitch;
 
@@ -47,8 +48,12 @@ public:
         QWidget *parent = nullptr);
 
     void setPhase(const DictationPhase &phase);
-    // Reads the state that has no change signal (accessibility trust) again.
+    // Reads the state that has no change signal (accessibility trust, the
+    // triggers the desktop bound) again.
     void refresh();
+    // Where the desktop binds the shortcuts (a portal), the rows show its
+    // triggers instead of the stored hotkeys; null for the stored hotkeys.
+    void setShortcutBindings(const ShortcutBindings *bindings);
 
     // For tests and screenshots.
     QString statusText() const;
@@ -74,6 +79,7 @@ private:
     QWidget *buildWarnings();
     QWidget *buildFooter();
     void updateShortcuts();
+    void showBoundTriggers();
     void updateWarnings();
     void rebuildHistory();
     void copyEntry(int index);
@@ -82,6 +88,7 @@ private:
     AppSettings &settings_;
     HistoryStore &history_;
     Permissions &permissions_;
+    const ShortcutBindings *bindings_ = nullptr;
     MenuActions actions_;
     DictationPhase phase_;
     std::optional<QUuid> copiedID_;

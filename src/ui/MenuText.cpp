@@ -1,5 +1,7 @@
 #include "ui/MenuText.h"
 
+#include "hotkeys/KeyNames.h"
+
 namespace quillo::menu {
 
 using Kind = DictationPhase::Kind;
@@ -29,17 +31,17 @@ QString toggleButtonLabel(const DictationPhase &phase)
 
 QString hotkeyText(const std::optional<Hotkey> &hotkey)
 {
-    return hotkey ? displayName(*hotkey) : QStringLiteral("未设置");
+    return hotkey ? keyNames::name(*hotkey) : QStringLiteral("未设置");
 }
 
 QString translateTapText(TranslateTrigger trigger)
 {
-    return QStringLiteral("轻点 ") + symbol(trigger);
+    return QStringLiteral("轻点 ") + keyNames::modifierName(modifierFlagOf(trigger));
 }
 
 QString emptyHistoryHint(const std::optional<Hotkey> &holdHotkey)
 {
-    const QString key = holdHotkey ? displayName(*holdHotkey) : QStringLiteral("快捷键");
+    const QString key = holdHotkey ? keyNames::name(*holdHotkey) : QStringLiteral("快捷键");
     return QStringLiteral("还没有记录。按住 ") + key + QStringLiteral(" 说话试试。");
 }
 

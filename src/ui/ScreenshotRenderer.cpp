@@ -1,5 +1,6 @@
 #include "ui/ScreenshotRenderer.h"
 
+#include "dictation/DictationTexts.h"
 #include "dictation/HUDModel.h"
 #include "platform/fake/FakeLoginItem.h"
 #include "platform/fake/FakePermissions.h"
@@ -73,9 +74,7 @@ QList<HudShot> hudShots()
                 m.setPhase(DictationPhase::done(QStringLiteral("我们明天下午四点开会，记得带上 Claude Code 的演示。")));
             }},
         {QStringLiteral("hud-error"),
-            [](HUDModel &m) {
-                m.setPhase(DictationPhase::failed(QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 ⌘V")));
-            }},
+            [](HUDModel &m) { m.setPhase(DictationPhase::failed(dictationTexts::notPastedMessage)); }},
     };
 }
 

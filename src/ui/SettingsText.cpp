@@ -1,5 +1,7 @@
 #include "ui/SettingsText.h"
 
+#include "hotkeys/KeyNames.h"
+
 namespace quillo::settingsText {
 
 namespace {
@@ -42,17 +44,24 @@ QString fnKeyTip(const std::optional<Hotkey> &hold, const std::optional<Hotkey> 
     return QStringLiteral("使用 Fn 键时，建议在“系统设置 › 键盘”中把“按下 🌐 键时”设为“不执行任何操作”");
 }
 
+QString triggerPickerLabel(TranslateTrigger trigger)
+{
+    if (keyNames::platformStyle() == keyNames::Style::symbols)
+        return displayName(trigger);
+    return keyNames::modifierName(modifierFlagOf(trigger));
+}
+
 QStringList translationExplanation(TranslateTrigger trigger, TargetLanguage target, const QString &cycleText,
     const std::optional<Hotkey> &translateHotkey)
 {
-    const QString s = symbol(trigger);
+    const QString s = keyNames::modifierName(modifierFlagOf(trigger));
     QStringList lines;
     lines << QStringLiteral("录音过程中轻点一下 ") + s + QStringLiteral("，结果会翻译成") + displayName(target)
             + QStringLiteral("后再输入。");
     lines << QStringLiteral("再点一次切换到下一种语言：") + cycleText + QStringLiteral("。先按住 ") + s
             + QStringLiteral(" 再开始录音，则一开始就是翻译模式。");
     if (translateHotkey)
-        lines << QStringLiteral("按 ") + displayName(*translateHotkey)
+        lines << QStringLiteral("按 ") + keyNames::name(*translateHotkey)
                 + QStringLiteral(" 可以直接以翻译模式开始免提录音。");
     return lines;
 }

@@ -22,6 +22,8 @@ QString sameHotkeysWarning(const std::optional<Hotkey> &hold, const std::optiona
 QString fnKeyTip(const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle);
 
 // The lines under the translation settings; the third only with a translate hotkey.
+// The translate trigger's entry in its picker: "⇧ Shift" with symbols, "Shift" with words.
+QString triggerPickerLabel(TranslateTrigger trigger);
 QStringList translationExplanation(TranslateTrigger trigger, TargetLanguage target, const QString &cycleText,
     const std::optional<Hotkey> &translateHotkey);
 

@@ -1,6 +1,8 @@
 #include "ui/SettingsView.h"
 
+#include "hotkeys/HotkeyManager.h"
 #include "platform/Permissions.h"
+#include "platform/ShortcutBindings.h"
 #include "settings/AppSettings.h"
 #include "ui/ConnectionTest.h"
 #include "ui/HotkeyRecorderView.h"
@@ -176,14 +178,50 @@ QWidget *SettingsView::hotkeySection()
     orange.setColor(QPalette::WindowText, theme::orange());
     sameWarning_->setPalette(orange);
     fnTip_ = caption(QString(), 0.6, this);
+    boundTriggers_ = caption(QString(), 0.6, this);
+    boundTriggers_->setWordWrap(true);
+    boundTriggers_->hide();
     return section(QStringLiteral("快捷键"),
         {recorderRow(QStringLiteral("按住说话"), QStringLiteral("按住期间录音，一松手就结束并输入文字。"),
              QStringLiteral("适合一两句话的短回复、给 Claude Code 下指令。"), holdRecorder_),
             recorderRow(QStringLiteral("免提切换"),
                 QStringLiteral("按一次开始录音，之后可以松手；再按一次才结束并输入文字。"),
                 QStringLiteral("适合长段口述。正在按住说话时点一下它，可转为免提继续说。"), toggleRecorder_),
-            sameWarning_, fnTip_},
+            sameWarning_, fnTip_, boundTriggers_},
         this);
+}
+
+void SettingsView::setShortcutBindings(ShortcutBindings *bindings)
+{
+    bindings_ = bindings;
+    std::function<void()> openDialog;
+    if (bindings_ && bindings_->canConfigure())
+        openDialog = [this] { bindings_->configure(); };
+    holdRecorder_->setMainAction(openDialog);
+    toggleRecorder_->setMainAction(openDialog);
+    updateBoundTriggers();
+}
+
+// The desktop may have bound other triggers than the stored hotkeys, or none.
+void SettingsView::updateBoundTriggers()
+{
+    if (!bindings_) {
+        boundTriggers_->hide();
+        return;
+    }
+    const auto shown = [this](std::uint32_t id) {
+        const QString trigger = bindings_->boundTrigger(id);
+        return trigger.isEmpty() ? QStringLiteral("未绑定") : trigger;
+    };
+    boundTriggers_->setText(QStringLiteral("桌面实际绑定：按住说话 %1 · 免提切换 %2 · 翻译 %3 · 取消 %4")
+                                .arg(shown(rawValue(HotkeySlot::hold)), shown(rawValue(HotkeySlot::toggle)),
+                                    shown(HotkeyManager::translateHotKeyId), shown(HotkeyManager::cancelHotKeyId)));
+    boundTriggers_->show();
+}
+
+QString SettingsView::boundTriggersText() const
+{
+    return boundTriggers_->isHidden() ? QString() : boundTriggers_->text();
 }
 
 QWidget *SettingsView::serviceSection()
@@ -285,7 +323,7 @@ QWidget *SettingsView::translationSection()
     target_ = new SegmentedControl(names, this);
     trigger_ = new QComboBox(this);
     for (const TranslateTrigger trigger : allTranslateTriggers)
-        trigger_->addItem(displayName(trigger), rawValue(trigger));
+        trigger_->addItem(settingsText::triggerPickerLabel(trigger), rawValue(trigger));
     translateModel_ = new QLineEdit(this);
     translateModel_->setMinimumWidth(240);
     QList<QWidget *> lines;
@@ -456,6 +494,8 @@ void SettingsView::refreshPermissions()
 {
     microphone_->setGranted(deps_.permissions.microphoneAuthorization() == MicrophoneAuthorization::authorized);
     accessibility_->setGranted(deps_.permissions.isAccessibilityTrusted());
+    // The desktop reports rebound triggers at any time; they are read with the permissions.
+    updateBoundTriggers();
 }
 
 QString SettingsView::hotkeyWarning() const

@@ -24,6 +24,7 @@ class KeyEventTranslator;
 class PermissionRow;
 class Permissions;
 class SegmentedControl;
+class ShortcutBindings;
 class ToggleSwitch;
 
 // What the settings form works with besides the settings themselves.
@@ -49,11 +50,18 @@ public:
     explicit SettingsView(SettingsDeps deps, QWidget *parent = nullptr);
     ~SettingsView() override;
 
+    // Where the desktop binds the shortcuts (a portal): the hotkey section shows
+    // the triggers it bound, and the hotkey buttons open its dialog where it has
+    // one. Null for hotkeys this program binds itself.
+    void setShortcutBindings(ShortcutBindings *bindings);
+
     // For tests and screenshots.
     HotkeyRecorderView *holdRecorder() const { return holdRecorder_; }
     HotkeyRecorderView *toggleRecorder() const { return toggleRecorder_; }
     QString hotkeyWarning() const;
     QString fnTip() const;
+    // The triggers the desktop reports as bound; empty without shortcut bindings.
+    QString boundTriggersText() const;
     QLineEdit *apiKeyField() const { return apiKey_; }
     QPushButton *saveButton() const { return save_; }
     QLineEdit *hostField() const { return host_; }
@@ -93,6 +101,7 @@ private:
     void updateExplanation();
     void saveKey();
     void refreshPermissions();
+    void updateBoundTriggers();
     void restyle();
 
     SettingsDeps deps_;
@@ -106,6 +115,8 @@ private:
     HotkeyRecorderView *toggleRecorder_ = nullptr;
     QLabel *sameWarning_ = nullptr;
     QLabel *fnTip_ = nullptr;
+    QLabel *boundTriggers_ = nullptr;
+    ShortcutBindings *bindings_ = nullptr;
     QLineEdit *apiKey_ = nullptr;
     QPushButton *save_ = nullptr;
     QLabel *saveProblem_ = nullptr;

@@ -38,12 +38,35 @@ TEST(CommandLine, FirstApplicableOptionDecides)
         {{"--help", "--render", "out"}, Mode::render, "out"},
         {{"--help"}, Mode::help, {}},
         {{"--version"}, Mode::version, {}},
+        // Actions for the running instance: plain flags, after every older mode, before help.
+        {{"--toggle"}, Mode::sendToggle, {}},
+        {{"--start"}, Mode::sendStart, {}},
+        {{"--stop"}, Mode::sendStop, {}},
+        {{"--cancel"}, Mode::sendCancel, {}},
+        {{"--translate"}, Mode::sendTranslate, {}},
+        {{"--stop", "--start"}, Mode::sendStart, {}},
+        {{"--translate", "--toggle"}, Mode::sendToggle, {}},
+        {{"--help", "--stop"}, Mode::sendStop, {}},
+        {{"--version", "--cancel"}, Mode::sendCancel, {}},
+        {{"--start", "--open-settings"}, Mode::openSettings, {}},
+        {{"--toggle", "--render", "out"}, Mode::render, "out"},
+        {{"--toggle", "--e2e-file", "f.wav"}, Mode::e2eFile, "f.wav"},
+        {{"--e2e-file", "--stop"}, Mode::e2eFile, "--stop"},
+        {{"--Toggle"}, Mode::normal, {}},
+        {{"--toggle=1"}, Mode::normal, {}},
+        {{"-t"}, Mode::normal, {}},
     };
     for (const auto &c : cases) {
         const auto line = cl(c.args);
         EXPECT_EQ(line.mode(), c.mode) << c.args.join(' ').toStdString();
         EXPECT_EQ(line.modeArgument(), c.argument) << c.args.join(' ').toStdString();
     }
+}
+
+TEST(CommandLine, HelpListsTheActionsForTheRunningInstance)
+{
+    for (const char *option : {"--toggle", "--start", "--stop", "--cancel", "--translate"})
+        EXPECT_TRUE(CommandLine::helpText().contains(QStringLiteral("\n  %1 ").arg(QLatin1String(option)))) << option;
 }
 
 TEST(CommandLine, ArgumentValueTakesTheFirstOccurrence)

@@ -13,9 +13,9 @@ TEST(HUDModelTest, StartsWithTheDefaultKeyNamesAndTwentyFourZeroLevels)
     EXPECT_EQ(hud.phase(), DictationPhase::idle());
     EXPECT_EQ(hud.mode(), RecordingMode::hold);
     EXPECT_EQ(hud.levels(), QList<float>(24, 0.0f));
-    EXPECT_EQ(hud.holdKeyName(), QStringLiteral("右 ⌥"));
-    EXPECT_EQ(hud.toggleKeyName(), QStringLiteral("⌥Space"));
-    EXPECT_EQ(hud.translateKeyName(), QStringLiteral("⇧"));
+    EXPECT_EQ(hud.holdKeyName(), QStringLiteral("右 Alt"));
+    EXPECT_EQ(hud.toggleKeyName(), QStringLiteral("Alt+Space"));
+    EXPECT_EQ(hud.translateKeyName(), QStringLiteral("Shift"));
     EXPECT_FALSE(hud.translation().has_value());
 }
 

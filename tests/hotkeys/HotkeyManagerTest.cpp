@@ -5,7 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace quillo;
@@ -392,6 +394,103 @@ TEST_F(HotkeyManagerTest, DestructionStopsDelivery)
     EXPECT_FALSE(source.hasSink());
     EXPECT_FALSE(source.isListening());
     source.modifierDown(rightOption);
+}
+
+// A desktop portal: no key stream, lone modifiers, Escape and the trigger tap as shortcuts.
+class ShortcutsOnlyTest : public HotkeyManagerTest {
+protected:
+    ShortcutsOnlyTest()
+    {
+        source.setAccess({false, false, false});
+        source.setShortcutsOnly(true);
+    }
+
+    std::map<std::uint32_t, std::pair<std::uint16_t, std::uint64_t>> registered() const
+    {
+        std::map<std::uint32_t, std::pair<std::uint16_t, std::uint64_t>> result;
+        for (const auto &[id, registration] : source.registrations())
+            result[id] = {registration.keyCode, registration.modifiers};
+        return result;
+    }
+};
+
+TEST_F(ShortcutsOnlyTest, EveryBindingEscapeAndTheTriggerAreRegistered)
+{
+    configureDefaults();
+    using Entry = std::pair<const std::uint32_t, std::pair<std::uint16_t, std::uint64_t>>;
+    EXPECT_THAT(registered(),
+        ElementsAre(Entry{1, {rightOption, modifierFlag::option}}, Entry{2, {space, modifierFlag::option}},
+            Entry{3, {space, modifierFlag::option | modifierFlag::shift}},
+            Entry{4, {rightCommand, modifierFlag::command}}, Entry{HotkeyManager::cancelHotKeyId, {escape, 0}},
+            Entry{HotkeyManager::translateHotKeyId, {leftShift, modifierFlag::shift}}));
+    EXPECT_FALSE(manager.hasEventTap());
+    EXPECT_EQ(source.startCount(), 0);
+
+    manager.uninstall();
+    EXPECT_THAT(source.registrations(), IsEmpty());
+}
+
+TEST_F(ShortcutsOnlyTest, TriggerShortcutAvoidsAKeyBoundAlone)
+{
+    manager.configure(Hotkey{leftOption, modifierFlag::option, true}, std::nullopt, std::nullopt, optionTrigger);
+    EXPECT_EQ(source.registrations().at(HotkeyManager::translateHotKeyId).keyCode, rightOption);
+
+    manager.configure(Hotkey{leftOption, modifierFlag::option, true}, Hotkey{rightOption, modifierFlag::option, true},
+        std::nullopt, optionTrigger);
+    EXPECT_FALSE(source.registrations().contains(HotkeyManager::translateHotKeyId));
+    EXPECT_EQ(log.back(), "eventTap off listen=false post=false ax=false");
+}
+
+TEST_F(ShortcutsOnlyTest, ActivationAndDeactivationOfALoneModifierHold)
+{
+    configureDefaults();
+    source.systemHotKey(rawValue(HotkeySlot::hold), true);
+    EXPECT_TRUE(manager.heldComboSlots().contains(HotkeySlot::hold));
+    source.systemHotKey(rawValue(HotkeySlot::hold), true); // repeated activation
+    source.systemHotKey(rawValue(HotkeySlot::toggle), true);
+    source.systemHotKey(rawValue(HotkeySlot::toggle), false);
+    source.systemHotKey(rawValue(HotkeySlot::hold), false);
+    EXPECT_THAT(events, ElementsAre("press hold", "press toggle", "release toggle", "release hold"));
+}
+
+struct ShortcutKeyCase {
+    const char *label;
+    std::uint32_t id;
+    bool busy;
+    bool pressed;
+    std::vector<std::string> events;
+};
+
+class ShortcutKeyTest : public ShortcutsOnlyTest, public ::testing::WithParamInterface<ShortcutKeyCase> { };
+
+TEST_P(ShortcutKeyTest, CancelAndTranslateShortcuts)
+{
+    const ShortcutKeyCase &c = GetParam();
+    configureDefaults();
+    scheduler.advance(5s);
+    busy = c.busy;
+    source.systemHotKey(c.id, c.pressed);
+    EXPECT_EQ(events, c.events) << c.label;
+    if (!tapTimes.empty()) {
+        EXPECT_EQ(tapTimes.front(), scheduler.now());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ShortcutKeyTest,
+    ::testing::Values(ShortcutKeyCase{"Escape while busy", HotkeyManager::cancelHotKeyId, true, true, {"escape"}},
+        ShortcutKeyCase{"Escape while idle", HotkeyManager::cancelHotKeyId, false, true, {}},
+        ShortcutKeyCase{"Escape let go", HotkeyManager::cancelHotKeyId, true, false, {}},
+        ShortcutKeyCase{"trigger pressed", HotkeyManager::translateHotKeyId, false, true, {"translate"}},
+        ShortcutKeyCase{"trigger let go", HotkeyManager::translateHotKeyId, true, false, {}}));
+
+TEST_F(HotkeyManagerTest, ExtraShortcutIdsMeanNothingToAListeningSource)
+{
+    configureDefaults();
+    EXPECT_FALSE(source.registrations().contains(HotkeyManager::cancelHotKeyId));
+    busy = true;
+    EXPECT_FALSE(manager.handleSystemHotKeyId(HotkeyManager::cancelHotKeyId, true));
+    EXPECT_FALSE(manager.handleSystemHotKeyId(HotkeyManager::translateHotKeyId, true));
+    EXPECT_THAT(events, IsEmpty());
 }
 
 } // namespace

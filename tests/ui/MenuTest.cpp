@@ -1,4 +1,5 @@
 #include "UiFixture.h"
+#include "platform/fake/FakeShortcutBindings.h"
 
 #include "ui/HistoryRow.h"
 #include "ui/MenuContent.h"
@@ -55,17 +56,40 @@ TEST(MenuContent, ShortcutsFollowTheSettings)
             v << row->value();
         return v;
     };
-    EXPECT_EQ(values(), (QStringList{"右 ⌥", "⌥Space", "轻点 ⇧", "Esc"}));
+    EXPECT_EQ(values(), (QStringList{"右 Alt", "Alt+Space", "轻点 Shift", "Esc"}));
     env.settings.setToggleHotkey(std::nullopt);
     env.settings.setTranslateTrigger(TranslateTrigger::command);
-    EXPECT_EQ(values(), (QStringList{"右 ⌥", "未设置", "轻点 ⌘", "Esc"}));
+    EXPECT_EQ(values(), (QStringList{"右 Alt", "未设置", "轻点 Super", "Esc"}));
+}
+
+TEST(MenuContent, ShowsTheTriggersTheDesktopBound)
+{
+    UiFixture env;
+    FakeShortcutBindings bindings;
+    bindings.triggers
+        = {{1, QStringLiteral("Alt_R")}, {2, QStringLiteral("Ctrl+Space")}, {101, QStringLiteral("Escape")}};
+    MenuContent menu(env.settings, env.history, env.permissions, {});
+    menu.setShortcutBindings(&bindings);
+    auto values = [&menu] {
+        QStringList v;
+        for (const ShortcutRow *row : menu.shortcutRows())
+            v << row->value();
+        return v;
+    };
+    EXPECT_EQ(values(), (QStringList{"Alt_R", "Ctrl+Space", "未绑定", "Escape"}));
+    bindings.triggers[102] = QStringLiteral("Shift_L");
+    bindings.triggers.erase(2);
+    menu.refresh();
+    EXPECT_EQ(values(), (QStringList{"Alt_R", "未绑定", "Shift_L", "Escape"}));
+    menu.setShortcutBindings(nullptr);
+    EXPECT_EQ(values(), (QStringList{"右 ⌥", "⌥Space", "轻点 ⇧", "Esc"}));
 }
 
 TEST(MenuContent, EmptyHistoryHintNamesTheHoldKey)
 {
     UiFixture env;
     MenuContent menu(env.settings, env.history, env.permissions, {});
-    EXPECT_EQ(menu.historyHint(), QStringLiteral("还没有记录。按住 右 ⌥ 说话试试。"));
+    EXPECT_EQ(menu.historyHint(), QStringLiteral("还没有记录。按住 右 Alt 说话试试。"));
     env.settings.setHoldHotkey(std::nullopt);
     EXPECT_EQ(menu.historyHint(), QStringLiteral("还没有记录。按住 快捷键 说话试试。"));
     env.addEntry(1);

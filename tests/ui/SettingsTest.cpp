@@ -1,4 +1,5 @@
 #include "UiFixture.h"
+#include "platform/fake/FakeShortcutBindings.h"
 
 #include "hotkeys/HotkeyRecorderModel.h"
 #include "refinement/TextRules.h"
@@ -85,7 +86,7 @@ TEST(SettingsView, EveryControlWritesItsSetting)
 
     view.toggleRecorder()->restoreButton()->click();
     EXPECT_EQ(s.toggleHotkey(), defaultToggleHotkey);
-    EXPECT_EQ(view.toggleRecorder()->mainButton()->text(), QStringLiteral("⌥Space"));
+    EXPECT_EQ(view.toggleRecorder()->mainButton()->text(), QStringLiteral("Alt+Space"));
 }
 
 TEST(SettingsView, FollowsSettingsChangedElsewhere)
@@ -213,11 +214,11 @@ TEST(SettingsView, ExplanationThirdLineOnlyWithATranslateHotkey)
     SettingsView view(env.deps());
     QStringList lines = view.explanation();
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines.at(0), QStringLiteral("录音过程中轻点一下 ⇧，结果会翻译成英文后再输入。"));
+    EXPECT_EQ(lines.at(0), QStringLiteral("录音过程中轻点一下 Shift，结果会翻译成英文后再输入。"));
     EXPECT_EQ(lines.at(1),
         QStringLiteral("再点一次切换到下一种语言：") + env.settings.languageCycleText()
-            + QStringLiteral("。先按住 ⇧ 再开始录音，则一开始就是翻译模式。"));
-    EXPECT_EQ(lines.at(2), QStringLiteral("按 ⌥⇧Space 可以直接以翻译模式开始免提录音。"));
+            + QStringLiteral("。先按住 Shift 再开始录音，则一开始就是翻译模式。"));
+    EXPECT_EQ(lines.at(2), QStringLiteral("按 Alt+Shift+Space 可以直接以翻译模式开始免提录音。"));
     env.settings.setToggleHotkey(Hotkey{61, modifierFlag::option, true});
     EXPECT_EQ(view.explanation().size(), 2);
 }
@@ -262,8 +263,8 @@ TEST(HotkeyRecorderView, MainButtonCapturesUntilClickedAgainOrHidden)
     HotkeyRecorderView view(
         defaultHoldHotkey, [&written](const std::optional<Hotkey> &h) { written = h; }, nullptr, nullptr);
     view.setHotkey(written);
-    EXPECT_EQ(view.mainButton()->text(), QStringLiteral("右 ⌥"));
-    EXPECT_EQ(view.restoreButton()->toolTip(), QStringLiteral("恢复默认（右 ⌥）"));
+    EXPECT_EQ(view.mainButton()->text(), QStringLiteral("右 Alt"));
+    EXPECT_EQ(view.restoreButton()->toolTip(), QStringLiteral("恢复默认（右 Alt）"));
     EXPECT_EQ(view.clearButton()->toolTip(), QStringLiteral("清除"));
 
     view.mainButton()->click();
@@ -318,6 +319,35 @@ TEST(SettingsView, OneConnectionTestAtATimeAndNoneWithoutAKey)
     view.testButton()->click();
     view.testButton()->click();
     EXPECT_EQ(env.chat.requests.size(), 1);
+}
+
+TEST(SettingsView, DesktopBoundShortcutsAreShownAndChangedInTheDesktopsDialog)
+{
+    SettingsFixture env;
+    FakeShortcutBindings bindings;
+    bindings.triggers = {{1, QStringLiteral("Alt_R")}, {101, QStringLiteral("Escape")}};
+    SettingsView view(env.deps());
+    EXPECT_TRUE(view.boundTriggersText().isEmpty());
+    view.setShortcutBindings(&bindings);
+    EXPECT_EQ(view.boundTriggersText(),
+        QStringLiteral("桌面实际绑定：按住说话 Alt_R · 免提切换 未绑定 · 翻译 未绑定 · 取消 Escape"));
+
+    view.holdRecorder()->mainButton()->click();
+    view.toggleRecorder()->mainButton()->click();
+    EXPECT_EQ(bindings.configureCount, 2);
+    EXPECT_FALSE(view.holdRecorder()->model().isRecording()) << "the desktop's dialog instead of recording";
+
+    bindings.triggers[2] = QStringLiteral("Ctrl+Space");
+    view.show();
+    EXPECT_TRUE(view.boundTriggersText().contains(QStringLiteral("免提切换 Ctrl+Space")));
+    view.hide();
+
+    bindings.configurable = false;
+    view.setShortcutBindings(&bindings);
+    view.holdRecorder()->mainButton()->click();
+    EXPECT_EQ(bindings.configureCount, 2);
+    EXPECT_TRUE(view.holdRecorder()->model().isRecording()) << "without a dialog the keys are recorded";
+    view.holdRecorder()->mainButton()->click();
 }
 
 TEST(SettingsView, KeepsALanguageCodeItDoesNotOffer)

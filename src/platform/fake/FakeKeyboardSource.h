@@ -26,12 +26,15 @@ public:
     int registerHotKey(std::uint32_t id, std::uint16_t keyCode, std::uint64_t modifiers) override;
     void unregisterHotKey(std::uint32_t id) override { registrations_.erase(id); }
     void setKeyTaken(std::uint16_t keyCode, bool taken) override;
+    bool shortcutsOnly() const override { return shortcutsOnly_; }
     bool hasKey(std::uint16_t keyCode) const override { return !missingKeys_.contains(keyCode); }
     std::uint64_t currentModifiers() const override { return modifiers_; }
 
     // Setup.
     void setAccess(KeyboardAccess access) { access_ = access; }
     void setListeningPossible(bool possible) { listeningPossible_ = possible; }
+    // Acts like a desktop portal: no key stream, every key a shortcut.
+    void setShortcutsOnly(bool only) { shortcutsOnly_ = only; }
     void failRegistration(std::uint16_t keyCode, int status) { failures_[keyCode] = status; }
     void setMissingKey(std::uint16_t keyCode) { missingKeys_.insert(keyCode); }
 
@@ -56,6 +59,7 @@ private:
     Sink sink_;
     KeyboardAccess access_{true, true, true};
     bool listeningPossible_ = true;
+    bool shortcutsOnly_ = false;
     bool listening_ = false;
     int startCount_ = 0;
     std::map<std::uint32_t, Registration> registrations_;

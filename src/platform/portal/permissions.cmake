@@ -1,0 +1,1 @@
+quillo_add_sources(quillo_platform_portal PortalPermissions.h PortalPermissions.cpp)
