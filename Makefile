@@ -2,10 +2,12 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-release
+INSTALL_BUILD ?= build-install
+PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test test-only asan bench fuzz demo format clean
+.PHONY: deps configure build run test test-only asan bench fuzz demo release-build install package format clean
 
 deps:
 	@scripts/install-deps
@@ -38,16 +40,35 @@ demo: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target quillo quillo-fake-service
 	@scripts/demo $(BUILD)
 
-# libFuzzer runs (clang) of the cloud clients' frame handler and chat response parser.
+# libFuzzer runs (clang) of every fuzz target, FUZZ_SECONDS each.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUILLO_FUZZ=ON -DQUILLO_BUILD_TESTS=ON $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_asr_frames fuzz_chat_response
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
 	@tests/fuzz/run-fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# What `make install` and `make package` ship: a release build without tests, compiled
+# with the hardening flags Debian builds its own packages with.
+release-build: deps
+	@cmake -S . -B $(INSTALL_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLO_BUILD_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX="$(PREFIX)" \
+	  -DCMAKE_CXX_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP=-g dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)" \
+	  $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(INSTALL_BUILD) -j $(JOBS)
+
+# The program, its desktop entry and icons under $(PREFIX) (DESTDIR is honoured).
+install: release-build
+	@DESTDIR="$(DESTDIR)" cmake --install $(INSTALL_BUILD) --strip
+
+# A Debian package: $(INSTALL_BUILD)/quillo_<version>_<arch>.deb.
+package: release-build
+	@cd $(INSTALL_BUILD) && cpack -G DEB >/dev/null
+	@ls $(INSTALL_BUILD)/quillo_*.deb
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(INSTALL_BUILD)

@@ -44,6 +44,18 @@ BENCHMARK(BM_ConvertAndLevelOneSecond)
     ->Args({16000, 1})
     ->Unit(benchmark::kMicrosecond);
 
+// The level alone, so the figure above splits into resampling and metering.
+void BM_BufferLevelOneSecond(benchmark::State &state)
+{
+    const AudioInputFormat format{48000, 1};
+    const auto second = speechLike(48000, 1);
+    for (auto _ : state) {
+        for (std::size_t at = 0; at < second.size(); at += 1600)
+            benchmark::DoNotOptimize(bufferLevel({std::span<const float>(second.data() + at, 1600), format}));
+    }
+}
+BENCHMARK(BM_BufferLevelOneSecond)->Unit(benchmark::kMicrosecond);
+
 void BM_PCM16LevelOneSecond(benchmark::State &state)
 {
     auto converter = PCM16Converter::create({16000, 1});

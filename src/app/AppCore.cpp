@@ -14,7 +14,8 @@ const QString settingsDomain = QStringLiteral("com.nolt.quillo");
 
 AppCore::AppCore()
     : defaults(QSettingsDefaultsStore::standardDirectory(), settingsDomain)
-    , loginItem(XdgAutostartLoginItem::standardDirectory(), QCoreApplication::applicationFilePath())
+    , loginItem(XdgAutostartLoginItem::standardDirectory(),
+          XdgAutostartLoginItem::launchCommand(QCoreApplication::applicationFilePath()))
     , settings(defaults, credentials, loginItem, scheduler)
     , history(defaults)
     , chat(makeChatFunction(http))

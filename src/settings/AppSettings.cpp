@@ -420,8 +420,19 @@ void AppSettings::importEnvironmentFile(const QString &path, const Print &print,
             done(false);
         return;
     }
-    const auto table = settingsRules::parseEnvironment(*text);
-    const QString key = table.value(QStringLiteral("QWEN_API_KEY"));
+    importEnvironment(*text, print, std::move(done));
+}
+
+void AppSettings::importEnvironment(const QString &text, const Print &print, std::function<void(bool ok)> done)
+{
+    const auto say = [print](const QString &line) {
+        if (print)
+            print(line);
+    };
+    const auto table = settingsRules::parseEnvironment(text);
+    // A value of only white space (a stray "\r" or vertical tab) is no key: storing it
+    // would delete the key the user has and still report an import.
+    const QString key = table.value(QStringLiteral("QWEN_API_KEY")).trimmed();
     const QString host = table.value(QStringLiteral("QWEN_API_HOST"));
     const auto importHost = [this, host, say, done](bool keyOk) {
         if (!host.isEmpty()) {

@@ -133,6 +133,8 @@ public:
     // one line per value taken. done(false) when the file could not be read or
     // the key could not be stored.
     void importEnvironmentFile(const QString &path, const Print &print, std::function<void(bool ok)> done = {});
+    // The same for the text of such a file.
+    void importEnvironment(const QString &text, const Print &print, std::function<void(bool ok)> done = {});
 
     bool launchAtLogin() const;
     // Failures are dropped; launchAtLogin() shows the real state.

@@ -129,7 +129,14 @@ std::optional<QString> readEnvironmentFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.read(maxEnvironmentFileSize + 1);
-    if (bytes.size() > maxEnvironmentFileSize || file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return decodeEnvironmentFile(bytes);
+}
+
+std::optional<QString> decodeEnvironmentFile(const QByteArray &bytes)
+{
+    if (bytes.size() > maxEnvironmentFileSize)
         return std::nullopt;
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder.decode(bytes);

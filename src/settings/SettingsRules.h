@@ -40,6 +40,8 @@ QHash<QString, QString> parseEnvironment(const QString &text);
 // The file's text, or none when it cannot be read, is too large for a settings
 // file, or is not UTF-8.
 std::optional<QString> readEnvironmentFile(const QString &path);
+// The text of an environment file's bytes; none when too large or not UTF-8.
+std::optional<QString> decodeEnvironmentFile(const QByteArray &bytes);
 
 // Number of user-perceived characters (grapheme clusters).
 qsizetype perceivedLength(const QString &text);

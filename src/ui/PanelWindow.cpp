@@ -2,11 +2,12 @@
 
 #include "ui/PanelContent.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace quillo {
 
-PanelWindow::PanelWindow(std::function<void(QPainter &)> paint)
+PanelWindow::PanelWindow(std::function<void(QPainter &, const QRegion &)> paint)
     : QWidget(nullptr, flags())
     , paint_(std::move(paint))
 {
@@ -25,14 +26,15 @@ Qt::WindowFlags PanelWindow::flags()
         | Qt::WindowTransparentForInput | Qt::NoDropShadowWindowHint;
 }
 
-void PanelWindow::paintEvent(QPaintEvent *)
+void PanelWindow::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect(), Qt::transparent);
+    for (const QRect &r : event->region())
+        painter.fillRect(r, Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (paint_)
-        paint_(painter);
+        paint_(painter, event->region());
 }
 
 } // namespace quillo

@@ -21,7 +21,10 @@ using namespace std::chrono_literals;
 constexpr auto pulseHalfPeriod = 800ms;
 constexpr auto spinnerPeriod = 1000ms;
 constexpr auto levelAnimation = 80ms;
-constexpr auto frameInterval = 16ms;
+// 20 frames a second is smooth for a 0.8 s breath (the halo moves about a quarter of a
+// pixel a frame) and gives the 0.08 s easing of the bars its in-between frame; each
+// frame costs the whole program more than the audio path does.
+constexpr auto frameInterval = 50ms;
 
 double seconds(Scheduler::Duration d)
 {
@@ -53,7 +56,8 @@ RecordingPanel::RecordingPanel(HUDModel &model, Scheduler &scheduler, WindowHint
     , model_(&model)
     , scheduler_(scheduler)
     , hints_(hints)
-    , window_(std::make_unique<PanelWindow>([this](QPainter &painter) { paint(painter); }))
+    , window_(
+          std::make_unique<PanelWindow>([this](QPainter &painter, const QRegion &exposed) { paint(painter, exposed); }))
     , origin_(scheduler.now())
     , pulseStart_(origin_)
     , levelsChangedAt_(origin_)
@@ -62,6 +66,7 @@ RecordingPanel::RecordingPanel(HUDModel &model, Scheduler &scheduler, WindowHint
         window_->setWindowFlag(Qt::X11BypassWindowManagerHint);
     levelsFrom_ = levelsTo_ = model.levels();
     content_ = panel::content(model);
+    layout_ = painter_.layout(content_);
     connect(&model, &HUDModel::changed, this, &RecordingPanel::refresh);
     connect(&model, &HUDModel::levelsChanged, this, &RecordingPanel::updateLevels);
 }
@@ -81,6 +86,7 @@ void RecordingPanel::show()
     // Window managers drop a window's workspace state when it is hidden, so every show asks again.
     if (hints_)
         hints_->showOnAllWorkspaces(static_cast<quintptr>(window_->winId()));
+    repaint(window_->rect());
     updateFrameTimer();
 }
 
@@ -110,22 +116,41 @@ PanelAnimation RecordingPanel::animation() const
     return a;
 }
 
-void RecordingPanel::paint(QPainter &painter)
+void RecordingPanel::paint(QPainter &painter, const QRegion &exposed)
 {
-    painter_.paint(painter, content_, animation());
+    painter_.paint(painter, content_, animation(), exposed);
 }
 
 void RecordingPanel::refresh()
 {
     if (!model_)
         return;
-    const bool wasRecording = content_.icon == PanelIcon::pulsingDot;
+    const PanelContent before = content_;
+    const PanelLayout beforeLayout = layout_;
     content_ = panel::content(*model_);
+    layout_ = painter_.layout(content_);
+    const bool wasRecording = before.icon == PanelIcon::pulsingDot;
     // The breathing starts over whenever a recording begins.
     if (!wasRecording && content_.icon == PanelIcon::pulsingDot)
         pulseStart_ = scheduler_.now();
+    // Bars that are no longer shown have nothing left to ease.
+    levelsEasing_ = levelsEasing_ && content_.levels.has_value();
     updateFrameTimer();
-    window_->update();
+    if (layout_ != beforeLayout) {
+        repaint(window_->rect());
+        return;
+    }
+    // Only what changed: most changes are the clock's tenths and new levels, which
+    // change nothing here (the bars ease in through the frames).
+    if (content_.icon != before.icon || content_.dotColor != before.dotColor)
+        repaint(layout_.icon);
+    if (content_.title != before.title || content_.subtitle != before.subtitle
+        || content_.titleKeepsEnd != before.titleKeepsEnd)
+        repaint(layout_.text);
+    if (content_.badge != before.badge)
+        repaint(layout_.badge);
+    if (content_.elapsed != before.elapsed)
+        repaint(layout_.elapsed);
 }
 
 void RecordingPanel::updateLevels()
@@ -135,18 +160,45 @@ void RecordingPanel::updateLevels()
     levelsFrom_ = animation().levels;
     levelsTo_ = model_->levels();
     levelsChangedAt_ = scheduler_.now();
+    levelsEasing_ = content_.levels.has_value();
+    updateFrameTimer();
+}
+
+void RecordingPanel::nextFrame()
+{
+    if (content_.icon == PanelIcon::pulsingDot || content_.icon == PanelIcon::spinner)
+        repaint(layout_.icon);
+    if (levelsEasing_) {
+        repaint(layout_.waveform);
+        // This frame is drawn at or after the easing's end: the bars are where they go.
+        if (scheduler_.now() - levelsChangedAt_ >= levelAnimation)
+            levelsEasing_ = false;
+    }
+    updateFrameTimer();
+}
+
+bool RecordingPanel::moving() const
+{
+    return content_.icon == PanelIcon::pulsingDot || content_.icon == PanelIcon::spinner || levelsEasing_;
 }
 
 void RecordingPanel::updateFrameTimer()
 {
-    const bool moving = content_.icon == PanelIcon::pulsingDot || content_.icon == PanelIcon::spinner;
-    if (!window_->isVisible() || !moving) {
+    if (!window_->isVisible() || !moving()) {
         frames_.cancel();
         return;
     }
     if (frames_.isSet())
         return;
-    frames_ = scheduler_.every(frameInterval, [this] { window_->update(); });
+    frames_ = scheduler_.every(frameInterval, [this] { nextFrame(); });
+}
+
+void RecordingPanel::repaint(const QRect &area)
+{
+    if (area.isEmpty())
+        return;
+    emit repaintRequested(area);
+    window_->update(area);
 }
 
 } // namespace quillo

@@ -8,6 +8,8 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
+#include <QRegion>
 
 class QPainter;
 
@@ -37,14 +39,23 @@ public:
     PanelWindow &window() { return *window_; }
 
     const PanelContent &content() const { return content_; }
+    const PanelLayout &layout() const { return layout_; }
     // The animation state as of the scheduler's clock.
     PanelAnimation animation() const;
+    // Draws the parts of the panel that meet `exposed` over a transparent area.
+    void paint(QPainter &painter, const QRegion &exposed);
+
+signals:
+    // The part of the window about to be drawn again.
+    void repaintRequested(const QRect &area);
 
 private:
     void refresh();
     void updateLevels();
+    void nextFrame();
+    bool moving() const;
     void updateFrameTimer();
-    void paint(QPainter &painter);
+    void repaint(const QRect &area);
 
     QPointer<HUDModel> model_;
     Scheduler &scheduler_;
@@ -52,11 +63,13 @@ private:
     std::unique_ptr<PanelWindow> window_;
     RecordingPanelPainter painter_;
     PanelContent content_;
+    PanelLayout layout_;
     Scheduler::TimePoint origin_;
     Scheduler::TimePoint pulseStart_;
     Scheduler::TimePoint levelsChangedAt_;
     QList<float> levelsFrom_;
     QList<float> levelsTo_;
+    bool levelsEasing_ = false;
     ScheduledWork frames_;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/RecordingPanelPainter.h"
 
+#include "dictation/HUDModel.h"
 #include "ui/PanelIcons.h"
 
 #include <QFontMetricsF>
@@ -192,82 +193,182 @@ QRectF RecordingPanelPainter::cardRect()
         (panel::width - cardWidth) / 2, std::round((panel::height - height) / 2 - shadowOffset / 2), cardWidth, height);
 }
 
-void RecordingPanelPainter::paintShadow(QPainter &painter, const QRectF &card)
+namespace {
+
+// Laid out from the right edge: elapsed time, waveform, badge; the text takes the rest.
+PanelBoxes measure(const PanelContent &content)
 {
-    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    if (shadow_.isNull() || shadowRatio_ != ratio) {
-        const QSize pixels(
-            static_cast<int>(std::ceil(panel::width * ratio)), static_cast<int>(std::ceil(panel::height * ratio)));
-        QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        {
-            QPainter p(&image);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.scale(ratio, ratio);
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(0, 0, 0, 77));
-            p.drawRoundedRect(card.translated(0, shadowOffset), cardRadius, cardRadius);
-        }
-        blurAlpha(image, std::max(1, static_cast<int>(std::lround(shadowBlur * ratio / 2))));
-        image.setDevicePixelRatio(ratio);
-        shadow_ = image;
-        shadowRatio_ = ratio;
+    const QRectF inner = RecordingPanelPainter::cardRect().adjusted(padX, padY, -padX, -padY);
+    const qreal midY = inner.center().y();
+    PanelBoxes b;
+    b.icon = QRectF(inner.left(), midY - iconSide / 2, iconSide, iconSide);
+    qreal right = inner.right();
+    if (content.elapsed) {
+        const qreal w = elapsedWidth(*content.elapsed);
+        b.elapsed = QRectF(right - w, inner.top(), w, inner.height());
+        right -= w + spacing;
     }
-    painter.drawImage(QPointF(0, 0), shadow_);
+    if (content.levels) {
+        b.waveform = QRectF(right - waveWidth, midY - waveHeight / 2, waveWidth, waveHeight);
+        right -= waveWidth + spacing;
+    }
+    if (content.badge) {
+        const QSizeF size = badgeSize(*content.badge);
+        b.badge = QRectF(QPointF(right - size.width(), midY - size.height() / 2), size);
+        right -= size.width() + spacing;
+    }
+    const qreal left = inner.left() + iconSide + spacing;
+    b.titleHeight = QFontMetricsF(titleFont()).height();
+    b.text = QRectF(left, midY - textColumnHeight() / 2, right - left, textColumnHeight());
+    return b;
 }
 
-void RecordingPanelPainter::paint(QPainter &painter, const PanelContent &content, const PanelAnimation &animation)
+void paintText(QPainter &painter, const PanelBoxes &b, const PanelContent &content)
 {
-    painter.save();
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-    const QRectF card = cardRect();
-    paintShadow(painter, card);
+    const qreal textWidth = b.text.width();
+    painter.setFont(titleFont());
+    painter.setPen(Qt::white);
+    painter.drawText(QRectF(b.text.left(), b.text.top(), textWidth, b.titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
+        oneLine(content.title, titleFont(), textWidth, content.titleKeepsEnd ? Qt::ElideLeft : Qt::ElideRight));
+    painter.setFont(subtitleFont());
+    painter.setPen(white(0.65));
+    painter.drawText(
+        QRectF(b.text.left(), b.text.top() + b.titleHeight + 3, textWidth, QFontMetricsF(subtitleFont()).height()),
+        Qt::AlignLeft | Qt::AlignVCenter, oneLine(content.subtitle, subtitleFont(), textWidth, Qt::ElideRight));
+}
 
+void paintCardShape(QPainter &painter, const QRectF &card)
+{
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, 209));
     painter.drawRoundedRect(card, cardRadius, cardRadius);
     painter.setPen(QPen(white(0.12), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(card.adjusted(0.5, 0.5, -0.5, -0.5), cardRadius - 0.5, cardRadius - 0.5);
+}
 
-    const QRectF inner = card.adjusted(padX, padY, -padX, -padY);
-    const qreal midY = inner.center().y();
-    paintIcon(painter, QRectF(inner.left(), midY - iconSide / 2, iconSide, iconSide), content, animation);
+QImage shadowImage(const QRectF &card, qreal ratio)
+{
+    const QSize pixels(
+        static_cast<int>(std::ceil(panel::width * ratio)), static_cast<int>(std::ceil(panel::height * ratio)));
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(ratio, ratio);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, 77));
+        p.drawRoundedRect(card.translated(0, shadowOffset), cardRadius, cardRadius);
+    }
+    blurAlpha(image, std::max(1, static_cast<int>(std::lround(shadowBlur * ratio / 2))));
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
 
-    // Laid out from the right edge: elapsed time, waveform, badge; the text takes the rest.
-    qreal right = inner.right();
-    if (content.elapsed) {
-        const qreal w = elapsedWidth(*content.elapsed);
+// Each box with a little room for antialiased edges and glyph overhang.
+PanelLayout repaintRects(const PanelBoxes &b)
+{
+    const auto around
+        = [](const QRectF &r) { return r.isEmpty() ? QRect() : r.toAlignedRect().adjusted(-2, -2, 2, 2); };
+    PanelLayout l;
+    l.icon = around(b.icon);
+    l.text = around(b.text);
+    l.badge = around(b.badge);
+    l.elapsed = around(b.elapsed);
+    if (!b.waveform.isEmpty()) {
+        // The bars are centred on the frame and may be wider than it; levels above 1 make
+        // them taller than it, so the whole height of the panel is theirs.
+        const qreal bars = HUDModel::levelCount * barWidth + (HUDModel::levelCount - 1) * barSpacing;
+        const qreal w = std::max(waveWidth, bars);
+        l.waveform = around(QRectF(b.waveform.center().x() - w / 2, 0, w, panel::height))
+            & QRect(0, 0, panel::width, panel::height);
+    }
+    return l;
+}
+
+constexpr auto hints = QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform;
+
+// Every part, in the order they overlap, each only when `wanted` says so.
+template <typename Wanted>
+void paintParts(
+    QPainter &painter, const PanelBoxes &b, const PanelContent &content, const PanelAnimation &animation, Wanted wanted)
+{
+    const PanelLayout l = repaintRects(b);
+    if (wanted(l.icon))
+        paintIcon(painter, b.icon, content, animation);
+    if (content.elapsed && wanted(l.elapsed)) {
         painter.setFont(elapsedFont());
         painter.setPen(white(0.7));
-        painter.drawText(
-            QRectF(right - w, inner.top(), w, inner.height()), Qt::AlignRight | Qt::AlignVCenter, *content.elapsed);
-        right -= w + spacing;
+        painter.drawText(b.elapsed, Qt::AlignRight | Qt::AlignVCenter, *content.elapsed);
     }
-    if (content.levels) {
-        const QRectF frame(right - waveWidth, midY - waveHeight / 2, waveWidth, waveHeight);
-        paintWaveform(painter, frame, animation.levels.isEmpty() ? *content.levels : animation.levels);
-        right -= waveWidth + spacing;
-    }
-    if (content.badge) {
-        const QSizeF size = badgeSize(*content.badge);
-        paintBadge(painter, QRectF(QPointF(right - size.width(), midY - size.height() / 2), size), *content.badge);
-        right -= size.width() + spacing;
-    }
+    if (content.levels && wanted(l.waveform))
+        paintWaveform(painter, b.waveform, animation.levels.isEmpty() ? *content.levels : animation.levels);
+    if (content.badge && wanted(l.badge))
+        paintBadge(painter, b.badge, *content.badge);
+    if (wanted(l.text))
+        paintText(painter, b, content);
+}
 
-    const qreal left = inner.left() + iconSide + spacing;
-    const qreal textWidth = right - left;
-    const QFontMetricsF titleMetrics(titleFont());
-    const QFontMetricsF subtitleMetrics(subtitleFont());
-    const qreal top = midY - textColumnHeight() / 2;
-    painter.setFont(titleFont());
-    painter.setPen(Qt::white);
-    painter.drawText(QRectF(left, top, textWidth, titleMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-        oneLine(content.title, titleFont(), textWidth, content.titleKeepsEnd ? Qt::ElideLeft : Qt::ElideRight));
-    painter.setFont(subtitleFont());
-    painter.setPen(white(0.65));
-    painter.drawText(QRectF(left, top + titleMetrics.height() + 3, textWidth, subtitleMetrics.height()),
-        Qt::AlignLeft | Qt::AlignVCenter, oneLine(content.subtitle, subtitleFont(), textWidth, Qt::ElideRight));
+} // namespace
+
+PanelLayout RecordingPanelPainter::layout(const PanelContent &content)
+{
+    return repaintRects(boxes(content));
+}
+
+const PanelBoxes &RecordingPanelPainter::boxes(const PanelContent &content)
+{
+    const BoxesKey key{content.elapsed ? content.elapsed->size() : -1, content.levels.has_value(), content.badge};
+    if (boxesKey_ != key) {
+        boxes_ = measure(content);
+        boxesKey_ = key;
+    }
+    return boxes_;
+}
+
+const QImage &RecordingPanelPainter::card(qreal ratio)
+{
+    if (card_.isNull() || cardRatio_ != ratio) {
+        const QRectF shape = cardRect();
+        QImage image = shadowImage(shape, ratio);
+        {
+            QPainter p(&image);
+            p.setRenderHints(hints);
+            paintCardShape(p, shape);
+        }
+        card_ = image;
+        cardRatio_ = ratio;
+    }
+    return card_;
+}
+
+void RecordingPanelPainter::paint(QPainter &painter, const PanelContent &content, const PanelAnimation &animation)
+{
+    painter.save();
+    painter.setRenderHints(hints);
+    const QRectF shape = cardRect();
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    painter.drawImage(QPointF(0, 0), shadowImage(shape, ratio));
+    paintCardShape(painter, shape);
+    paintParts(painter, boxes(content), content, animation, [](const QRect &) { return true; });
+    painter.restore();
+}
+
+void RecordingPanelPainter::paint(
+    QPainter &painter, const PanelContent &content, const PanelAnimation &animation, const QRegion &exposed)
+{
+    painter.save();
+    painter.setRenderHints(hints);
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    // Nothing may be drawn outside `exposed`: what is there was not cleared, and
+    // antialiased edges drawn twice would darken.
+    painter.setClipRegion(exposed, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    // Placed whole rather than cut per rectangle: at a fractional pixel ratio the cut
+    // edges would land between pixels and be smoothed.
+    painter.drawImage(QPointF(0, 0), card(ratio));
+    paintParts(
+        painter, boxes(content), content, animation, [&](const QRect &part) { return exposed.intersects(part); });
     painter.restore();
 }
 

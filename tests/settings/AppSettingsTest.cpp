@@ -360,6 +360,19 @@ TEST_F(EnvironmentImportTest, IgnoresEmptyValuesAndOtherNames)
     EXPECT_FALSE(defaults.contains("apiHost"));
 }
 
+TEST_F(EnvironmentImportTest, BlankKeyKeepsTheStoredOne)
+{
+    // Spaces and tabs are trimmed by the parser; a second CR or a vertical tab is left over.
+    credentials.plant(service, account, "sk-kept");
+    const auto s = make();
+    for (const QByteArray &file : {QByteArray("QWEN_API_KEY=\r\r\n"), QByteArray("QWEN_API_KEY= \v \n")}) {
+        const auto [lines, ok] = import(*s, write(file));
+        EXPECT_TRUE(lines.isEmpty()) << lines.join(u'|').toStdString();
+        EXPECT_EQ(ok, true);
+        EXPECT_EQ(credentials.item(service, account), QByteArray("sk-kept"));
+    }
+}
+
 TEST_F(EnvironmentImportTest, UnreadableFilesChangeNothing)
 {
     const auto s = make();

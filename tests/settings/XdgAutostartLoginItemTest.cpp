@@ -1,5 +1,6 @@
 #include "platform/qt/XdgAutostartLoginItem.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -52,6 +53,64 @@ TEST(XdgAutostartLoginItem, ExecArgumentIsQuotedAndEscaped)
     };
     for (const Case &c : cases)
         EXPECT_EQ(XdgAutostartLoginItem::execArgument(c.path), c.expected) << c.path.toStdString();
+}
+
+// Creates dir/name as a file, executable or not, and returns its path.
+QString makeFile(const QString &dir, const QString &name, bool executable = true)
+{
+    QDir().mkpath(dir);
+    QFile f(QDir(dir).filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\n");
+    f.close();
+    QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (executable)
+        mode |= QFileDevice::ExeOwner;
+    f.setPermissions(mode);
+    return f.fileName();
+}
+
+TEST(XdgAutostartLoginItem, LaunchCommandNamesTheInstalledProgramOnlyWhenThePathFindsIt)
+{
+    QTemporaryDir root;
+    const QString r = root.path();
+    const QString installed = makeFile(r + "/usr/bin", "quillo");
+    const QString built = makeFile(r + "/src/build/app", "quillo");
+    const QString elsewhere = makeFile(r + "/opt/quillo", "quillo");
+    makeFile(r + "/other/bin", "quillo");
+    makeFile(r + "/noexec/bin", "quillo", false);
+    QDir().mkpath(r + "/links");
+    ASSERT_TRUE(QFile::link(elsewhere, r + "/links/quillo"));
+    struct Case {
+        const char *what;
+        QString binary;
+        QStringList path;
+        QString expected;
+    };
+    const std::vector<Case> cases{
+        {"installed and first on the path", installed, {r + "/usr/local/bin", r + "/usr/bin"}, "quillo"},
+        {"build folder: an installed copy is another program", built, {r + "/usr/bin"}, built},
+        {"an earlier quillo on the path would start instead", installed, {r + "/other/bin", r + "/usr/bin"}, installed},
+        {"a file the lookup cannot run is skipped", installed, {r + "/noexec/bin", r + "/usr/bin"}, "quillo"},
+        {"a symbolic link on the path to this program", elsewhere, {r + "/links"}, "quillo"},
+        {"prefix off the login path", elsewhere, {r + "/usr/bin"}, elsewhere},
+        {"empty path", installed, {}, installed},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(XdgAutostartLoginItem::launchCommand(c.binary, c.path), c.expected) << c.what;
+}
+
+TEST(XdgAutostartLoginItem, EntryOfTheInstalledProgramMatchesItsDesktopEntry)
+{
+    QTemporaryDir dir;
+    XdgAutostartLoginItem item(dir.path(), QStringLiteral("quillo"));
+    ASSERT_TRUE(item.setEnabled(true).hasValue());
+    QFile f(item.entryPath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray entry = f.readAll();
+    EXPECT_TRUE(entry.contains("\nExec=quillo\n")) << entry.toStdString();
+    EXPECT_TRUE(entry.contains("\nIcon=com.nolt.quillo\n"));
+    EXPECT_TRUE(entry.contains("\nName=Quillo\n"));
 }
 
 TEST(XdgAutostartLoginItem, UnwritableDirectoryIsAnError)

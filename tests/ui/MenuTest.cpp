@@ -82,7 +82,7 @@ TEST(MenuContent, ShowsTheTriggersTheDesktopBound)
     menu.refresh();
     EXPECT_EQ(values(), (QStringList{"Alt_R", "未绑定", "Shift_L", "Escape"}));
     menu.setShortcutBindings(nullptr);
-    EXPECT_EQ(values(), (QStringList{"右 ⌥", "⌥Space", "轻点 ⇧", "Esc"}));
+    EXPECT_EQ(values(), (QStringList{"右 Alt", "Alt+Space", "轻点 Shift", "Esc"}));
 }
 
 TEST(MenuContent, EmptyHistoryHintNamesTheHoldKey)

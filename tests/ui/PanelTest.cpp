@@ -254,3 +254,155 @@ TEST(RecordingPanel, BreathingRestartsWithEachRecordingAndStopsWhenStill)
 
 } // namespace
 } // namespace quillo
+
+namespace quillo {
+namespace {
+
+using namespace std::chrono_literals;
+
+QImage paintedByPanel(RecordingPanel &panel, const QRegion &area, QImage image)
+{
+    QPainter painter(&image);
+    painter.setClipRegion(area);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(image.rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    panel.paint(painter, area);
+    return image;
+}
+
+QImage fullFrame(RecordingPanel &panel)
+{
+    QImage image(panel::width, panel::height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return paintedByPanel(panel, QRegion(0, 0, panel::width, panel::height), image);
+}
+
+// Moves the clock by at least `wait`, then on to the next frame the panel draws (when it
+// animates), so what it shows can be compared with a full repaint at that instant.
+void advanceToFrame(RecordingPanel &panel, ManualScheduler &scheduler, Scheduler::Duration wait)
+{
+    scheduler.advance(wait);
+    bool drawn = false;
+    const auto connection
+        = QObject::connect(&panel, &RecordingPanel::repaintRequested, [&drawn](const QRect &) { drawn = true; });
+    for (int ms = 0; ms < 1000 && scheduler.pendingCount() > 0 && !drawn; ++ms)
+        scheduler.advance(1ms);
+    QObject::disconnect(connection);
+}
+
+struct RepaintCase {
+    const char *name;
+    std::function<void(HUDModel &)> change;
+    Scheduler::Duration wait;
+    bool wholePanel; // the layout moves, so everything is drawn again
+};
+
+class PanelRepaintTest : public ::testing::TestWithParam<RepaintCase> { };
+
+// What the window shows after repainting only the areas the panel asked for is what a
+// repaint of everything shows.
+TEST_P(PanelRepaintTest, PartialRepaintShowsWhatAFullOneShows)
+{
+    const RepaintCase &c = GetParam();
+    HUDModel model;
+    ManualScheduler scheduler;
+    RecordingPanel panel(model, scheduler);
+    model.setPhase(DictationPhase::recording());
+    model.setElapsed(0.95);
+    panel.show();
+    for (float level : {0.2f, 0.9f, 0.4f})
+        model.pushLevel(level);
+    advanceToFrame(panel, scheduler, 300ms);
+    const QImage before = fullFrame(panel);
+
+    QRegion asked;
+    QObject::connect(&panel, &RecordingPanel::repaintRequested, [&](const QRect &r) { asked += r; });
+    c.change(model);
+    advanceToFrame(panel, scheduler, c.wait);
+    EXPECT_EQ(paintedByPanel(panel, asked, before), fullFrame(panel));
+    const bool everything = (QRegion(0, 0, panel::width, panel::height) - asked).isEmpty();
+    EXPECT_EQ(everything, c.wholePanel) << "asked for " << asked.boundingRect().width() << "x"
+                                        << asked.boundingRect().height();
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, PanelRepaintTest,
+    ::testing::Values(RepaintCase{"dotBreathes", [](HUDModel &) {}, 250ms, false},
+        RepaintCase{"partialText", [](HUDModel &m) { m.setPartial(QStringLiteral("我们明天")); }, 0ms, false},
+        RepaintCase{"levelArrives", [](HUDModel &m) { m.pushLevel(1.0f); }, 1ms, false},
+        RepaintCase{"levelEasedIn", [](HUDModel &m) { m.pushLevel(1.0f); }, 200ms, false},
+        RepaintCase{"clockTicksATenth", [](HUDModel &m) { m.setElapsed(0.99); }, 0ms, false},
+        RepaintCase{"clockPassesASecond", [](HUDModel &m) { m.setElapsed(1.0); }, 0ms, false},
+        RepaintCase{"handsFree", [](HUDModel &m) { m.setMode(RecordingMode::handsFree); }, 0ms, false},
+        RepaintCase{"badgeAppears",
+            [](HUDModel &m) { m.setTranslation(std::optional<TargetLanguage>(TargetLanguage::japanese)); }, 0ms, true},
+        RepaintCase{"clockReachesTenMinutes", [](HUDModel &m) { m.setElapsed(600); }, 0ms, true},
+        RepaintCase{"recordingEnds", [](HUDModel &m) { m.setPhase(DictationPhase::transcribing()); }, 100ms, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Counts the frames that asked for each area over `span`.
+struct FrameCount {
+    int icon = 0;
+    int waveform = 0;
+    int other = 0;
+};
+
+FrameCount framesOver(RecordingPanel &panel, ManualScheduler &scheduler, Scheduler::Duration span)
+{
+    FrameCount count;
+    const auto connection = QObject::connect(&panel, &RecordingPanel::repaintRequested, [&](const QRect &r) {
+        if (r == panel.layout().icon)
+            ++count.icon;
+        else if (r == panel.layout().waveform)
+            ++count.waveform;
+        else
+            ++count.other;
+    });
+    scheduler.advance(span);
+    QObject::disconnect(connection);
+    return count;
+}
+
+TEST(RecordingPanel, DrawsFramesOnlyWhileSomethingMoves)
+{
+    HUDModel model;
+    ManualScheduler scheduler;
+    RecordingPanel panel(model, scheduler);
+    model.setPhase(DictationPhase::recording());
+    panel.show();
+
+    // Recording: the dot breathes at a smooth rate, the still bars are not drawn again.
+    FrameCount frames = framesOver(panel, scheduler, 1s);
+    EXPECT_GE(frames.icon, 15);
+    EXPECT_LE(frames.icon, 30) << "a 0.8 s breath needs no more than 30 frames a second";
+    EXPECT_EQ(frames.waveform, 0);
+    EXPECT_EQ(frames.other, 0);
+
+    // A new level: the bars move for the length of the easing, then rest.
+    model.pushLevel(1.0f);
+    frames = framesOver(panel, scheduler, 200ms);
+    EXPECT_GE(frames.waveform, 2);
+    EXPECT_LE(frames.waveform, 5);
+    EXPECT_EQ(framesOver(panel, scheduler, 500ms).waveform, 0);
+
+    // Bars easing when the recording ends stop with it.
+    model.pushLevel(0.3f);
+    model.setPhase(DictationPhase::done(QStringLiteral("好")));
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+
+    // Spinner phases move; a finished or failed panel is still: no timer at all.
+    model.setPhase(DictationPhase::polishing());
+    EXPECT_GT(framesOver(panel, scheduler, 500ms).icon, 0);
+    for (const DictationPhase &still : {DictationPhase::done(QStringLiteral("好")),
+             DictationPhase::failed(QStringLiteral("网络错误")), DictationPhase::idle()}) {
+        model.setPhase(still);
+        EXPECT_EQ(scheduler.pendingCount(), 0u) << still.payload().toStdString();
+        model.pushLevel(0.5f); // levels are not shown outside a recording
+        EXPECT_EQ(scheduler.pendingCount(), 0u);
+        const FrameCount none = framesOver(panel, scheduler, 1s);
+        EXPECT_EQ(none.icon + none.waveform + none.other, 0);
+    }
+}
+
+} // namespace
+} // namespace quillo

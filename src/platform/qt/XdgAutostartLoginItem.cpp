@@ -2,16 +2,39 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
 
 namespace quillo {
 
-XdgAutostartLoginItem::XdgAutostartLoginItem(QString autostartDirectory, QString executable)
+XdgAutostartLoginItem::XdgAutostartLoginItem(QString autostartDirectory, QString command)
     : directory_(std::move(autostartDirectory))
-    , executable_(std::move(executable))
+    , command_(std::move(command))
 {
+}
+
+QStringList XdgAutostartLoginItem::loginSearchPath()
+{
+    return {QStringLiteral("/usr/local/bin"), QStringLiteral("/usr/bin"), QStringLiteral("/bin")};
+}
+
+QString XdgAutostartLoginItem::launchCommand(const QString &binary, const QStringList &searchPath)
+{
+    const QFileInfo self(binary);
+    const QString name = self.fileName();
+    for (const QString &dir : searchPath) {
+        const QFileInfo candidate(QDir(dir).filePath(name));
+        // A lookup skips what it cannot run and stops at the first program it can.
+        if (!candidate.isFile() || !candidate.isExecutable())
+            continue;
+        if (candidate.canonicalFilePath() == self.canonicalFilePath())
+            return name;
+        break;
+    }
+    return self.absoluteFilePath();
 }
 
 QString XdgAutostartLoginItem::standardDirectory()
@@ -72,7 +95,9 @@ Expected<Done, QString> XdgAutostartLoginItem::setEnabled(bool enabled)
 
 Expected<Done, QString> XdgAutostartLoginItem::writeEntry() const
 {
-    const auto exec = execArgument(executable_);
+    // A plain program name needs no quoting and reads like the installed desktop entry.
+    static const QRegularExpression plainName(QStringLiteral("^[A-Za-z0-9._+-]+$"));
+    const auto exec = plainName.match(command_).hasMatch() ? std::optional<QString>(command_) : execArgument(command_);
     if (!exec)
         return unexpected(QStringLiteral("the program path cannot be written to an autostart entry"));
     if (!QDir().mkpath(directory_))
@@ -83,7 +108,9 @@ Expected<Done, QString> XdgAutostartLoginItem::writeEntry() const
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
                                          "Name=Quillo\n"
+                                         "Comment=Hold a hotkey, speak, and the text appears at the cursor\n"
                                          "Exec=%1\n"
+                                         "Icon=com.nolt.quillo\n"
                                          "Terminal=false\n"
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(*exec);
