@@ -29,6 +29,9 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # - gnome-keyring (or another Secret Service): holds the API key; without one the key
 #   cannot be stored and has to be imported again at every start.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, gnome-keyring | keepassxc | kwalletmanager")
+# - on Wayland: wl-clipboard and wtype paste into native windows where the compositor offers
+#   data-control and a virtual keyboard; qt6-wayland draws the windows where there is no XWayland.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wl-clipboard, wtype, qt6-wayland")
 
 set(_doc ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 string(TIMESTAMP QUILLO_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)

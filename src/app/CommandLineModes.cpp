@@ -93,16 +93,26 @@ int render(int argc, char *argv[], const QString &dir)
     return 0;
 }
 
-// The desktop modes need an X server: global hotkeys and paste go through it.
-bool desktopAvailable()
+// The windowing platform of the desktop modes, from what the session offers.
+struct DesktopSession {
+    bool x11 = false; // $DISPLAY names a reachable X server (XWayland included)
+    bool wayland = false; // $WAYLAND_DISPLAY is set
+};
+
+DesktopSession desktopSession()
 {
     // Qt aborts when $DISPLAY names a server that is not there; ask first.
-    const bool haveX11 = !qEnvironmentVariableIsEmpty("DISPLAY") && X11Permissions::displayReachable();
-    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    const QString problem = X11Permissions::sessionProblemFor(haveX11, wayland);
-    if (!problem.isEmpty())
-        printError(problem);
-    return haveX11;
+    return DesktopSession{
+        .x11 = !qEnvironmentVariableIsEmpty("DISPLAY") && X11Permissions::displayReachable(),
+        .wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"),
+    };
+}
+
+// Windows go through X11 wherever it exists, XWayland included: only an X11 window may
+// place itself (the panel above the bottom edge); on Wayland alone the compositor places it.
+const char *qtPlatformFor(const DesktopSession &session)
+{
+    return session.x11 ? "xcb" : "wayland";
 }
 
 // What the running instance does for a later launch or a command-line action.
@@ -175,9 +185,12 @@ int sendToRunningInstance(int argc, char *argv[], SingleInstance::Request reques
 
 int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
 {
-    if (!desktopAvailable())
+    const DesktopSession session = desktopSession();
+    if (!session.x11 && !session.wayland) {
+        printError(X11Permissions::sessionProblemFor(false, false));
         return 1;
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    qputenv("QT_QPA_PLATFORM", qtPlatformFor(session));
     QApplication app(argc, argv);
     nameApplication();
     app.setQuitOnLastWindowClosed(false);
@@ -188,7 +201,8 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
         return 0;
 
     AppCore core;
-    DesktopShell shell(core);
+    const auto waylandOffer = session.wayland ? std::optional(WaylandDesktop::probe()) : std::nullopt;
+    DesktopShell shell(core, waylandOffer);
     if (single)
         instance.listen(core.scheduler, [&shell](SingleInstance::Request request) { return handle(shell, request); });
     E2eObserver observer(shell.controller(), core.history, printLine);
@@ -208,6 +222,10 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
     case Mode::e2eFile: {
         shell.controller().bindHotkeys();
         observer.observePhasesWithApp(shell.frontmost());
+        if (waylandOffer) {
+            printLine(QStringLiteral("[e2e] wayland: ") + waylandOffer->describe());
+            shell.setPasteReport([](const QString &line) { printLine(QStringLiteral("[e2e] paste: ") + line); });
+        }
         const QString file = line.modeArgument();
         const bool send = line.hasFlag(QStringLiteral("--e2e-send"));
         const auto delay = std::chrono::duration<double>(line.e2eDelaySeconds());

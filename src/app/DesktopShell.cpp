@@ -41,6 +41,11 @@ void DesktopShell::LazyPanel::hide()
 }
 
 DesktopShell::DesktopShell(AppCore &core)
+    : DesktopShell(core, std::nullopt)
+{
+}
+
+DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> waylandOffer)
     : core_(core)
     , keyboard_(&ownKeystrokes_)
     , hotkeys_(keyboard_, core.scheduler)
@@ -48,9 +53,18 @@ DesktopShell::DesktopShell(AppCore &core)
     , selection_(QClipboard::Selection)
     , poster_(ownKeystrokes_, core.scheduler)
     , inserter_(TextInserter::Ports{clipboard_, &selection_, poster_, permissions_, frontmost_, core.scheduler})
+    , wayland_(waylandOffer ? std::make_unique<WaylandDesktop>(*waylandOffer,
+                   WaylandDesktop::X11Side{
+                       .inserter = permissions_.isAccessibilityTrusted() ? &inserter_ : nullptr,
+                       .frontmost = &frontmost_,
+                       .clipboard = &clipboard_,
+                   },
+                   core.scheduler)
+                            : nullptr)
     , recorder_(std::make_unique<QtAudioInput>())
     , recorderBinding_(recorder_)
     , hotkeyBinding_(hotkeys_)
+    , windowHints_(waylandOffer.has_value())
     , lazyPanel_(*this)
     , controller_(DictationController::Deps{
           .settings = core.settings,
@@ -66,11 +80,19 @@ DesktopShell::DesktopShell(AppCore &core)
                   // An open tray menu holds the keyboard: the paste would go to it, not to the user's window.
                   if (tray_)
                       tray_->hideMenu();
+                  if (wayland_)
+                      return wayland_->insert(text, restore, std::move(afterPaste));
                   return inserter_.insert(text, restore, std::move(afterPaste));
               },
-          .pressReturn = [this] { inserter_.pressReturn(); },
-          .frontmost = frontmost_,
-          .permissions = permissions_,
+          .pressReturn =
+              [this] {
+                  if (wayland_)
+                      wayland_->pressReturn();
+                  else
+                      inserter_.pressReturn();
+              },
+          .frontmost = frontmost(),
+          .permissions = permissions(),
           // Never asked for on X11: the microphone is never refused to a program there.
           .openMicrophoneSettings = [] {},
           .sounds = sounds_,
@@ -81,7 +103,7 @@ DesktopShell::DesktopShell(AppCore &core)
       })
     , settingsWindow_(SettingsDeps{
           .settings = core.settings,
-          .permissions = permissions_,
+          .permissions = permissions(),
           .scheduler = core.scheduler,
           .chat = core.chat,
           .hotkeys = &hotkeys_,
@@ -95,6 +117,26 @@ DesktopShell::DesktopShell(AppCore &core)
 }
 
 DesktopShell::~DesktopShell() = default;
+
+Permissions &DesktopShell::permissions()
+{
+    if (wayland_)
+        return wayland_->permissions();
+    return permissions_;
+}
+
+FrontmostApp &DesktopShell::frontmost()
+{
+    if (wayland_)
+        return wayland_->frontmost();
+    return frontmost_;
+}
+
+void DesktopShell::setPasteReport(std::function<void(const QString &)> report)
+{
+    if (wayland_)
+        wayland_->setPasteReport(std::move(report));
+}
 
 void DesktopShell::showTray()
 {
@@ -120,7 +162,7 @@ void DesktopShell::showTray()
             },
     };
     // The popup owns the content; the pointer stays valid as long as the tray does.
-    auto *menu = new MenuContent(core_.settings, core_.history, permissions_, std::move(actions));
+    auto *menu = new MenuContent(core_.settings, core_.history, permissions(), std::move(actions));
     tray_ = std::make_unique<TrayIcon>(menu);
     menu->setPhase(controller_.phase());
     tray_->setPhase(controller_.phase());

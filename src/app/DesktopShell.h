@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppCore.h"
+#include "app/WaylandDesktop.h"
 #include "audio/AudioRecorder.h"
 #include "dictation/DictationAdapters.h"
 #include "dictation/DictationController.h"
@@ -17,7 +18,9 @@
 #include "platform/x11/X11WindowHints.h"
 #include "ui/SettingsWindow.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace quillo {
 
@@ -25,16 +28,21 @@ class RecordingPanel;
 class TrayIcon;
 
 // The program on a desktop: hotkeys, microphone, insertion, the controller and
-// the windows, wired over the X11 and Qt adapters.
+// the windows, wired over the X11 and Qt adapters, and in a Wayland session over the
+// Wayland ones as well (WaylandDesktop), chosen from what the session offers.
 class DesktopShell {
 public:
     explicit DesktopShell(AppCore &core);
+    // waylandOffer: what the Wayland session offers; none outside Wayland.
+    DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> waylandOffer);
     ~DesktopShell();
 
     DictationController &controller() { return controller_; }
     HotkeyManager &hotkeys() { return hotkeys_; }
-    Permissions &permissions() { return permissions_; }
-    FrontmostApp &frontmost() { return frontmost_; }
+    Permissions &permissions();
+    FrontmostApp &frontmost();
+    // Where the Wayland side reports each paste's route and time (the observation modes).
+    void setPasteReport(std::function<void(const QString &)> report);
     void openSettings() { settingsWindow_.show(); }
     // The tray icon with its menu; not needed by the observation modes.
     void showTray();
@@ -64,6 +72,7 @@ private:
     X11FrontmostApp frontmost_;
     X11Permissions permissions_;
     TextInserter inserter_;
+    std::unique_ptr<WaylandDesktop> wayland_;
     AudioRecorder recorder_;
     AudioRecorderBinding recorderBinding_;
     HotkeyManagerBinding hotkeyBinding_;

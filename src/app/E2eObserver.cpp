@@ -1,5 +1,6 @@
 #include "app/E2eObserver.h"
 
+#include "dictation/AppStyle.h"
 #include "dictation/DictationController.h"
 #include "hotkeys/HotkeyManager.h"
 #include "platform/FrontmostApp.h"
@@ -99,7 +100,9 @@ void E2eObserver::observePhasesWithApp(FrontmostApp &frontmost)
     connect(&controller_, &DictationController::phaseChanged, this, [this, &frontmost](const DictationPhase &phase) {
         const auto app = frontmost.current();
         const QString id = app && !app->identifier.isEmpty() ? app->identifier : QStringLiteral("-");
-        print_(QStringLiteral("[e2e] phase: ") + phaseText(phase) + QStringLiteral(" · 前台应用 ") + id);
+        const AppStyle style = app ? forApp(*app) : AppStyle::general;
+        print_(QStringLiteral("[e2e] phase: ") + phaseText(phase) + QStringLiteral(" · 前台应用 ") + id
+            + QStringLiteral(" · 场景 ") + appStyleName(style));
     });
 }
 

@@ -81,8 +81,10 @@ constexpr std::array linuxCodingApps{// terminals
     "ptyxis", "org.kde.konsole", "konsole", "org.kde.yakuake", "yakuake", "guake", "xterm", "uxterm", "debian-xterm",
     "debian-uxterm", "urxvt", "rxvt", "rxvt-unicode", "st", "st-256color", "kitty", "alacritty",
     "org.alacritty.alacritty", "org.wezfurlong.wezterm", "wezterm", "com.mitchellh.ghostty", "ghostty", "foot",
-    "footclient", "tilix", "com.gexperts.tilix", "terminator", "xfce4-terminal", "org.xfce.terminal", "mate-terminal",
-    "lxterminal", "qterminal", "terminology", "io.elementary.terminal", "dev.warp.warp", "warp", "hyper", "tabby",
+    "footclient", "org.codeberg.dnkl.foot", "org.codeberg.dnkl.footclient", "com.raggesilver.blackbox", "blackbox",
+    "rio", "contour", "org.contourterminal.contour", "wezterm-gui", "tilix", "com.gexperts.tilix", "terminator",
+    "xfce4-terminal", "org.xfce.terminal", "mate-terminal", "lxterminal", "qterminal", "terminology",
+    "io.elementary.terminal", "dev.warp.warp", "warp", "hyper", "tabby",
     // code editors and IDEs (JetBrains is matched by prefix)
     "code", "code-oss", "code-insiders", "code-url-handler", "com.visualstudio.code", "codium", "vscodium",
     "com.vscodium.codium", "cursor", "windsurf", "dev.zed.zed", "zed", "sublime_text", "com.sublimetext.three", "emacs",

@@ -536,6 +536,11 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
         showResult(DictationPhase::failed(clipboardFailedMessage), hideAfter::notPasted);
         return;
     }
+    if (inserted == InsertOutcome::copiedOnly) {
+        // Nothing here can paste into that window; nothing to grant either.
+        showResult(DictationPhase::failed(copiedOnlyMessage), hideAfter::notPasted);
+        return;
+    }
     if (inserted == InsertOutcome::notTrusted) {
         showResult(DictationPhase::failed(notPastedMessage), hideAfter::notPasted);
         deps_.permissions.promptForAccessibility();

@@ -18,6 +18,7 @@ inline const QString noValidSpeechMessage = QStringLiteral("没有识别到有�
 // Names the paste chord the way this platform's keyboard does (⌘V, Ctrl+V).
 inline const QString notPastedMessage
     = QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 ") + keyNames::manualPaste();
+inline const QString copiedOnlyMessage = QStringLiteral("已复制到剪贴板，请按 Ctrl+V 粘贴");
 inline const QString clipboardFailedMessage = QStringLiteral("无法写入剪贴板，文字已保存在历史记录中");
 // The credential store did not answer (locked keyring, no Secret Service, no answer in time).
 inline const QString keyStoreUnavailableMessage = QStringLiteral("无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁");

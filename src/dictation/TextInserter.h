@@ -19,7 +19,8 @@ namespace quillo {
 enum class InsertOutcome {
     pasted, // the paste keystroke is on its way
     notTrusted, // synthetic keys are not allowed; the text is on the clipboard
-    clipboardFailed // the clipboard refused the text; nothing was pasted
+    clipboardFailed, // the clipboard refused the text; nothing was pasted
+    copiedOnly // no way to paste into the focused window here; the text waits on the clipboard
 };
 
 // Puts a finished text at the cursor of the focused application: the text goes

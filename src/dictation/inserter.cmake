@@ -1,4 +1,6 @@
 quillo_add_sources(quillo_dictation
   PasteChordTable.h PasteChordTable.cpp
-  TextInserter.h TextInserter.cpp)
+  TextInserter.h TextInserter.cpp
+  InsertionRoute.h InsertionRoute.cpp
+  InsertionRouter.h InsertionRouter.cpp)
 target_link_libraries(quillo_dictation PUBLIC Qt6::Core)

@@ -18,6 +18,8 @@ struct AppIdentity {
     QString windowInstance;
     // Process id when the window declares one, else 0.
     qint64 pid = 0;
+    // A native Wayland window: X11 cannot paste into it (XWayland windows are X11 ones).
+    bool nativeWayland = false;
 
     friend bool operator==(const AppIdentity &, const AppIdentity &) = default;
 };

@@ -12,6 +12,9 @@ public:
 
     // nativeId is the window's platform id (an X window on X11); called once it exists.
     virtual void showOnAllWorkspaces(quintptr nativeId) = 0;
+    // The overlay places itself outside the window manager: where a compositor manages X11
+    // windows (XWayland under sway) a managed overlay is centred and takes the focus.
+    virtual bool bypassWindowManager() const { return false; }
 };
 
 } // namespace quillo

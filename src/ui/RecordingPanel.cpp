@@ -63,6 +63,8 @@ RecordingPanel::RecordingPanel(HUDModel &model, Scheduler &scheduler, WindowHint
     , pulseStart_(origin_)
     , levelsChangedAt_(origin_)
 {
+    if (hints && hints->bypassWindowManager())
+        window_->setWindowFlag(Qt::X11BypassWindowManagerHint);
     levelsFrom_ = levelsTo_ = model.levels();
     content_ = panel::content(model);
     layout_ = painter_.layout(content_);

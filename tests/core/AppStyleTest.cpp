@@ -47,6 +47,10 @@ TEST(AppStyle, LinuxIdentifiersMatchCaseInsensitively)
         {QStringLiteral("org.kde.konsole"), AppStyle::coding},
         {QStringLiteral("XTerm"), AppStyle::coding},
         {QStringLiteral("kitty"), AppStyle::coding},
+        // Wayland app_ids of native terminals, and foot's desktop entry id.
+        {QStringLiteral("foot"), AppStyle::coding},
+        {QStringLiteral("org.codeberg.dnkl.foot"), AppStyle::coding},
+        {QStringLiteral("com.raggesilver.BlackBox"), AppStyle::coding},
         {QStringLiteral("jetbrains-idea"), AppStyle::coding},
         {QStringLiteral("jetbrains-pycharm-ce"), AppStyle::coding},
         {QStringLiteral("com.jetbrains.PyCharm-Community"), AppStyle::coding},

@@ -304,6 +304,24 @@ TEST_F(ControllerPipelineTest, AClipboardFailureDoesNotClaimTheTextIsThere)
     EXPECT_EQ(permissions.accessibilityPrompts, 0);
 }
 
+TEST_F(ControllerPipelineTest, WithNoWayToPasteTheTextWaitsOnTheClipboardWithoutAPermissionPrompt)
+{
+    controller->handlePress(HotkeySlot::holdSend);
+    speak();
+    controller->handleRelease(HotkeySlot::holdSend);
+    insertOutcome = InsertOutcome::copiedOnly;
+    finishTranscript(transcript);
+
+    EXPECT_EQ(controller->phase(), DictationPhase::failed(QStringLiteral("已复制到剪贴板，请按 Ctrl+V 粘贴")));
+    EXPECT_EQ(history.size(), 1u);
+    EXPECT_EQ(permissions.accessibilityPrompts, 0); // nothing the user could grant
+    scheduler.advance(2999ms);
+    EXPECT_EQ(phase(), Kind::failed);
+    scheduler.advance(1ms);
+    EXPECT_EQ(phase(), Kind::idle);
+    EXPECT_EQ(returns, 0); // no Return into a window that got no text
+}
+
 TEST_F(ControllerPipelineTest, EscapeInEveryBusyPhaseLeavesNoTrace)
 {
     settings.setPolishEnabled(true);

@@ -33,8 +33,9 @@ struct X11WindowHints::Connection {
     X11Display display = openX11Display();
 };
 
-X11WindowHints::X11WindowHints()
+X11WindowHints::X11WindowHints(bool bypassWindowManager)
     : connection_(std::make_unique<Connection>())
+    , bypass_(bypassWindowManager)
 {
 }
 

@@ -1,0 +1,113 @@
+#include "app/WaylandDesktop.h"
+
+#include "platform/wayland/HyprlandIpcFocus.h"
+#include "platform/wayland/SwayIpcFocus.h"
+#include "platform/wayland/WaylandRegistryProbe.h"
+
+#include <QLocale>
+#include <QStandardPaths>
+
+namespace quillo {
+
+namespace {
+
+std::unique_ptr<CompositorFocus> compositorFocus(const WaylandDesktop::Offer &offer)
+{
+    if (!offer.swaySocket.isEmpty())
+        return std::make_unique<SwayIpcFocus>(offer.swaySocket);
+    if (!offer.hyprlandSocket.isEmpty())
+        return std::make_unique<HyprlandIpcFocus>(offer.hyprlandSocket);
+    return nullptr;
+}
+
+QString routeName(InsertionRoute route)
+{
+    switch (route) {
+    case InsertionRoute::x11:
+        return QStringLiteral("x11");
+    case InsertionRoute::waylandTools:
+        return QStringLiteral("wayland-tools");
+    case InsertionRoute::portal:
+        return QStringLiteral("portal");
+    case InsertionRoute::clipboardOnly:
+        break;
+    }
+    return QStringLiteral("clipboard-only");
+}
+
+} // namespace
+
+WaylandDesktop::Offer WaylandDesktop::probe()
+{
+    Offer offer;
+    const QStringList globals = WaylandRegistryProbe::globals(WaylandRegistryProbe::sessionSocket());
+    offer.dataControl = globals.contains(QLatin1String("ext_data_control_manager_v1"))
+        || globals.contains(QLatin1String("zwlr_data_control_manager_v1"));
+    offer.virtualKeyboard = globals.contains(QLatin1String("zwp_virtual_keyboard_manager_v1"));
+    offer.clipboardTools = !QStandardPaths::findExecutable(QStringLiteral("wl-copy")).isEmpty()
+        && !QStandardPaths::findExecutable(QStringLiteral("wl-paste")).isEmpty();
+    offer.keyTool = !QStandardPaths::findExecutable(QStringLiteral("wtype")).isEmpty();
+    offer.swaySocket = qEnvironmentVariable("SWAYSOCK");
+    offer.hyprlandSocket = HyprlandIpcFocus::sessionSocket();
+    return offer;
+}
+
+QString WaylandDesktop::Offer::describe() const
+{
+    const auto yes = [](bool b) { return b ? QStringLiteral("yes") : QStringLiteral("no"); };
+    return QStringLiteral("data-control %1, virtual keyboard %2, wl-clipboard %3, wtype %4, compositor IPC %5")
+        .arg(yes(dataControl), yes(virtualKeyboard), yes(clipboardTools), yes(keyTool),
+            !swaySocket.isEmpty() ? QStringLiteral("sway")
+                                  : (!hyprlandSocket.isEmpty() ? QStringLiteral("hyprland") : QStringLiteral("none")));
+}
+
+WaylandDesktop::WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &scheduler)
+    : wlClipboard_(runner_)
+    , timedPoster_(*this)
+    , frontmost_(compositorFocus(offer), x11.frontmost,
+          DesktopEntryIndex(DesktopEntryIndex::systemApplicationDirs(), QLocale::system().name()))
+    , permissions_(offer.canUseTools() || x11.inserter)
+    , toolsInserter_(offer.canUseTools() ? std::make_unique<TextInserter>(
+                         TextInserter::Ports{wlClipboard_, nullptr, timedPoster_, permissions_, frontmost_, scheduler})
+                                         : nullptr)
+    , router_(
+          InsertionRouter::Routes{
+              .x11 = x11.inserter,
+              .waylandTools = toolsInserter_.get(),
+              // The RemoteDesktop portal's inserter goes here once a session has been granted.
+              .portal = nullptr,
+              .clipboardOnly = offer.dataControl && offer.clipboardTools ? &wlClipboard_ : x11.clipboard,
+          },
+          frontmost_, QString::fromLatin1(TextInserter::defaultSource))
+{
+}
+
+WaylandDesktop::~WaylandDesktop() = default;
+
+InsertOutcome WaylandDesktop::insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste)
+{
+    delivered_.start();
+    const InsertOutcome outcome = router_.insert(text, restoreClipboard, std::move(afterPaste));
+    if (report_ && router_.lastRoute() != InsertionRoute::waylandTools)
+        report_(QStringLiteral("route %1, outcome after %2 ms")
+                    .arg(routeName(router_.lastRoute()))
+                    .arg(static_cast<double>(delivered_.nsecsElapsed()) / 1e6, 0, 'f', 1));
+    return outcome;
+}
+
+void WaylandDesktop::TimedPoster::postPaste(PasteChord chord, Done done)
+{
+    // The clipboard holds the text by now: the rest is the keystroke's own time.
+    const qint64 clipboardReady = owner_.delivered_.nsecsElapsed();
+    owner_.wtype_.postPaste(chord, [this, clipboardReady, done = std::move(done)](bool posted) {
+        if (owner_.report_)
+            owner_.report_(QStringLiteral("route wayland-tools, paste %1 after %2 ms (clipboard ready after %3 ms)")
+                               .arg(posted ? QStringLiteral("posted") : QStringLiteral("failed"))
+                               .arg(static_cast<double>(owner_.delivered_.nsecsElapsed()) / 1e6, 0, 'f', 1)
+                               .arg(static_cast<double>(clipboardReady) / 1e6, 0, 'f', 1));
+        if (done)
+            done(posted);
+    });
+}
+
+} // namespace quillo

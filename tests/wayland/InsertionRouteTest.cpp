@@ -1,0 +1,138 @@
+// Which way a dictation's text takes in a mixed Wayland/XWayland session, and what is
+// left on the clipboard when no way can paste.
+#include "dictation/InsertionRouter.h"
+
+#include "platform/fake/FakeFrontmostApp.h"
+#include "platform/fake/FakeKeystrokePoster.h"
+#include "platform/fake/FakePasteboard.h"
+#include "platform/fake/FakePermissions.h"
+#include "platform/fake/ManualScheduler.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace quillo {
+namespace {
+
+TEST(InsertionRoute, PrefersX11ForX11WindowsThenTheCompositorThenThePortal)
+{
+    using R = InsertionRoute;
+    struct Case {
+        bool focusIsX11, x11, tools, portal;
+        R expected;
+    };
+    const Case cases[] = {
+        {true, true, true, true, R::x11}, // an XWayland window: XTest and its own clipboard
+        {false, true, true, true, R::waylandTools}, // a native window
+        {false, true, false, true, R::portal},
+        {false, true, false, false, R::clipboardOnly}, // X11's clipboard does not reliably reach it
+        {true, false, true, false, R::waylandTools}, // no XTest: the virtual keyboard reaches X11 windows too
+        {true, false, false, true, R::portal},
+        {true, false, false, false, R::clipboardOnly},
+        {false, false, false, false, R::clipboardOnly},
+    };
+    for (const Case &c : cases) {
+        const InsertionFacts facts{c.focusIsX11, c.x11, c.tools, c.portal};
+        EXPECT_EQ(chooseInsertionRoute(facts), c.expected) << c.focusIsX11 << c.x11 << c.tools << c.portal;
+    }
+}
+
+// One route's ports.
+struct Lane {
+    FakePasteboard clipboard;
+    FakeKeystrokePoster keys;
+    FakePermissions permissions;
+};
+
+struct Rig {
+    FakeFrontmostApp frontmost;
+    ManualScheduler scheduler;
+    Lane x11, wayland;
+    FakePasteboard waylandClipboard; // where an unpasteable text waits
+    TextInserter x11Inserter{{x11.clipboard, nullptr, x11.keys, x11.permissions, frontmost, scheduler}};
+    TextInserter waylandInserter{{wayland.clipboard, nullptr, wayland.keys, wayland.permissions, frontmost, scheduler}};
+
+    InsertionRouter router(bool withX11, bool withTools)
+    {
+        return InsertionRouter(
+            {withX11 ? &x11Inserter : nullptr, withTools ? &waylandInserter : nullptr, nullptr, &waylandClipboard},
+            frontmost, QStringLiteral("me.nolt.quillo"));
+    }
+    void focus(const char *id, bool nativeWayland)
+    {
+        AppIdentity app;
+        app.identifier = QString::fromLatin1(id);
+        app.windowClass = app.identifier;
+        app.nativeWayland = nativeWayland;
+        frontmost.app = app;
+    }
+};
+
+const PasteboardItems userCopy{{{QStringLiteral("text/plain"), QByteArrayLiteral("user's")}}};
+
+TEST(InsertionRouter, PastesAlongTheRouteOfTheFocusedWindow)
+{
+    Rig rig;
+    InsertionRouter router = rig.router(true, true);
+
+    rig.focus("foot", true);
+    EXPECT_EQ(router.insert(QStringLiteral("一"), false), InsertOutcome::pasted);
+    EXPECT_EQ(router.lastRoute(), InsertionRoute::waylandTools);
+    ASSERT_EQ(rig.wayland.keys.posted.size(), 1u);
+    EXPECT_EQ(rig.wayland.keys.posted.front(), PasteChord::ctrlShiftV); // foot is a terminal
+    EXPECT_TRUE(rig.x11.keys.posted.empty());
+
+    rig.focus("XTerm", false);
+    EXPECT_EQ(router.insert(QStringLiteral("二"), false), InsertOutcome::pasted);
+    EXPECT_EQ(router.lastRoute(), InsertionRoute::x11);
+    EXPECT_EQ(rig.x11.keys.posted.size(), 1u);
+
+    // Return goes the way the last paste went.
+    router.pressReturn();
+    ASSERT_EQ(rig.x11.keys.posted.size(), 2u);
+    EXPECT_EQ(rig.x11.keys.posted.back(), std::nullopt);
+
+    // An unknown window is not taken for an X11 one.
+    rig.frontmost.app.reset();
+    router.insert(QStringLiteral("三"), false);
+    EXPECT_EQ(router.lastRoute(), InsertionRoute::waylandTools);
+}
+
+TEST(InsertionRouter, WithoutAWayToPasteTheTextStaysOnTheClipboard)
+{
+    Rig rig;
+    InsertionRouter router = rig.router(true, false);
+    rig.focus("foot", true);
+    rig.waylandClipboard.copyFromElsewhere(userCopy);
+
+    EXPECT_EQ(router.insert(QStringLiteral("留在剪贴板"), true), InsertOutcome::copiedOnly);
+    EXPECT_EQ(router.lastRoute(), InsertionRoute::clipboardOnly);
+    EXPECT_TRUE(rig.x11.keys.posted.empty());
+    EXPECT_TRUE(rig.x11.clipboard.written.empty()); // not the X11 clipboard: foot would not see it
+    rig.scheduler.advance(2s);
+    // Never put back, even when asked to restore: nothing was pasted.
+    EXPECT_EQ(rig.waylandClipboard.items(),
+        (PasteboardItems{TextInserter::pastedItem(QStringLiteral("留在剪贴板"), QStringLiteral("me.nolt.quillo"))}));
+    router.pressReturn();
+    EXPECT_TRUE(rig.x11.keys.posted.empty());
+
+    rig.waylandClipboard.refuseWrites = true;
+    EXPECT_EQ(router.insert(QStringLiteral("x"), false), InsertOutcome::clipboardFailed);
+    EXPECT_EQ(
+        InsertionRouter({}, rig.frontmost, {}).insert(QStringLiteral("x"), false), InsertOutcome::clipboardFailed);
+}
+
+TEST(InsertionRouter, RestoresTheUsersClipboardAfterAWaylandPaste)
+{
+    Rig rig;
+    InsertionRouter router = rig.router(false, true);
+    rig.focus("foot", true);
+    rig.wayland.clipboard.copyFromElsewhere(userCopy);
+    EXPECT_EQ(router.insert(QStringLiteral("文字"), true), InsertOutcome::pasted);
+    rig.scheduler.advance(TextInserter::restoreDelay);
+    EXPECT_EQ(rig.wayland.clipboard.items(), userCopy);
+}
+
+} // namespace
+} // namespace quillo

@@ -1,0 +1,265 @@
+// What the Wayland adapters read from others: sway's tree, Hyprland's active window,
+// the compositor's registry, wl-paste's answers, and what they write back with wl-copy.
+#include "platform/wayland/HyprlandIpcFocus.h"
+#include "platform/wayland/SwayIpcFocus.h"
+#include "platform/wayland/WaylandRegistryProbe.h"
+#include "platform/wayland/WlClipboardPasteboard.h"
+#include "platform/wayland/WtypeKeystrokePoster.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
+namespace quillo {
+namespace {
+
+QByteArray data(const char *name)
+{
+    QFile f(QStringLiteral(QUILLO_WAYLAND_TEST_DATA "/") + QLatin1String(name));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+    return f.readAll();
+}
+
+TEST(SwayTree, NamesTheFocusedWindow)
+{
+    struct Case {
+        const char *file;
+        std::optional<CompositorWindow> expected;
+    };
+    const Case cases[] = {
+        // Recorded from sway 1.7 headless: a native foot, an XWayland xterm, an empty workspace.
+        {"sway-tree-foot.json", CompositorWindow{QStringLiteral("foot"), {}, {}, 0, false}},
+        {"sway-tree-xterm.json", CompositorWindow{QStringLiteral("XTerm"), QStringLiteral("xterm"), {}, 0, true}},
+        {"sway-tree-empty.json", std::nullopt},
+    };
+    for (const Case &c : cases) {
+        auto window = SwayIpcFocus::parseTree(data(c.file));
+        ASSERT_EQ(window.has_value(), c.expected.has_value()) << c.file;
+        if (!window)
+            continue;
+        EXPECT_EQ(window->appId, c.expected->appId) << c.file;
+        EXPECT_EQ(window->x11Instance, c.expected->x11Instance) << c.file;
+        EXPECT_EQ(window->xwayland, c.expected->xwayland) << c.file;
+        EXPECT_GT(window->pid, 0) << c.file;
+    }
+}
+
+TEST(SwayTree, FindsFloatingWindowsAndRejectsGarbage)
+{
+    const QByteArray floating = R"({"type":"root","nodes":[{"type":"workspace","nodes":[],
+        "floating_nodes":[{"type":"floating_con","focused":true,"app_id":"org.telegram.desktop","pid":7,
+        "name":"Telegram"}]}]})";
+    const auto window = SwayIpcFocus::parseTree(floating);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->appId, QStringLiteral("org.telegram.desktop"));
+    EXPECT_FALSE(window->xwayland);
+    EXPECT_EQ(window->title, QStringLiteral("Telegram"));
+
+    for (const char *bad : {"", "[]", "{", R"({"nodes":[{"focused":false}]})",
+             // A split container holding the focus names no application.
+             R"({"nodes":[{"type":"con","focused":true,"nodes":[{"type":"con","app_id":"foot"}]}]})"})
+        EXPECT_FALSE(SwayIpcFocus::parseTree(bad)) << bad;
+}
+
+TEST(SwayIpc, FramesRoundTripAndWaitForWholeMessages)
+{
+    const QByteArray payload = R"({"focused":true})";
+    QByteArray message = SwayIpcFocus::frame(SwayIpcFocus::getTree, payload);
+    ASSERT_EQ(message.left(6), QByteArray("i3-ipc"));
+    ASSERT_EQ(message.size(), 14 + payload.size());
+
+    std::uint32_t type = 0;
+    QByteArray partial = message.left(20);
+    EXPECT_FALSE(SwayIpcFocus::takeMessage(partial, type));
+    EXPECT_EQ(partial.size(), 20); // kept for the rest
+
+    QByteArray two = message + SwayIpcFocus::frame(1, "[]");
+    EXPECT_EQ(SwayIpcFocus::takeMessage(two, type), payload);
+    EXPECT_EQ(type, SwayIpcFocus::getTree);
+    EXPECT_EQ(SwayIpcFocus::takeMessage(two, type), QByteArray("[]"));
+    EXPECT_EQ(type, 1u);
+    EXPECT_TRUE(two.isEmpty());
+}
+
+TEST(HyprlandActiveWindow, ReadsClassPidAndXWayland)
+{
+    const auto kitty = HyprlandIpcFocus::parseActiveWindow(data("hyprland-activewindow-kitty.json"));
+    ASSERT_TRUE(kitty);
+    EXPECT_EQ(kitty->appId, QStringLiteral("kitty"));
+    EXPECT_EQ(kitty->pid, 2412);
+    EXPECT_FALSE(kitty->xwayland);
+
+    const auto idea = HyprlandIpcFocus::parseActiveWindow(data("hyprland-activewindow-xwayland.json"));
+    ASSERT_TRUE(idea);
+    EXPECT_EQ(idea->appId, QStringLiteral("jetbrains-idea"));
+    EXPECT_TRUE(idea->xwayland);
+
+    // No window focused, an empty class, an error text, nothing at all.
+    for (const char *none : {"{}", R"({"class":"","initialClass":""})", "Invalid", ""})
+        EXPECT_FALSE(HyprlandIpcFocus::parseActiveWindow(none)) << none;
+    // A class cleared by the client falls back to the one it started with.
+    const auto initial = HyprlandIpcFocus::parseActiveWindow(R"({"class":"","initialClass":"foot"})");
+    ASSERT_TRUE(initial);
+    EXPECT_EQ(initial->appId, QStringLiteral("foot"));
+}
+
+QByteArray word(std::uint32_t w)
+{
+    return QByteArray(reinterpret_cast<const char *>(&w), 4);
+}
+
+QByteArray globalEvent(std::uint32_t name, const QByteArray &interface, std::uint32_t version)
+{
+    QByteArray text = interface + '\0';
+    while (text.size() % 4)
+        text.append('\0');
+    const QByteArray args = word(name) + word(static_cast<std::uint32_t>(interface.size() + 1)) + text + word(version);
+    return word(2) + word(static_cast<std::uint32_t>((8 + args.size()) << 16)) + args;
+}
+
+TEST(WaylandRegistry, CollectsGlobalsUntilTheSyncIsDone)
+{
+    const QByteArray request = WaylandRegistryProbe::request();
+    ASSERT_EQ(request.size(), 24);
+    EXPECT_EQ(request.mid(0, 12), word(1) + word((12u << 16) | 1u) + word(2)); // get_registry
+
+    const QByteArray events = globalEvent(1, "wl_compositor", 5) + globalEvent(7, "zwlr_data_control_manager_v1", 2)
+        + globalEvent(9, "zwp_virtual_keyboard_manager_v1", 1);
+    const QByteArray done = word(3) + word(12u << 16) + word(42);
+    QStringList names;
+    // Split mid-event: the tail waits for the next read.
+    QByteArray buffer = events.left(30);
+    EXPECT_FALSE(WaylandRegistryProbe::readEvents(buffer, names));
+    buffer += events.mid(30) + done;
+    EXPECT_TRUE(WaylandRegistryProbe::readEvents(buffer, names));
+    EXPECT_EQ(names,
+        (QStringList{QStringLiteral("wl_compositor"), QStringLiteral("zwlr_data_control_manager_v1"),
+            QStringLiteral("zwp_virtual_keyboard_manager_v1")}));
+
+    QByteArray broken = word(2) + word(4u << 16); // a size below the header's
+    EXPECT_FALSE(WaylandRegistryProbe::readEvents(broken, names));
+}
+
+// wl-paste and wl-copy as a map from command line to answer; records what ran.
+class FakeRunner final : public ProcessRunner {
+public:
+    std::vector<Result> runAll(const std::vector<Request> &requests, std::chrono::milliseconds) const override
+    {
+        std::vector<Result> results;
+        for (const Request &r : requests) {
+            const QString line = (QStringList{r.program} + r.arguments).join(QLatin1Char(' '));
+            ran.push_back(line);
+            if (r.program == QLatin1String("wl-copy") && r.arguments.size() == 2) {
+                // The new content replaces the old, as the compositor's selection does.
+                answers.clear();
+                answers[QStringLiteral("wl-paste --list-types")] = r.arguments[1].toUtf8();
+                answers[QStringLiteral("wl-paste --no-newline --type ") + r.arguments[1]] = r.input;
+                results.push_back({true, 0, {}, {}});
+                continue;
+            }
+            const auto it = answers.find(line);
+            results.push_back(
+                it == answers.end() ? Result{true, 1, {}, "No selection"} : Result{true, 0, it->second, {}});
+        }
+        return results;
+    }
+
+    mutable std::map<QString, QByteArray> answers;
+    mutable QStringList ran;
+};
+
+PasteboardEntry entry(const char *type, const QByteArray &bytes)
+{
+    return {QString::fromLatin1(type), bytes};
+}
+
+TEST(WlClipboard, KeepsTheRepresentationOneWlCopyCanServe)
+{
+    struct Case {
+        const char *what;
+        PasteboardItem item;
+        std::optional<PasteboardEntry> kept;
+    };
+    const Case cases[] = {
+        {"picture with text", {entry("text/html", "<img>"), entry("image/png", "PNG"), entry("text/plain", "a.png")},
+            entry("image/png", "PNG")},
+        {"files",
+            {entry("x-special/gnome-copied-files", "copy"), entry("text/uri-list", "file:///a"),
+                entry("text/plain", "/a")},
+            entry("text/uri-list", "file:///a")},
+        {"rich text keeps plain text", {entry("text/html", "<b>hi</b>"), entry("text/plain", "hi")},
+            entry("text/plain;charset=utf-8", "hi")},
+        {"UTF-8 text before a Latin-1 alias", {entry("STRING", "caf\xe9"), entry("UTF8_STRING", "caf\xc3\xa9")},
+            entry("text/plain;charset=utf-8", "caf\xc3\xa9")},
+        {"our own item: text, markers dropped",
+            {entry("text/plain", "你好"), entry("org.nspasteboard.TransientType", ""),
+                entry("org.nspasteboard.source", "me.nolt.quillo")},
+            entry("text/plain;charset=utf-8", "你好")},
+        {"anything else", {entry("application/x-foo", "x")}, entry("application/x-foo", "x")},
+        {"nothing", {}, std::nullopt},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(WlClipboardPasteboard::keptEntry(c.item), c.kept) << c.what;
+
+    EXPECT_EQ(WlClipboardPasteboard::parseTypes("text/plain\ntext/plain;charset=utf-8\n\ntext/plain\nTEXT\n"),
+        (QStringList{
+            QStringLiteral("text/plain"), QStringLiteral("text/plain;charset=utf-8"), QStringLiteral("TEXT")}));
+}
+
+TEST(WlClipboard, SnapshotsEveryTypeAndSeesOthersCopy)
+{
+    FakeRunner runner;
+    runner.answers[QStringLiteral("wl-paste --list-types")] = "image/png\ntext/plain\nbroken/type\n";
+    runner.answers[QStringLiteral("wl-paste --no-newline --type image/png")] = "PNG";
+    runner.answers[QStringLiteral("wl-paste --no-newline --type text/plain")] = "shot.png";
+    WlClipboardPasteboard clipboard(runner);
+
+    const PasteboardItems snapshot = clipboard.items();
+    ASSERT_EQ(snapshot.size(), 1u);
+    // The type whose owner did not answer is left out.
+    EXPECT_EQ(snapshot.front(), (PasteboardItem{entry("image/png", "PNG"), entry("text/plain", "shot.png")}));
+
+    const auto before = clipboard.changeCount();
+    ASSERT_TRUE(clipboard.write({{entry("text/plain", "dictated")}}));
+    const auto written = clipboard.changeCount();
+    EXPECT_GT(written, before);
+    EXPECT_EQ(runner.ran.filter(QStringLiteral("wl-copy")).size(), 1);
+    // Nothing else copied: the count stays, so a restore may go ahead.
+    EXPECT_EQ(clipboard.changeCount(), written);
+
+    // Someone copies something else.
+    runner.answers.clear();
+    runner.answers[QStringLiteral("wl-paste --no-newline --type text/plain;charset=utf-8")] = "user's copy";
+    EXPECT_GT(clipboard.changeCount(), written);
+
+    // Text offered under every alias is read once, as UTF-8.
+    runner.answers.clear();
+    runner.ran.clear();
+    runner.answers[QStringLiteral("wl-paste --list-types")]
+        = "text/plain;charset=utf-8\ntext/plain\nTEXT\nSTRING\nUTF8_STRING\ntext/html\n";
+    runner.answers[QStringLiteral("wl-paste --no-newline --type text/plain;charset=utf-8")] = "hi";
+    runner.answers[QStringLiteral("wl-paste --no-newline --type text/html")] = "<b>hi</b>";
+    EXPECT_EQ(clipboard.items().front(),
+        (PasteboardItem{entry("text/plain;charset=utf-8", "hi"), entry("text/html", "<b>hi</b>")}));
+    EXPECT_EQ(runner.ran.size(), 3);
+
+    FakeRunner empty;
+    WlClipboardPasteboard nothing(empty);
+    EXPECT_TRUE(nothing.items().empty());
+}
+
+TEST(Wtype, ChordsAsWtypeArguments)
+{
+    EXPECT_EQ(WtypeKeystrokePoster::pasteArguments(PasteChord::ctrlShiftV).join(QLatin1Char(' ')),
+        QStringLiteral("-M ctrl -M shift v -m shift -m ctrl"));
+    EXPECT_EQ(WtypeKeystrokePoster::pasteArguments(PasteChord::ctrlV).join(QLatin1Char(' ')),
+        QStringLiteral("-M ctrl v -m ctrl"));
+    EXPECT_EQ(WtypeKeystrokePoster::pasteArguments(PasteChord::shiftInsert).join(QLatin1Char(' ')),
+        QStringLiteral("-M shift -k Insert -m shift"));
+}
+
+} // namespace
+} // namespace quillo
