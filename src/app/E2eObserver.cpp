@@ -101,8 +101,10 @@ void E2eObserver::observePhasesWithApp(FrontmostApp &frontmost)
         const auto app = frontmost.current();
         const QString id = app && !app->identifier.isEmpty() ? app->identifier : QStringLiteral("-");
         const AppStyle style = app ? forApp(*app) : AppStyle::general;
-        print_(QStringLiteral("[e2e] phase: ") + phaseText(phase) + QStringLiteral(" · 前台应用 ") + id
-            + QStringLiteral(" · 场景 ") + appStyleName(style));
+        print_(QStringLiteral("[e2e] phase: ") + phaseText(phase) + QStringLiteral(" · 前台应用 ") + id);
+        // On a line of its own: the phase line's form is what scripts already read.
+        if (phase.kind() == DictationPhase::Kind::done)
+            print_(QStringLiteral("[e2e] style: ") + appStyleName(style));
     });
 }
 

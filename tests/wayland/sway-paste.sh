@@ -49,8 +49,8 @@ dictate() {
   wait_for_exit "$run_pid" 10 || status=$?
   cat "$out"
   [ "$status" = 0 ] || { cat "$err"; fail "$label: --e2e-file exited with $status"; }
-  grep -q '^\[e2e\] phase: done.* · 前台应用 foot · 场景 coding$' "$out" \
-    || fail "$label: the done line does not name foot as a coding app"
+  grep -q '^\[e2e\] phase: done.* · 前台应用 foot$' "$out" || fail "$label: the done line does not name foot"
+  grep -qx '\[e2e\] style: coding' "$out" || fail "$label: foot was not taken for a coding app"
   grep -q '^\[e2e\] paste: route wayland-tools, paste posted after' "$out" || fail "$label: no wayland paste line"
   note "$label: pasted into foot, clipboard restored; $(grep '^\[e2e\] paste:' "$out")"
 }
