@@ -2,6 +2,7 @@
 
 #include "audio/AudioFile.h"
 #include "audio/AudioLevel.h"
+#include "platform/portal/PortalSupport.h"
 #include "platform/qt/QtAudioInput.h"
 #include "ui/MenuContent.h"
 #include "ui/RecordingPanel.h"
@@ -45,10 +46,43 @@ DesktopShell::DesktopShell(AppCore &core)
 {
 }
 
+namespace {
+
+// What the desktop lists for each hot key; the ids are what it remembers triggers by.
+PortalGlobalShortcuts::Names shortcutNames()
+{
+    return {
+        {1, {QStringLiteral("hold"), QStringLiteral("按住说话")}},
+        {2, {QStringLiteral("toggle"), QStringLiteral("开始 / 结束免提")}},
+        {3, {QStringLiteral("toggleTranslate"), QStringLiteral("开始免提翻译")}},
+        {4, {QStringLiteral("holdSend"), QStringLiteral("按住说话，松开后发送")}},
+        {HotkeyManager::cancelHotKeyId, {QStringLiteral("cancel"), QStringLiteral("取消本次录音")}},
+        {HotkeyManager::translateHotKeyId, {QStringLiteral("translate"), QStringLiteral("录音中切换翻译")}},
+    };
+}
+
+std::unique_ptr<PortalGlobalShortcuts> globalShortcutsFor(bool waylandSession)
+{
+    if (!waylandSession)
+        return nullptr;
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return nullptr;
+    // Must come before any other portal call; older portals answer no and know us by our process.
+    registerHostApplication(bus);
+    const PortalSupport support = PortalSupport::probe(bus);
+    if (!support.hasGlobalShortcuts())
+        return nullptr;
+    return std::make_unique<PortalGlobalShortcuts>(bus, shortcutNames(), support.globalShortcutsVersion);
+}
+
+} // namespace
+
 DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> waylandOffer)
     : core_(core)
     , keyboard_(&ownKeystrokes_)
-    , hotkeys_(keyboard_, core.scheduler)
+    , portalKeyboard_(globalShortcutsFor(waylandOffer.has_value()))
+    , hotkeys_(portalKeyboard_ ? static_cast<KeyboardSource &>(*portalKeyboard_) : keyboard_, core.scheduler)
     , clipboard_(QClipboard::Clipboard)
     , selection_(QClipboard::Selection)
     , poster_(ownKeystrokes_, core.scheduler)
@@ -114,6 +148,8 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
     // Escape is taken from other programs exactly while a dictation is under way.
     QObject::connect(&controller_, &DictationController::phaseChanged, &controller_,
         [this](const DictationPhase &) { hotkeys_.refreshEscapeInterception(); });
+    if (portalKeyboard_)
+        portalKeyboard_->onChanged = [this] { showBoundShortcuts(); };
 }
 
 DesktopShell::~DesktopShell() = default;
@@ -136,6 +172,23 @@ void DesktopShell::setPasteReport(std::function<void(const QString &)> report)
 {
     if (wayland_)
         wayland_->setPasteReport(std::move(report));
+}
+
+void DesktopShell::openSettings()
+{
+    settingsWindow_.show();
+    showBoundShortcuts();
+}
+
+// The desktop bound (or rebound) the shortcuts: the menu and the settings show what it chose.
+void DesktopShell::showBoundShortcuts()
+{
+    if (!portalKeyboard_)
+        return;
+    if (menu_)
+        menu_->refresh();
+    if (SettingsWindow *window = settingsWindow_.window())
+        window->view().setShortcutBindings(portalKeyboard_.get());
 }
 
 void DesktopShell::showTray()
@@ -164,6 +217,9 @@ void DesktopShell::showTray()
     // The popup owns the content; the pointer stays valid as long as the tray does.
     auto *menu = new MenuContent(core_.settings, core_.history, permissions(), std::move(actions));
     tray_ = std::make_unique<TrayIcon>(menu);
+    menu_ = menu;
+    if (portalKeyboard_)
+        menu->setShortcutBindings(portalKeyboard_.get());
     menu->setPhase(controller_.phase());
     tray_->setPhase(controller_.phase());
     QObject::connect(&controller_, &DictationController::phaseChanged, menu, [this, menu](const DictationPhase &phase) {

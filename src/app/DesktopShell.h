@@ -7,6 +7,7 @@
 #include "dictation/DictationController.h"
 #include "dictation/TextInserter.h"
 #include "hotkeys/HotkeyManager.h"
+#include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/QtSounds.h"
 #include "platform/x11/X11FrontmostApp.h"
@@ -18,12 +19,15 @@
 #include "platform/x11/X11WindowHints.h"
 #include "ui/SettingsWindow.h"
 
+#include <QPointer>
 #include <functional>
+
 #include <memory>
 #include <optional>
 
 namespace quillo {
 
+class MenuContent;
 class RecordingPanel;
 class TrayIcon;
 
@@ -43,11 +47,15 @@ public:
     FrontmostApp &frontmost();
     // Where the Wayland side reports each paste's route and time (the observation modes).
     void setPasteReport(std::function<void(const QString &)> report);
-    void openSettings() { settingsWindow_.show(); }
+    void openSettings();
+    // Whether hotkeys come from the desktop portal's global shortcuts.
+    bool usesGlobalShortcuts() const { return portalKeyboard_ != nullptr; }
     // The tray icon with its menu; not needed by the observation modes.
     void showTray();
 
 private:
+    void showBoundShortcuts();
+
     // Creates the panel the first time the controller shows it.
     class LazyPanel final : public DictationPanel {
     public:
@@ -65,6 +73,9 @@ private:
     AppCore &core_;
     X11OwnKeystrokes ownKeystrokes_;
     X11KeyboardSource keyboard_;
+    // The desktop's global shortcuts (portal) in a Wayland session that offers them:
+    // an X11 client there hears no key while a native window has the focus.
+    std::unique_ptr<PortalGlobalShortcuts> portalKeyboard_;
     HotkeyManager hotkeys_;
     QtPasteboard clipboard_;
     QtPasteboard selection_;
@@ -84,6 +95,7 @@ private:
     DictationController controller_;
     SettingsWindowController settingsWindow_;
     std::unique_ptr<TrayIcon> tray_;
+    QPointer<MenuContent> menu_;
 };
 
 } // namespace quillo
