@@ -20,8 +20,11 @@ dictate() {
 }
 
 # The keyring daemon is the owner of the Secret Service name on this test's private bus.
-keyring_pid=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-  org.freedesktop.DBus.GetConnectionUnixProcessID string:org.freedesktop.secrets | awk '/uint32/ { print $2 }')
+secrets_owner() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.GetConnectionUnixProcessID string:org.freedesktop.secrets 2>/dev/null | awk '/uint32/ { print $2 }'
+}
+keyring_pid=$(secrets_owner)
 [ -n "$keyring_pid" ] || fail "no Secret Service on the bus"
 kill -STOP "$keyring_pid"
 trap 'kill -CONT "$keyring_pid" 2>/dev/null || true; e2e_cleanup' EXIT INT TERM
@@ -36,6 +39,28 @@ kill -CONT "$keyring_pid"
 dictate answering || { cat "$E2E_TMP/answering.out"; fail "no dictation once the keyring answered again"; }
 grep -q '^\[e2e\] phase: done' "$E2E_TMP/answering.out" || { cat "$E2E_TMP/answering.out"; fail "no done phase"; }
 note "keyring answering again: dictation done"
+
+# A locked login collection: the read asks for an unlock nobody answers. The user unlocking it
+# is a daemon started again with the password (it takes over the bus name and the same file).
+gdbus call --session --dest org.freedesktop.secrets --object-path /org/freedesktop/secrets \
+  --method org.freedesktop.Secret.Service.Lock "[objectpath '/org/freedesktop/secrets/collection/login']" >/dev/null \
+  || fail "could not lock the keyring"
+started=$SECONDS
+dictate locked && fail "a dictation succeeded with the keyring locked"
+grep -q '^\[e2e\] phase: failed(' "$E2E_TMP/locked.out" || { cat "$E2E_TMP/locked.out"; fail "no failure shown with the keyring locked"; }
+note "keyring locked: $(grep -m1 'phase: failed' "$E2E_TMP/locked.out") after $((SECONDS - started)) s"
+printf throwaway | gnome-keyring-daemon --replace --daemonize --unlock --components=secrets >/dev/null 2>&1 \
+  || fail "could not unlock the keyring"
+new_pid=
+for _ in $(seq 50); do
+  new_pid=$(secrets_owner)
+  [ -n "$new_pid" ] && [ "$new_pid" != "$keyring_pid" ] && break
+  sleep 0.1
+done
+[ -n "$new_pid" ] && [ "$new_pid" != "$keyring_pid" ] || fail "the unlocked keyring did not take the bus name"
+E2E_PIDS+=("$new_pid")
+dictate unlocked || { cat "$E2E_TMP/unlocked.out"; fail "no dictation once the keyring was unlocked"; }
+note "keyring unlocked: dictation done"
 
 # A bus of its own with no services to start: nothing owns the Secret Service name.
 cat >"$E2E_TMP/bare-bus.conf" <<CONF
