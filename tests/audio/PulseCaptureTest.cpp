@@ -195,6 +195,73 @@ TEST_F(PulseCaptureTest, UnknownDeviceNameMeansNoDevice)
     EXPECT_TRUE(named.start(capture.callback()));
 }
 
+bool shell(const char *script)
+{
+    QProcess process;
+    return runToEnd(process, QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(script)}, 20000);
+}
+
+// The faults below change the server itself: they run last.
+TEST_F(PulseCaptureTest, ZMicrophoneRemovedMidRecordingEndsCleanlyAndTheNextOneHears)
+{
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
+    Capture before;
+    ASSERT_TRUE(recorder.start(before.callback()));
+    ASSERT_TRUE(before.waitForChunks(2, 3000ms));
+    ASSERT_TRUE(shell("pactl unload-module $(pactl list short modules | awk '/module-remap-source/ { print $1 }')"));
+    std::this_thread::sleep_for(300ms);
+    const auto stopping = Clock::now();
+    recorder.stop();
+    EXPECT_LT(Clock::now() - stopping, 2s) << "stop waited for a gone device";
+    EXPECT_GE(before.taken().size(), 2u);
+
+    ASSERT_TRUE(shell("pactl load-module module-remap-source master=vsink.monitor source_name=vmic >/dev/null"
+                      " && pactl set-default-source vmic"));
+    Capture after;
+    ASSERT_TRUE(recorder.start(after.callback()));
+    EXPECT_TRUE(after.waitForChunks(2, 3000ms)) << "no audio once the microphone was back";
+    recorder.stop();
+}
+
+// Known fault, kept off until the capture adapter opens its own connection per
+// recording: Qt Multimedia 6.4 connects to the sound server once per process and
+// never again, so after a restart every start fails with "音频服务不可用" until
+// the program is restarted.
+TEST_F(PulseCaptureTest, DISABLED_ZSoundServerRestartedBetweenRecordings)
+{
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
+    Capture first;
+    ASSERT_TRUE(recorder.start(first.callback()));
+    ASSERT_TRUE(first.waitForChunks(2, 3000ms));
+    recorder.stop();
+
+    // The same server with-pulse starts, started again.
+    ASSERT_TRUE(
+        shell("pulseaudio --kill; for i in $(seq 100); do pactl info >/dev/null 2>&1 || break; sleep 0.05; done;"
+              " pulseaudio -D --exit-idle-time=-1 -n --disallow-exit=false --system=false"
+              " --load=module-native-protocol-unix --load='module-null-sink sink_name=vsink'"
+              " --load='module-remap-source master=vsink.monitor source_name=vmic' --load=module-always-sink"
+              " >/dev/null 2>&1;"
+              " for i in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done;"
+              " pactl set-default-source vmic && pactl set-default-sink vsink"));
+    keepAlive->kill();
+    keepAlive->waitForFinished(5000);
+    keepAlive->start(keepAlive->program(), keepAlive->arguments());
+    keepAlive->waitForStarted(5000);
+
+    Capture second;
+    // The program's event loop runs between two dictations.
+    auto started = recorder.start(second.callback());
+    for (int attempt = 0; attempt < 30 && !started; ++attempt) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+        std::this_thread::sleep_for(100ms);
+        started = recorder.start(second.callback());
+    }
+    ASSERT_TRUE(started) << started.error().description().toStdString();
+    EXPECT_TRUE(second.waitForChunks(2, 5000ms)) << "no audio from the restarted server";
+    recorder.stop();
+}
+
 // Run with no sound server reachable (PULSE_SERVER pointing nowhere).
 TEST(NoSoundServer, StartReportsNoInputDevice)
 {
