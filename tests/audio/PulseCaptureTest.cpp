@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <list>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -41,7 +42,9 @@ private:
 
 [[maybe_unused]] auto *const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-// Everything the audio thread hands over, with its arrival time and thread.
+// Everything the audio thread hands over, with its arrival time and thread. A
+// callback may still run after stop(): declare a Capture before the recorder, so
+// it outlives the recorder, whose end waits for the audio thread.
 struct Capture {
     struct Chunk {
         QByteArray data;
@@ -97,8 +100,8 @@ protected:
                 QStringLiteral("--channels=1"), QStringLiteral("/dev/zero")});
         keepAlive->waitForStarted(5000);
         // Wait out the block the sink was in when the stream arrived.
-        AudioRecorder warmUp(std::make_unique<QtAudioInput>());
         Capture capture;
+        AudioRecorder warmUp(std::make_unique<QtAudioInput>());
         if (warmUp.start(capture.callback()))
             capture.waitForChunks(1, 5000ms);
         warmUp.stop();
@@ -119,12 +122,13 @@ QProcess *PulseCaptureTest::keepAlive = nullptr;
 
 TEST_F(PulseCaptureTest, FirstChunkArrivesQuicklyAcrossStopsAndRestarts)
 {
+    std::list<Capture> captures;
     AudioRecorder recorder(std::make_unique<QtAudioInput>());
     recorder.stop();
     for (int run = 0; run < 3; ++run) {
-        Capture replaced;
+        Capture &replaced = captures.emplace_back();
         ASSERT_TRUE(recorder.start(replaced.callback()));
-        Capture capture;
+        Capture &capture = captures.emplace_back();
         const auto started = Clock::now();
         ASSERT_TRUE(recorder.start(capture.callback()));
         ASSERT_TRUE(capture.waitForChunks(1, 3000ms)) << "no audio at all";
@@ -147,8 +151,8 @@ TEST_F(PulseCaptureTest, SpeechArrivesOffTheMainThreadAtFullRateAndOpensTheGate)
             speech},
         20000));
 
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     Capture capture;
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     const auto started = Clock::now();
     ASSERT_TRUE(recorder.start(capture.callback()));
     QProcess player;
@@ -186,8 +190,8 @@ TEST_F(PulseCaptureTest, SpeechArrivesOffTheMainThreadAtFullRateAndOpensTheGate)
 
 TEST_F(PulseCaptureTest, UnknownDeviceNameMeansNoDevice)
 {
-    AudioRecorder recorder(std::make_unique<QtAudioInput>(QStringLiteral("no-such-microphone-xyz")));
     Capture capture;
+    AudioRecorder recorder(std::make_unique<QtAudioInput>(QStringLiteral("no-such-microphone-xyz")));
     const auto result = recorder.start(capture.callback());
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);
@@ -204,8 +208,9 @@ bool shell(const char *script)
 // The faults below change the server itself: they run last.
 TEST_F(PulseCaptureTest, ZMicrophoneRemovedMidRecordingEndsCleanlyAndTheNextOneHears)
 {
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     Capture before;
+    Capture after;
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     ASSERT_TRUE(recorder.start(before.callback()));
     ASSERT_TRUE(before.waitForChunks(2, 3000ms));
     ASSERT_TRUE(shell("pactl unload-module $(pactl list short modules | awk '/module-remap-source/ { print $1 }')"));
@@ -217,7 +222,6 @@ TEST_F(PulseCaptureTest, ZMicrophoneRemovedMidRecordingEndsCleanlyAndTheNextOneH
 
     ASSERT_TRUE(shell("pactl load-module module-remap-source master=vsink.monitor source_name=vmic >/dev/null"
                       " && pactl set-default-source vmic"));
-    Capture after;
     ASSERT_TRUE(recorder.start(after.callback()));
     EXPECT_TRUE(after.waitForChunks(2, 3000ms)) << "no audio once the microphone was back";
     recorder.stop();
@@ -229,8 +233,9 @@ TEST_F(PulseCaptureTest, ZMicrophoneRemovedMidRecordingEndsCleanlyAndTheNextOneH
 // the program is restarted.
 TEST_F(PulseCaptureTest, DISABLED_ZSoundServerRestartedBetweenRecordings)
 {
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     Capture first;
+    Capture second;
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     ASSERT_TRUE(recorder.start(first.callback()));
     ASSERT_TRUE(first.waitForChunks(2, 3000ms));
     recorder.stop();
@@ -249,7 +254,6 @@ TEST_F(PulseCaptureTest, DISABLED_ZSoundServerRestartedBetweenRecordings)
     keepAlive->start(keepAlive->program(), keepAlive->arguments());
     keepAlive->waitForStarted(5000);
 
-    Capture second;
     // The program's event loop runs between two dictations.
     auto started = recorder.start(second.callback());
     for (int attempt = 0; attempt < 30 && !started; ++attempt) {
@@ -265,8 +269,8 @@ TEST_F(PulseCaptureTest, DISABLED_ZSoundServerRestartedBetweenRecordings)
 // Run with no sound server reachable (PULSE_SERVER pointing nowhere).
 TEST(NoSoundServer, StartReportsNoInputDevice)
 {
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     Capture capture;
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     const auto result = recorder.start(capture.callback());
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);
