@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <list>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -41,7 +42,9 @@ private:
 
 [[maybe_unused]] auto *const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-// Everything the audio thread hands over, with its arrival time and thread.
+// Everything the audio thread hands over, with its arrival time and thread. A
+// callback may still run after stop(): declare a Capture before the recorder, so
+// it outlives the recorder, whose end waits for the audio thread.
 struct Capture {
     struct Chunk {
         QByteArray data;
@@ -97,8 +100,8 @@ protected:
                 QStringLiteral("--channels=1"), QStringLiteral("/dev/zero")});
         keepAlive->waitForStarted(5000);
         // Wait out the block the sink was in when the stream arrived.
-        AudioRecorder warmUp(std::make_unique<QtAudioInput>());
         Capture capture;
+        AudioRecorder warmUp(std::make_unique<QtAudioInput>());
         if (warmUp.start(capture.callback()))
             capture.waitForChunks(1, 5000ms);
         warmUp.stop();
@@ -119,12 +122,13 @@ QProcess *PulseCaptureTest::keepAlive = nullptr;
 
 TEST_F(PulseCaptureTest, FirstChunkArrivesQuicklyAcrossStopsAndRestarts)
 {
+    std::list<Capture> captures;
     AudioRecorder recorder(std::make_unique<QtAudioInput>());
     recorder.stop();
     for (int run = 0; run < 3; ++run) {
-        Capture replaced;
+        Capture &replaced = captures.emplace_back();
         ASSERT_TRUE(recorder.start(replaced.callback()));
-        Capture capture;
+        Capture &capture = captures.emplace_back();
         const auto started = Clock::now();
         ASSERT_TRUE(recorder.start(capture.callback()));
         ASSERT_TRUE(capture.waitForChunks(1, 3000ms)) << "no audio at all";
@@ -147,8 +151,8 @@ TEST_F(PulseCaptureTest, SpeechArrivesOffTheMainThreadAtFullRateAndOpensTheGate)
             speech},
         20000));
 
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     Capture capture;
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     const auto started = Clock::now();
     ASSERT_TRUE(recorder.start(capture.callback()));
     QProcess player;
@@ -186,8 +190,8 @@ TEST_F(PulseCaptureTest, SpeechArrivesOffTheMainThreadAtFullRateAndOpensTheGate)
 
 TEST_F(PulseCaptureTest, UnknownDeviceNameMeansNoDevice)
 {
-    AudioRecorder recorder(std::make_unique<QtAudioInput>(QStringLiteral("no-such-microphone-xyz")));
     Capture capture;
+    AudioRecorder recorder(std::make_unique<QtAudioInput>(QStringLiteral("no-such-microphone-xyz")));
     const auto result = recorder.start(capture.callback());
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);
@@ -195,11 +199,78 @@ TEST_F(PulseCaptureTest, UnknownDeviceNameMeansNoDevice)
     EXPECT_TRUE(named.start(capture.callback()));
 }
 
+bool shell(const char *script)
+{
+    QProcess process;
+    return runToEnd(process, QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(script)}, 20000);
+}
+
+// The faults below change the server itself: they run last.
+TEST_F(PulseCaptureTest, ZMicrophoneRemovedMidRecordingEndsCleanlyAndTheNextOneHears)
+{
+    Capture before;
+    Capture after;
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
+    ASSERT_TRUE(recorder.start(before.callback()));
+    ASSERT_TRUE(before.waitForChunks(2, 3000ms));
+    ASSERT_TRUE(shell("pactl unload-module $(pactl list short modules | awk '/module-remap-source/ { print $1 }')"));
+    std::this_thread::sleep_for(300ms);
+    const auto stopping = Clock::now();
+    recorder.stop();
+    EXPECT_LT(Clock::now() - stopping, 2s) << "stop waited for a gone device";
+    EXPECT_GE(before.taken().size(), 2u);
+
+    ASSERT_TRUE(shell("pactl load-module module-remap-source master=vsink.monitor source_name=vmic >/dev/null"
+                      " && pactl set-default-source vmic"));
+    ASSERT_TRUE(recorder.start(after.callback()));
+    EXPECT_TRUE(after.waitForChunks(2, 3000ms)) << "no audio once the microphone was back";
+    recorder.stop();
+}
+
+// Known fault, kept off until the capture adapter opens its own connection per
+// recording: Qt Multimedia 6.4 connects to the sound server once per process and
+// never again, so after a restart every start fails with "音频服务不可用" until
+// the program is restarted.
+TEST_F(PulseCaptureTest, DISABLED_ZSoundServerRestartedBetweenRecordings)
+{
+    Capture first;
+    Capture second;
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
+    ASSERT_TRUE(recorder.start(first.callback()));
+    ASSERT_TRUE(first.waitForChunks(2, 3000ms));
+    recorder.stop();
+
+    // The same server with-pulse starts, started again.
+    ASSERT_TRUE(
+        shell("pulseaudio --kill; for i in $(seq 100); do pactl info >/dev/null 2>&1 || break; sleep 0.05; done;"
+              " pulseaudio -D --exit-idle-time=-1 -n --disallow-exit=false --system=false"
+              " --load=module-native-protocol-unix --load='module-null-sink sink_name=vsink'"
+              " --load='module-remap-source master=vsink.monitor source_name=vmic' --load=module-always-sink"
+              " >/dev/null 2>&1;"
+              " for i in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done;"
+              " pactl set-default-source vmic && pactl set-default-sink vsink"));
+    keepAlive->kill();
+    keepAlive->waitForFinished(5000);
+    keepAlive->start(keepAlive->program(), keepAlive->arguments());
+    keepAlive->waitForStarted(5000);
+
+    // The program's event loop runs between two dictations.
+    auto started = recorder.start(second.callback());
+    for (int attempt = 0; attempt < 30 && !started; ++attempt) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+        std::this_thread::sleep_for(100ms);
+        started = recorder.start(second.callback());
+    }
+    ASSERT_TRUE(started) << started.error().description().toStdString();
+    EXPECT_TRUE(second.waitForChunks(2, 5000ms)) << "no audio from the restarted server";
+    recorder.stop();
+}
+
 // Run with no sound server reachable (PULSE_SERVER pointing nowhere).
 TEST(NoSoundServer, StartReportsNoInputDevice)
 {
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     Capture capture;
+    AudioRecorder recorder(std::make_unique<QtAudioInput>());
     const auto result = recorder.start(capture.callback());
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);

@@ -1,11 +1,16 @@
 #include "platform/qt/QSettingsDefaultsStore.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <sys/mount.h>
+
+#include <functional>
 
 namespace quillo {
 namespace {
@@ -126,6 +131,120 @@ TEST_F(QSettingsDefaultsStoreTest, ReadsAnotherDomainFromItsOwnFile)
     EXPECT_EQ(store.persistentDomain(QStringLiteral("no.such.domain")), std::nullopt);
     EXPECT_EQ(store.persistentDomain(QStringLiteral("../escape")), std::nullopt);
     EXPECT_FALSE(store.contains("apiHost"));
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A small disk of its own, so a test can fill it or make it read-only.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString &path)
+        : path_(path.toLocal8Bit())
+    {
+        mounted_ = ::mount("tmpfs", path_.constData(), "tmpfs", 0, "size=128k,mode=0700") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            ::umount2(path_.constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+
+    bool mounted() const { return mounted_; }
+    bool setReadOnly(bool readOnly) const
+    {
+        const unsigned long flags = MS_REMOUNT | (readOnly ? static_cast<unsigned long>(MS_RDONLY) : 0UL);
+        return ::mount("tmpfs", path_.constData(), "tmpfs", flags, "size=128k,mode=0700") == 0;
+    }
+    // Writes a filler file until no byte is left.
+    bool fill() const
+    {
+        QFile filler(QString::fromLocal8Bit(path_) + QStringLiteral("/filler"));
+        if (!filler.open(QIODevice::WriteOnly))
+            return false;
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) { }
+        const QByteArray byte(1, 'x');
+        while (filler.write(byte) == 1 && filler.flush()) { }
+        return true;
+    }
+    void empty() const { QFile::remove(QString::fromLocal8Bit(path_) + QStringLiteral("/filler")); }
+
+private:
+    QByteArray path_;
+    bool mounted_ = false;
+};
+
+struct DiskFault {
+    const char *name;
+    std::function<bool(const SmallDisk &)> breakDisk;
+    std::function<void(const SmallDisk &)> repairDisk;
+};
+
+TEST_F(QSettingsDefaultsStoreTest, AFailedWriteKeepsTheFileSaysSoOnceAndLaterWritesLand)
+{
+    const DiskFault faults[] = {
+        {"read-only", [](const SmallDisk &d) { return d.setReadOnly(true); },
+            [](const SmallDisk &d) { d.setReadOnly(false); }},
+        {"full", [](const SmallDisk &d) { return d.fill(); }, [](const SmallDisk &d) { d.empty(); }},
+    };
+    for (const DiskFault &fault : faults) {
+        SCOPED_TRACE(fault.name);
+        const QString path = dir.filePath(QString::fromLatin1(fault.name));
+        ASSERT_TRUE(QDir().mkpath(path));
+        const SmallDisk disk(path);
+        if (!disk.mounted())
+            GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+        QSettingsDefaultsStore store(path, QStringLiteral("com.nolt.quillo"));
+        QStringList notices;
+        store.setWriteFailureHandler([&](const QString &notice) { notices << notice; });
+        store.setValue("history", QByteArray(R"([{"text":"已经保存的一条"}])"));
+        ASSERT_FALSE(store.lastWriteFailed());
+        const QByteArray saved = fileBytes(store.filePath());
+        ASSERT_TRUE(saved.contains("history"));
+
+        ASSERT_TRUE(fault.breakDisk(disk));
+        const QByteArray longer(8 * 1024, 'y');
+        store.setValue("history", longer);
+        EXPECT_TRUE(store.lastWriteFailed());
+        store.setValue("language", QStringLiteral("en"));
+        EXPECT_TRUE(store.lastWriteFailed());
+        EXPECT_EQ(notices.size(), 1) << "told once per streak of failures";
+        EXPECT_EQ(fileBytes(store.filePath()), saved) << "the stored file is untouched";
+        EXPECT_EQ(store.bytes("history"), longer) << "the running program keeps what it has";
+
+        fault.repairDisk(disk);
+        store.setValue("language", QStringLiteral("zh"));
+        EXPECT_FALSE(store.lastWriteFailed());
+        EXPECT_EQ(QSettingsDefaultsStore(path, QStringLiteral("com.nolt.quillo")).bytes("history"), longer);
+
+        ASSERT_TRUE(fault.breakDisk(disk));
+        store.setValue("language", QStringLiteral("en"));
+        EXPECT_EQ(notices.size(), 2) << "a new streak is told again";
+        fault.repairDisk(disk);
+    }
+}
+
+TEST_F(QSettingsDefaultsStoreTest, ACorruptFileIsKeptAsideAndTheProgramGoesOn)
+{
+    const QByteArray garbage("\x00\xff\xfe[[[General\n=\x01\x02@ByteArray(\nhistory=\"@ByteArray(\x80\n\x00", 45);
+    const QString path = dir.filePath("com.nolt.quillo.conf");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(garbage);
+    }
+    QSettingsDefaultsStore store(dir.path(), QStringLiteral("com.nolt.quillo"));
+    store.setValue("language", QStringLiteral("en"));
+    EXPECT_FALSE(store.lastWriteFailed());
+    EXPECT_EQ(fileBytes(path + QStringLiteral(".unreadable")), garbage);
+    EXPECT_EQ(
+        QSettingsDefaultsStore(dir.path(), QStringLiteral("com.nolt.quillo")).text("language"), QStringLiteral("en"));
 }
 
 } // namespace

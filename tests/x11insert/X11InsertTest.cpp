@@ -186,15 +186,49 @@ TEST_F(X11Insert, TkGetsTheTextAndThePreviousTextAndImageComeBack)
     EXPECT_EQ(readClipboard("UTF8_STRING"), QByteArray("before"));
 }
 
-TEST_F(X11Insert, CopyByAnotherClientWithinTheWindowSurvives)
+// Whoever takes the clipboard after our paste keeps it: a copy by the user, or
+// a clipboard manager that takes over the text we pasted.
+TEST_F(X11Insert, ATakeOverWithinTheWindowSurvives)
+{
+    struct Case {
+        const char *name;
+        QByteArray content; // empty: the text we pasted
+    };
+    const Case cases[] = {{"copy by the user", "copied by user"}, {"clipboard manager", ""}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NO_FATAL_FAILURE(openTarget());
+        ASSERT_TRUE(inserter_.insertText(QStringLiteral("dictated"), true));
+        ASSERT_TRUE(spinUntil([&] { return fileText(path("content")) == "dictated"; }, 5s));
+        const QByteArray content = c.content.isEmpty() ? readClipboard("UTF8_STRING") : c.content;
+        ASSERT_EQ(content.isEmpty(), false);
+        Child other(QStringLiteral("xclip"), {"-quiet", "-selection", "clipboard", "-i"}, content);
+        ASSERT_TRUE(spinUntil([&] { return readClipboard("UTF8_STRING") == content; }, 500ms));
+        spinFor(900ms);
+        EXPECT_EQ(readClipboard("UTF8_STRING"), content);
+        // xclip exits when it loses the clipboard: still running means we never took it back.
+        EXPECT_EQ(other.process().state(), QProcess::Running) << "our restore overwrote the clipboard";
+        tk_.reset();
+        QFile::remove(path("content"));
+    }
+}
+
+// The client we saved the clipboard from exits when our paste takes it over:
+// what it held still comes back.
+TEST_F(X11Insert, TheSavedTextComesBackAfterItsOwnerIsGone)
 {
     ASSERT_NO_FATAL_FAILURE(openTarget());
+    const auto before = clipboard_.changeCount();
+    Child owner(QStringLiteral("xclip"), {"-quiet", "-selection", "clipboard", "-i"}, QByteArray("from a gone owner"));
+    // As a user's copy would: our next take of the clipboard is stamped after xclip's.
+    ASSERT_TRUE(spinUntil([&] { return clipboard_.changeCount() != before; }, 2s));
+    ASSERT_EQ(readClipboard("UTF8_STRING"), QByteArray("from a gone owner"));
     ASSERT_TRUE(inserter_.insertText(QStringLiteral("dictated"), true));
     ASSERT_TRUE(spinUntil([&] { return fileText(path("content")) == "dictated"; }, 5s));
-    Child xclip(QStringLiteral("xclip"), {"-quiet", "-selection", "clipboard", "-i"}, QByteArray("copied by user"));
-    ASSERT_TRUE(spinUntil([&] { return readClipboard("UTF8_STRING") == "copied by user"; }, 500ms));
+    ASSERT_TRUE(spinUntil([&] { return owner.process().state() == QProcess::NotRunning; }, 2s))
+        << "xclip did not give up the clipboard";
     spinFor(900ms);
-    EXPECT_EQ(readClipboard("UTF8_STRING"), QByteArray("copied by user"));
+    EXPECT_EQ(readClipboard("UTF8_STRING"), QByteArray("from a gone owner"));
 }
 
 TEST_F(X11Insert, HeldAltDoesNotSpoilThePaste)

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringDecoder>
+
+#include <cstdio>
 
 namespace quillo {
 
@@ -24,15 +27,82 @@ void preparePrivateFile(const QString &path)
         file.setPermissions(privateFile);
 }
 
+// A new QSettings on path holding exactly what current holds, written out.
+std::unique_ptr<QSettings> freshCopy(const QSettings &current, const QString &path)
+{
+    auto fresh = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    const QStringList keys = current.allKeys();
+    const QStringList onDisk = fresh->allKeys();
+    for (const QString &key : onDisk) {
+        if (!keys.contains(key))
+            fresh->remove(key);
+    }
+    for (const QString &key : keys) {
+        if (!key.isEmpty())
+            fresh->setValue(key, current.value(key));
+    }
+    fresh->sync();
+    return fresh;
+}
+
+// QSettings reads almost anything without an error and drops what it cannot
+// parse at the next save. A file it never writes (stray NULs, bytes that are not
+// UTF-8, or no key at all in a non-empty file) is taken as damaged.
+bool looksDamaged(const QString &path, QSettings &settings)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (bytes.trimmed().isEmpty())
+        return false;
+    if (settings.status() == QSettings::FormatError || settings.allKeys().isEmpty() || bytes.contains('\0'))
+        return true;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    [[maybe_unused]] const QString text = utf8(bytes);
+    return utf8.hasError();
+}
+
+// Keeps the bytes of a file QSettings cannot parse beside it, under a name not
+// yet taken, before the next save replaces them.
+QString setAsideUnreadable(const QString &path)
+{
+    QString aside = path + QStringLiteral(".unreadable");
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = path + QStringLiteral(".unreadable") + QString::number(n);
+    if (!QFile::copy(path, aside))
+        return {};
+    QFile::setPermissions(aside, privateFile);
+    return aside;
+}
+
+void printNotice(const QString &notice)
+{
+    std::fprintf(stderr, "quillo: %s\n", notice.toLocal8Bit().constData());
+}
+
 } // namespace
 
 QSettingsDefaultsStore::QSettingsDefaultsStore(const QString &directory, const QString &domain)
     : directory_(directory)
+    , onWriteFailure_(printNotice)
 {
     QDir().mkpath(directory_);
     path_ = pathOf(domain);
     preparePrivateFile(path_);
     settings_ = std::make_unique<QSettings>(path_, QSettings::IniFormat);
+    if (looksDamaged(path_, *settings_)) {
+        // Start over from what could be read; the damaged file stays beside it.
+        const QString aside = setAsideUnreadable(path_);
+        if (aside.isEmpty())
+            return; // no room for a copy: go on with what could be read
+        printNotice(QStringLiteral("设置文件 %1 已损坏，原文件已另存为 %2，可读的设置已保留")
+                        .arg(QDir::toNativeSeparators(path_), QDir::toNativeSeparators(aside)));
+        const auto damaged = std::move(settings_);
+        QFile::remove(path_);
+        preparePrivateFile(path_);
+        settings_ = freshCopy(*damaged, path_);
+    }
 }
 
 QSettingsDefaultsStore::~QSettingsDefaultsStore() = default;
@@ -77,7 +147,21 @@ void QSettingsDefaultsStore::commit()
 {
     preparePrivateFile(path_);
     settings_->sync();
-    lastWriteFailed_ = settings_->status() != QSettings::NoError;
+    // QSettings keeps its first error for the rest of its life: after one failed
+    // write, a fresh object holding the same values tells whether this one landed.
+    if (settings_->status() != QSettings::NoError)
+        settings_ = freshCopy(*settings_, path_);
+    const bool failed = settings_->status() != QSettings::NoError;
+    if (failed && !lastWriteFailed_)
+        onWriteFailure_(QStringLiteral("无法保存设置到 %1（磁盘已满或只读），"
+                                       "本次运行中的更改暂存在内存中，恢复写入后会自动保存")
+                            .arg(QDir::toNativeSeparators(path_)));
+    lastWriteFailed_ = failed;
+}
+
+void QSettingsDefaultsStore::setWriteFailureHandler(std::function<void(const QString &notice)> handler)
+{
+    onWriteFailure_ = handler ? std::move(handler) : printNotice;
 }
 
 void QSettingsDefaultsStore::setExternalChangeHandler(std::function<void()> handler)

@@ -31,8 +31,13 @@ public:
     void setExternalChangeHandler(std::function<void()> handler) override;
 
     QString filePath() const { return path_; }
-    // Whether the last write could not be saved (full disk, read-only file).
+    // Whether the last write could not be saved (full disk, read-only file). The
+    // values stay in memory and go to the disk with the next write that succeeds.
     bool lastWriteFailed() const { return lastWriteFailed_; }
+    // handler gets one line for the user when a write fails after one that
+    // succeeded: once per streak of failures, not once per change. By default
+    // the line goes to standard error.
+    void setWriteFailureHandler(std::function<void(const QString &notice)> handler);
 
 private:
     QString pathOf(const QString &domain) const;
@@ -45,6 +50,7 @@ private:
     std::unique_ptr<QSettings> settings_;
     QVariantMap registered_;
     bool lastWriteFailed_ = false;
+    std::function<void(const QString &)> onWriteFailure_;
     std::function<void()> onExternalChange_;
     std::unique_ptr<QFileSystemWatcher> watcher_;
     bool reloadQueued_ = false;
