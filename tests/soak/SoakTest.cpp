@@ -42,7 +42,16 @@
 namespace quillo::test {
 namespace {
 
-enum class Fault { clean, asrError, droppedConnection, garbageFrames, chat500, chatTimeout };
+enum class Fault {
+    clean,
+    asrError,
+    droppedConnection,
+    droppedAtFinish,
+    garbageFrames,
+    chat500,
+    chatTimeout,
+    userCancel, // Escape while recording, transcribing or polishing, with the service still answering
+};
 
 const char *name(Fault fault)
 {
@@ -53,12 +62,16 @@ const char *name(Fault fault)
         return "asr-error-event";
     case Fault::droppedConnection:
         return "dropped-connection";
+    case Fault::droppedAtFinish:
+        return "dropped-at-finish";
     case Fault::garbageFrames:
         return "garbage-frames";
     case Fault::chat500:
         return "chat-500";
     case Fault::chatTimeout:
         return "chat-timeout";
+    case Fault::userCancel:
+        return "user-cancel";
     }
     return "?";
 }
@@ -70,6 +83,7 @@ struct Plan {
     Fault fault = Fault::clean;
     bool polish = false;
     std::optional<TargetLanguage> translation;
+    DictationPhase::Kind cancelIn = DictationPhase::Kind::idle; // userCancel only
 
     QString tag() const { return QStringLiteral("第%1句").arg(number); }
     // The model's translation, with this dictation's number in it too.
@@ -81,13 +95,19 @@ struct Plan {
     }
     QString translatedTag() const { return translated().left(translated().indexOf(QRegularExpression("[ 文]")) + 1); }
     // Whatever goes wrong with the model, the transcript still reaches the user.
-    bool mustDeliver() const { return fault != Fault::asrError && fault != Fault::droppedConnection; }
+    bool mustDeliver() const
+    {
+        return fault != Fault::asrError && fault != Fault::droppedConnection && fault != Fault::droppedAtFinish
+            && fault != Fault::userCancel;
+    }
     std::string describe(std::uint32_t seed) const
     {
         std::ostringstream out;
         out << "dictation " << number << " (seed " << seed << "): " << name(fault) << ", polish "
             << (polish ? "on" : "off") << ", translation "
             << (translation ? rawValue(*translation).toStdString() : std::string("off"));
+        if (fault == Fault::userCancel)
+            out << ", cancelled while " << static_cast<int>(cancelIn) << " (phase kind)";
         return out.str();
     }
 };
@@ -98,12 +118,18 @@ Plan planFor(std::uint32_t seed, int number)
     std::mt19937 random(sequence);
     Plan plan;
     plan.number = number;
-    plan.fault = static_cast<Fault>(std::uniform_int_distribution<int>(0, 5)(random));
+    plan.fault = static_cast<Fault>(std::uniform_int_distribution<int>(0, 7)(random));
     plan.polish = std::bernoulli_distribution(0.5)(random);
     if (std::bernoulli_distribution(0.25)(random))
         plan.translation = allTargetLanguages[std::uniform_int_distribution<std::size_t>(0, 2)(random)];
-    // A chat fault needs a chat call to show.
-    if ((plan.fault == Fault::chat500 || plan.fault == Fault::chatTimeout) && !plan.translation)
+    using Kind = DictationPhase::Kind;
+    const std::array<Kind, 3> stages{Kind::recording, Kind::transcribing, Kind::polishing};
+    plan.cancelIn = stages[std::uniform_int_distribution<std::size_t>(0, 2)(random)];
+    if (plan.fault != Fault::userCancel)
+        plan.cancelIn = Kind::idle;
+    // A chat fault, or a cancel while polishing, needs a chat call.
+    if ((plan.fault == Fault::chat500 || plan.fault == Fault::chatTimeout || plan.cancelIn == Kind::polishing)
+        && !plan.translation)
         plan.polish = true;
     return plan;
 }
@@ -126,6 +152,9 @@ fake::FakeScenario scenarioFor(const Plan &plan)
     case Fault::droppedConnection:
         asr.closeAfterBytes = faultAfterBytes;
         break;
+    case Fault::droppedAtFinish:
+        asr.onFinish = fake::AsrScript::OnFinish::close;
+        break;
     case Fault::garbageFrames:
         asr.garbage = true;
         break;
@@ -134,6 +163,11 @@ fake::FakeScenario scenarioFor(const Plan &plan)
         break;
     case Fault::chatTimeout:
         scenario.chatDefault.delayMs = chatStallMs;
+        break;
+    case Fault::userCancel:
+        // Slow enough answers that the cancel lands while they are still on their way.
+        asr.finishDelayMs = 300;
+        scenario.chatDefault.delayMs = 400;
         break;
     case Fault::clean:
         break;
@@ -299,9 +333,19 @@ TEST_F(SoakTest, ManyDictationsWithFaultsLeaveNothingBehind)
         [](const QByteArray &chunk) { return pcm16Level(chunk); },
     });
     int recordings = 0;
+    Plan plan;
     QObject::connect(&controller, &DictationController::phaseChanged, [&](const DictationPhase &phase) {
         if (phase.kind() == DictationPhase::Kind::recording)
             ++recordings;
+        if (phase.kind() != plan.cancelIn || plan.fault != Fault::userCancel)
+            return;
+        // A little into the recording, at once otherwise; only if still in that phase.
+        const int number = plan.number;
+        const auto delay = phase.kind() == DictationPhase::Kind::recording ? 150ms : 0ms;
+        QTimer::singleShot(delay, &controller, [&, number, kind = phase.kind()] {
+            if (plan.number == number && controller.phase().kind() == kind)
+                controller.cancelFromCommand();
+        });
     });
 
     QElapsedTimer clock;
@@ -317,7 +361,7 @@ TEST_F(SoakTest, ManyDictationsWithFaultsLeaveNothingBehind)
 
     sample(0);
     for (int done = 0; done < count; ++done) {
-        const Plan plan = planFor(seed, first + done);
+        plan = planFor(seed, first + done);
         const std::string where = plan.describe(seed);
         service->setScenario(scenarioFor(plan));
         service->clearReceived(); // the fake's own log would grow with every dictation
@@ -333,7 +377,12 @@ TEST_F(SoakTest, ManyDictationsWithFaultsLeaveNothingBehind)
         const std::size_t newTexts = delivered.size() - deliveredBefore;
         ASSERT_LE(newTexts, 1u) << where << ": more than one text delivered";
         const bool succeeded = controller.phase().kind() == DictationPhase::Kind::done;
-        ++outcomes[std::string(name(plan.fault)) + (succeeded ? " → delivered" : " → failed")];
+        ++outcomes[std::string(name(plan.fault)) + (succeeded ? " → delivered" : " → no text")];
+        if (plan.fault == Fault::userCancel) {
+            ASSERT_EQ(controller.phase(), DictationPhase::idle()) << where;
+            ASSERT_EQ(newTexts, 0u) << where;
+            ASSERT_FALSE(panel.visible) << where;
+        }
         if (plan.mustDeliver()) {
             ASSERT_TRUE(succeeded) << where << ": " << controller.phase().payload().toStdString();
             ASSERT_EQ(newTexts, 1u) << where;
