@@ -50,6 +50,8 @@ enum class Fault {
     garbageFrames,
     chat500,
     chatTimeout,
+    chatGarbage,
+    slowHandshake,
     userCancel, // Escape while recording, transcribing or polishing, with the service still answering
 };
 
@@ -70,10 +72,19 @@ const char *name(Fault fault)
         return "chat-500";
     case Fault::chatTimeout:
         return "chat-timeout";
+    case Fault::chatGarbage:
+        return "chat-garbage";
+    case Fault::slowHandshake:
+        return "slow-handshake";
     case Fault::userCancel:
         return "user-cancel";
     }
     return "?";
+}
+
+bool isChatFault(Fault fault)
+{
+    return fault == Fault::chat500 || fault == Fault::chatTimeout || fault == Fault::chatGarbage;
 }
 
 // What one dictation does, drawn from the run's seed and its own number alone, so
@@ -118,7 +129,7 @@ Plan planFor(std::uint32_t seed, int number)
     std::mt19937 random(sequence);
     Plan plan;
     plan.number = number;
-    plan.fault = static_cast<Fault>(std::uniform_int_distribution<int>(0, 7)(random));
+    plan.fault = static_cast<Fault>(std::uniform_int_distribution<int>(0, 9)(random));
     plan.polish = std::bernoulli_distribution(0.5)(random);
     if (std::bernoulli_distribution(0.25)(random))
         plan.translation = allTargetLanguages[std::uniform_int_distribution<std::size_t>(0, 2)(random)];
@@ -128,8 +139,7 @@ Plan planFor(std::uint32_t seed, int number)
     if (plan.fault != Fault::userCancel)
         plan.cancelIn = Kind::idle;
     // A chat fault, or a cancel while polishing, needs a chat call.
-    if ((plan.fault == Fault::chat500 || plan.fault == Fault::chatTimeout || plan.cancelIn == Kind::polishing)
-        && !plan.translation)
+    if ((isChatFault(plan.fault) || plan.cancelIn == Kind::polishing) && !plan.translation)
         plan.polish = true;
     return plan;
 }
@@ -163,6 +173,13 @@ fake::FakeScenario scenarioFor(const Plan &plan)
         break;
     case Fault::chatTimeout:
         scenario.chatDefault.delayMs = chatStallMs;
+        break;
+    case Fault::chatGarbage:
+        scenario.chatDefault.raw = QByteArray("<html>502 Bad Gateway</html>");
+        break;
+    case Fault::slowHandshake:
+        // Most of the recording is spoken before the connection is up.
+        asr.handshakeDelayMs = 300;
         break;
     case Fault::userCancel:
         // Slow enough answers that the cancel lands while they are still on their way.
@@ -391,7 +408,7 @@ TEST_F(SoakTest, ManyDictationsWithFaultsLeaveNothingBehind)
         if (newTexts == 1 && plan.mustDeliver()) {
             const QString &text = delivered.back();
             // A chat fault falls back to the transcript and says so; otherwise the model's text is used.
-            const bool chatFault = plan.fault == Fault::chat500 || plan.fault == Fault::chatTimeout;
+            const bool chatFault = isChatFault(plan.fault);
             const bool refined = plan.polish || plan.translation;
             const QString tag = plan.translation && !chatFault ? plan.translatedTag() : plan.tag();
             ASSERT_TRUE(text.contains(tag)) << where << ": " << text.toStdString();
