@@ -7,7 +7,7 @@ PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test test-only asan bench fuzz demo release-build install package format clean
+.PHONY: deps configure build run test test-only asan soak bench fuzz demo release-build install package format clean
 
 deps:
 	@scripts/install-deps
@@ -29,6 +29,14 @@ asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLO_SANITIZE=ON -DQUILLO_BUILD_TESTS=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@scripts/run-tests $(ASAN_BUILD)
+
+# Dictations back to back against the local fake cloud service with faults mixed in;
+# prints memory and open descriptors every 100. `make test` runs a round of 50.
+SOAK_DICTATIONS ?= 500
+SOAK_SEED ?= 20261206
+soak: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target test_soak
+	@QUILLO_SOAK_DICTATIONS=$(SOAK_DICTATIONS) QUILLO_SOAK_SEED=$(SOAK_SEED) $(BUILD)/tests/soak/test_soak
 
 bench: deps
 	@cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLO_BUILD_TESTS=OFF -DQUILLO_BUILD_BENCH=ON $(CMAKE_FLAGS) >/dev/null

@@ -18,9 +18,15 @@ function(quillo_add_test)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
-  if(T_LAUNCHER)
+  list(LENGTH T_LABELS _label_count)
+  # Discovery (CMake 3.25) flattens its property list, so a second label would be read
+  # as a property name: tests with several labels run as one CTest test too.
+  if(T_LAUNCHER OR _label_count GREATER 1)
     add_test(NAME ${T_NAME} COMMAND ${T_LAUNCHER} $<TARGET_FILE:${T_NAME}>)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
+    if(T_ENVIRONMENT)
+      set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
+    endif()
   else()
     gtest_discover_tests(${T_NAME}
       PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENVIRONMENT}"
