@@ -284,8 +284,8 @@ TEST_F(ControllerPipelineTest, AFailedPasteStillKeepsTheHistoryEntryAndAsksForPe
     ASSERT_EQ(insertions.size(), 1u);
     EXPECT_FALSE(insertions[0].restore); // the text must stay on the clipboard
     EXPECT_EQ(history.size(), 1u);
-    EXPECT_EQ(
-        controller->phase(), DictationPhase::failed(QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 Ctrl+V")));
+    EXPECT_EQ(controller->phase(),
+        DictationPhase::failed(QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 Ctrl+V")));
     EXPECT_EQ(permissions.accessibilityPrompts, 1);
     scheduler.advance(2999ms);
     EXPECT_EQ(phase(), Kind::failed);
