@@ -26,6 +26,7 @@ public:
         sendStop,
         sendCancel,
         sendTranslate,
+        sendRetry,
     };
 
     explicit CommandLine(QStringList arguments)

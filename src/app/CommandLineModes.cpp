@@ -134,6 +134,8 @@ bool handle(DesktopShell &shell, SingleInstance::Request request)
         return controller.cancelFromCommand();
     case Request::translate:
         return controller.translateFromCommand();
+    case Request::retry:
+        return controller.retryLastRecording();
     }
     return false;
 }
@@ -152,6 +154,8 @@ std::optional<SingleInstance::Request> requestFor(Mode mode)
         return Request::cancel;
     case Mode::sendTranslate:
         return Request::translate;
+    case Mode::sendRetry:
+        return Request::retry;
     default:
         return std::nullopt;
     }
@@ -282,6 +286,7 @@ int runQuillo(int argc, char *argv[])
     case Mode::sendStop:
     case Mode::sendCancel:
     case Mode::sendTranslate:
+    case Mode::sendRetry:
         return sendToRunningInstance(argc, argv, *requestFor(mode));
     default:
         return runDesktop(argc, argv, line, mode);

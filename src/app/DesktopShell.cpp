@@ -100,6 +100,7 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
     , hotkeyBinding_(hotkeys_)
     , windowHints_(waylandOffer.has_value())
     , lazyPanel_(*this)
+    , failedRecordings_(FailedRecordingStore::defaultFolder())
     , controller_(DictationController::Deps{
           .settings = core.settings,
           .scheduler = core.scheduler,
@@ -134,6 +135,7 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
           .hotkeys = hotkeyBinding_,
           .loadPCM16 = loadFile,
           .pcm16Level = pcm16Level,
+          .failedRecordings = &failedRecordings_,
       })
     , settingsWindow_(SettingsDeps{
           .settings = core.settings,
@@ -191,6 +193,14 @@ void DesktopShell::showBoundShortcuts()
         window->view().setShortcutBindings(portalKeyboard_.get());
 }
 
+void DesktopShell::showRetryOffer()
+{
+    if (!menu_)
+        return;
+    const auto &kept = failedRecordings_.current();
+    menu_->setRetryOffer(kept ? std::optional(kept->seconds()) : std::nullopt);
+}
+
 void DesktopShell::showTray()
 {
     if (tray_)
@@ -213,6 +223,11 @@ void DesktopShell::showTray()
                 clipboard_.clear();
                 clipboard_.write({{{QString::fromLatin1(pasteboardtypes::plainText), text.toUtf8()}}});
             },
+        .retryLastRecording =
+            [this] {
+                tray_->hideMenu();
+                controller_.retryLastRecording();
+            },
     };
     // The popup owns the content; the pointer stays valid as long as the tray does.
     auto *menu = new MenuContent(core_.settings, core_.history, permissions(), std::move(actions));
@@ -222,6 +237,8 @@ void DesktopShell::showTray()
         menu->setShortcutBindings(portalKeyboard_.get());
     menu->setPhase(controller_.phase());
     tray_->setPhase(controller_.phase());
+    showRetryOffer();
+    QObject::connect(&failedRecordings_, &FailedRecordingStore::changed, menu, [this] { showRetryOffer(); });
     QObject::connect(&controller_, &DictationController::phaseChanged, menu, [this, menu](const DictationPhase &phase) {
         menu->setPhase(phase);
         tray_->setPhase(phase);

@@ -5,6 +5,7 @@
 #include "audio/AudioRecorder.h"
 #include "dictation/DictationAdapters.h"
 #include "dictation/DictationController.h"
+#include "dictation/FailedRecordingStore.h"
 #include "dictation/TextInserter.h"
 #include "hotkeys/HotkeyManager.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
@@ -55,6 +56,7 @@ public:
 
 private:
     void showBoundShortcuts();
+    void showRetryOffer();
 
     // Creates the panel the first time the controller shows it.
     class LazyPanel final : public DictationPanel {
@@ -92,6 +94,7 @@ private:
     X11KeyEventTranslator keyTranslator_;
     LazyPanel lazyPanel_;
     std::unique_ptr<RecordingPanel> panel_;
+    FailedRecordingStore failedRecordings_;
     DictationController controller_;
     SettingsWindowController settingsWindow_;
     std::unique_ptr<TrayIcon> tray_;

@@ -85,6 +85,7 @@ MenuContent::MenuContent(
     column->setContentsMargins(14, 14, 14, 14);
     column->setSpacing(10);
     column->addWidget(buildHeader());
+    column->addWidget(buildRetry());
     column->addWidget(buildShortcuts());
     polish_ = new ToggleSwitch(QStringLiteral("AI 润色（去口头禅、修正改口和标点）"), this);
     polish_->setFont(theme::callout());
@@ -153,6 +154,19 @@ QWidget *MenuContent::buildHeader()
     });
     row->addWidget(toggle_, 0, Qt::AlignVCenter);
     return header;
+}
+
+QWidget *MenuContent::buildRetry()
+{
+    retry_ = new QPushButton(this);
+    retry_->setCursor(Qt::PointingHandCursor);
+    retry_->setFont(theme::callout());
+    retry_->setHidden(true);
+    connect(retry_, &QPushButton::clicked, this, [this] {
+        if (actions_.retryLastRecording)
+            actions_.retryLastRecording();
+    });
+    return retry_;
 }
 
 QWidget *MenuContent::buildShortcuts()
@@ -239,6 +253,13 @@ void MenuContent::setPhase(const DictationPhase &phase)
                                           " border-radius: 6px; padding: 4px 14px; font-weight: 600; }"
                                           "QPushButton:pressed { background: %2; }")
                                .arg(tint.name(), tint.darker(115).name()));
+}
+
+void MenuContent::setRetryOffer(std::optional<double> seconds)
+{
+    retry_->setHidden(!seconds);
+    if (seconds)
+        retry_->setText(menu::retryLastRecordingLabel(*seconds));
 }
 
 void MenuContent::refresh()
@@ -373,6 +394,11 @@ void MenuContent::restyle()
                          "QPushButton:hover { background: %2; border-radius: 5px; }")
               .arg(p.color(QPalette::WindowText).name(QColor::HexArgb), theme::faint(p, 0.08).name(QColor::HexArgb));
     settingsButton_->setStyleSheet(flat);
+    retry_->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid %1; border-radius: 6px; padding: 4px 8px;"
+                                         " color: %2; }"
+                                         "QPushButton:hover { background: %3; }")
+                              .arg(theme::accent().name(), p.color(QPalette::WindowText).name(QColor::HexArgb),
+                                  theme::faint(p, 0.08).name(QColor::HexArgb)));
     quitButton_->setStyleSheet(flat);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/MenuText.h"
 
 #include "hotkeys/KeyNames.h"
+#include "ui/PanelContent.h"
 
 namespace quillo::menu {
 
@@ -37,6 +38,11 @@ QString hotkeyText(const std::optional<Hotkey> &hotkey)
 QString translateTapText(TranslateTrigger trigger)
 {
     return QStringLiteral("轻点 ") + keyNames::modifierName(modifierFlagOf(trigger));
+}
+
+QString retryLastRecordingLabel(double seconds)
+{
+    return QStringLiteral("重试上次录音（") + panel::formatElapsed(seconds) + QStringLiteral("）");
 }
 
 QString emptyHistoryHint(const std::optional<Hotkey> &holdHotkey)
