@@ -221,11 +221,13 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
         break;
     case Mode::e2eObserve:
         observer.observeAll(shell.hotkeys());
+        observer.observeFailedRecordings(shell.failedRecordings());
         shell.controller().bindHotkeys();
         break;
     case Mode::e2eFile: {
         shell.controller().bindHotkeys();
         observer.observePhasesWithApp(shell.frontmost());
+        observer.observeFailedRecordings(shell.failedRecordings());
         if (waylandOffer) {
             printLine(QStringLiteral("[e2e] wayland: ") + waylandOffer->describe());
             shell.setPasteReport([](const QString &line) { printLine(QStringLiteral("[e2e] paste: ") + line); });

@@ -44,6 +44,7 @@ public:
 
     DictationController &controller() { return controller_; }
     HotkeyManager &hotkeys() { return hotkeys_; }
+    FailedRecordingStore &failedRecordings() { return failedRecordings_; }
     Permissions &permissions();
     FrontmostApp &frontmost();
     // Where the Wayland side reports each paste's route and time (the observation modes).
