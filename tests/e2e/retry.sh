@@ -48,7 +48,8 @@ polished="我们明天下午四点开会，记得带上演示"
 wait_until 20 grep -qF "$polished" "$TARGET_OUT" \
   || { cat "$E2E_TMP/quillo.out"; fail "nothing landed in the window: '$(target_text)'"; }
 wait_until 5 sh -c '[ ! -e "$1.wav" ] && [ ! -e "$1.json" ]' _ "$kept" || fail "the kept audio is still there after the retry"
-history_texts | grep -qxF "$polished" || fail "the retried text is not in the history"
+history_texts >"$E2E_TMP/history.txt"
+grep -qxF "$polished" "$E2E_TMP/history.txt" || fail "the retried text is not in the history"
 sent=$(/usr/bin/python3 -c 'import json,sys; s=json.load(open(sys.argv[1]))["asrSessions"]; print(len(s), s[-1]["audioBytes"])' "$E2E_TMP/received.json")
 # The kept bytes again, then the half second of silence that ends every dictation.
 [ "$sent" = "1 $((kept_bytes + 16000))" ] || fail "the service got (sessions, bytes) = ($sent), not (1, $kept_bytes + 16000)"
