@@ -89,17 +89,6 @@ TEST_F(FailedRecordingStoreTest, DiscardRemovesBothFilesAndTellsOnlyWhenSomethin
     EXPECT_EQ(FailedRecordingStore(folder).current(), std::nullopt);
 }
 
-TEST_F(FailedRecordingStoreTest, EmptyOrOverlongAudioIsNotKept)
-{
-    FailedRecordingStore store(folder);
-    EXPECT_FALSE(store.keep(FailedRecording{}));
-    FailedRecording tooLong = sample();
-    tooLong.pcm = QByteArray(FailedRecordingStore::maxBytes + 2, '\0');
-    EXPECT_FALSE(store.keep(tooLong));
-    EXPECT_EQ(store.current(), std::nullopt);
-    EXPECT_FALSE(QFile::exists(store.wavPath()));
-}
-
 TEST_F(FailedRecordingStoreTest, AnUnwritableFolderStillKeepsItForThisRun)
 {
     writeAll(dir.filePath(QStringLiteral("cache")), "a file where the folder should be");
