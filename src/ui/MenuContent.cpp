@@ -248,6 +248,7 @@ void MenuContent::setPhase(const DictationPhase &phase)
     phase_ = phase;
     status_->setText(menu::statusLine(phase));
     toggle_->setText(menu::toggleButtonLabel(phase));
+    retry_->setEnabled(!phase.isBusy()); // the controller takes no retry during a dictation
     const QColor tint = phase.kind() == DictationPhase::Kind::recording ? theme::red() : theme::accent();
     toggle_->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
                                           " border-radius: 6px; padding: 4px 14px; font-weight: 600; }"

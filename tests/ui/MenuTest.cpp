@@ -179,6 +179,10 @@ TEST(MenuContent, OffersTheRetryOnlyWhileAudioIsKept)
     EXPECT_EQ(menu.retryButton()->text(), QStringLiteral("重试上次录音（0:12）"));
     menu.retryButton()->click();
     EXPECT_EQ(retries, 1);
+    menu.setPhase(DictationPhase::transcribing());
+    EXPECT_FALSE(menu.retryButton()->isEnabled());
+    menu.setPhase(DictationPhase::failed(QStringLiteral("识别超时")));
+    EXPECT_TRUE(menu.retryButton()->isEnabled());
     menu.setRetryOffer(75.0);
     EXPECT_EQ(menu.retryButton()->text(), QStringLiteral("重试上次录音（1:15）"));
     menu.setRetryOffer(std::nullopt);
