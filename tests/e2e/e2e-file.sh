@@ -32,13 +32,13 @@ grep -qF "嗯" "$TARGET_OUT" && fail "the raw transcript was pasted"
 note "window: $(target_text); clipboard restored"
 
 conf=$(settings_file)
-history_texts | grep -qxF "$polished" || { cat "$conf"; fail "no history entry in $conf"; }
+has_history_text "$polished" || { cat "$conf"; fail "no history entry in $conf"; }
 
 # Restart: a second run (with an unreadable file, so it fails fast) loads and keeps the history.
 status=0
 timeout 30 "$QUILLO" --e2e-file "$E2E_TMP/none.wav" --e2e-delay 0.2 >"$E2E_TMP/second.out" 2>&1 || status=$?
 [ "$status" = 1 ] || { cat "$E2E_TMP/second.out"; fail "a missing audio file gave exit status $status"; }
 grep -qF 'failed("无法读取测试音频或缺少 API Key")' "$E2E_TMP/second.out" || { cat "$E2E_TMP/second.out"; fail "missing-file message"; }
-history_texts | grep -qxF "$polished" || { cat "$conf"; fail "history entry lost after a restart"; }
+has_history_text "$polished" || { cat "$conf"; fail "history entry lost after a restart"; }
 note "history entry still in $conf after a restart"
 echo PASS

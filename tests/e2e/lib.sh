@@ -104,3 +104,9 @@ for line in open(sys.argv[1], encoding="utf-8"):
             print(entry["text"].replace("\n", " "))
 PY
 }
+
+# has_history_text TEXT: whether some history entry is exactly TEXT. grep reads all of the
+# reader's output (no -q), so the reader never writes into a closed pipe under pipefail.
+has_history_text() {
+  history_texts | grep -xF -- "$1" >/dev/null
+}
