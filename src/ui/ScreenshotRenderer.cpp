@@ -17,6 +17,7 @@
 #include "ui/SettingsWindow.h"
 #include "ui/Theme.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
@@ -124,7 +125,7 @@ QStringList screenshotNames()
 Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale)
 {
     if (!QDir().mkpath(dir))
-        return unexpected(QStringLiteral("无法创建目录：") + dir);
+        return unexpected(QCoreApplication::translate("App", "无法创建目录：%1").arg(dir));
     QStringList written;
     auto save = [&](const QString &name, const QImage &image) -> bool {
         const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
@@ -135,7 +136,7 @@ Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale
     };
     for (const HudShot &shot : hudShots()) {
         if (!save(shot.name, renderHud(shot, scale)))
-            return unexpected(QStringLiteral("无法写入截图：") + shot.name);
+            return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(shot.name));
     }
 
     ScreenshotScene scene;
@@ -144,18 +145,18 @@ Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale
         menu.setPalette(dark ? theme::dark() : theme::light());
         const QString name = dark ? QStringLiteral("menu-dark") : QStringLiteral("menu-light");
         if (!save(name, grabWidget(menu, scale)))
-            return unexpected(QStringLiteral("无法写入截图：") + name);
+            return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(name));
     }
 
     SettingsDeps deps{scene.settings(), scene.permissions(), scene.scheduler(), {}, nullptr, nullptr, {}};
     SettingsWindow window(deps);
     window.setPalette(theme::light());
     if (!save(QStringLiteral("settings"), grabWidget(window, scale, false)))
-        return unexpected(QStringLiteral("无法写入截图：settings"));
+        return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("settings")));
     SettingsView full(deps);
     full.setPalette(theme::light());
     if (!save(QStringLiteral("settings-full"), grabWidget(full, scale)))
-        return unexpected(QStringLiteral("无法写入截图：settings-full"));
+        return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("settings-full")));
     return written;
 }
 

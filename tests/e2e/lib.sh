@@ -3,6 +3,9 @@
 # Every process started here is recorded and ended by pid when the script exits.
 
 set -euo pipefail
+# The scripts read the program's notices in Chinese, the source language, whatever the
+# developer's own locale; the contract lines ([e2e], self-test) are the same in every language.
+export LANGUAGE=zh_CN
 E2E_PIDS=()
 E2E_TMP=$(mktemp -d)
 e2e_cleanup() {
