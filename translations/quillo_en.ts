@@ -143,7 +143,7 @@
     </message>
     <message>
         <source>AI 润色（去口头禅、修正改口和标点）</source>
-        <translation>AI polish (fillers, self-corrections, punctuation)</translation>
+        <translation>AI polish: drop fillers, fix punctuation</translation>
     </message>
     <message>
         <source>最近记录（点击复制）</source>
@@ -242,7 +242,7 @@
     </message>
     <message>
         <source>没有麦克风权限，请在系统设置中开启</source>
-        <translation>No microphone access; turn it on in the system settings</translation>
+        <translation>No microphone access; allow it in the system settings</translation>
     </message>
     <message>
         <source>没有听到说话声</source>
@@ -258,11 +258,11 @@
     </message>
     <message>
         <source>无法写入剪贴板，文字已保存在历史记录中</source>
-        <translation>Cannot write to the clipboard; the text is saved in the history</translation>
+        <translation>Cannot use the clipboard; the text is in the history</translation>
     </message>
     <message>
         <source>无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁</source>
-        <translation>Cannot read the API key from the keyring; make sure it is unlocked</translation>
+        <translation>Cannot read the API key: is the keyring unlocked?</translation>
     </message>
     <message>
         <source>无法读取测试音频或缺少 API Key</source>
@@ -274,7 +274,7 @@
     </message>
     <message>
         <source>缺少辅助功能权限，文字已复制到剪贴板，请手动 %1</source>
-        <translation>No accessibility permission: the text is on the clipboard, press %1 to paste</translation>
+        <translation>No accessibility permission: text copied, press %1 to paste</translation>
     </message>
     <message>
         <source>无法启动麦克风录音：%1</source>
@@ -385,15 +385,15 @@
     </message>
     <message>
         <source>%1 换语言</source>
-        <translation>%1 next language</translation>
+        <translation>%1 switches language</translation>
     </message>
     <message>
         <source>%1 翻译</source>
-        <translation>%1 translate</translation>
+        <translation>%1 translates</translation>
     </message>
     <message>
         <source>%1 结束 · %2 · Esc 取消</source>
-        <translation>%1 to finish · %2 · Esc cancel</translation>
+        <translation>%1 to finish · %2 · Esc cancels</translation>
     </message>
     <message>
         <source>免提录音中…</source>
@@ -488,7 +488,7 @@
     </message>
     <message>
         <source>已保存，输入新值可替换</source>
-        <translation>Saved — type a new key to replace it</translation>
+        <translation>Saved; type a new key to replace it</translation>
     </message>
     <message>
         <source>已保存</source>
@@ -520,7 +520,7 @@
     </message>
     <message>
         <source>中文（含中英混说）</source>
-        <translation>Chinese (mixed with English too)</translation>
+        <translation>Chinese (with some English)</translation>
     </message>
     <message>
         <source>粤语</source>

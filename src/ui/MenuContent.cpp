@@ -179,16 +179,26 @@ QWidget *MenuContent::buildShortcuts()
 QWidget *MenuContent::buildTargetRow()
 {
     auto *box = new QWidget(this);
-    auto *row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(label(QCoreApplication::translate("Menu", "翻译目标"), theme::callout(), box));
-    row->addStretch(1);
+    QLabel *title = label(QCoreApplication::translate("Menu", "翻译目标"), theme::callout(), box);
     QStringList names;
     for (const TargetLanguage language : allTargetLanguages)
         names.append(shownName(language));
     target_ = new SegmentedControl(names, box);
     target_->setCurrentIndex(static_cast<int>(settings_.translateTarget()));
-    row->addWidget(target_);
+    // Side by side when both fit the menu's width; longer names (English) put the picker
+    // under its title rather than cutting them.
+    constexpr int rowSpacing = 6;
+    constexpr int menuPadding = 14;
+    const bool fits
+        = title->sizeHint().width() + rowSpacing + target_->sizeHint().width() <= contentWidth - 2 * menuPadding;
+    auto *row = new QBoxLayout(fits ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, box);
+    row->setContentsMargins(0, 0, 0, 0);
+    if (!fits)
+        row->setSpacing(rowSpacing);
+    row->addWidget(title);
+    if (fits)
+        row->addStretch(1);
+    row->addWidget(target_, 0, fits ? Qt::Alignment() : Qt::AlignLeft);
     return box;
 }
 

@@ -22,6 +22,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -100,8 +101,13 @@ QImage grabWidget(QWidget &widget, qreal scale, bool fitContent = true)
 {
     widget.setAttribute(Qt::WA_DontShowOnScreen);
     widget.show();
-    if (fitContent)
+    if (fitContent) {
         widget.adjustSize();
+        // Wrapped lines need the height they take at this width, which the size hint
+        // underestimates once a line wraps more than once.
+        if (widget.hasHeightForWidth())
+            widget.resize(widget.width(), std::max(widget.height(), widget.heightForWidth(widget.width())));
+    }
     QImage image((QSizeF(widget.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     image.fill(widget.palette().color(QPalette::Window));

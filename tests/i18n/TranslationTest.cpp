@@ -55,13 +55,13 @@ const TextCase textCases[] = {
             HUDModel m;
             return panel::subtitle(recording(m, RecordingMode::hold, std::nullopt));
         },
-        "松开 右 Alt 结束 · Shift 翻译 · Esc 取消", "Release Right Alt to finish · Shift translate · Esc cancel"},
+        "松开 右 Alt 结束 · Shift 翻译 · Esc 取消", "Release Right Alt to finish · Shift translates · Esc cancels"},
     {"panel_hint_hands_free",
         [] {
             HUDModel m;
             return panel::subtitle(recording(m, RecordingMode::handsFree, TargetLanguage::japanese));
         },
-        "Alt+Space 结束 · Shift 换语言 · Esc 取消", "Alt+Space to finish · Shift next language · Esc cancel"},
+        "Alt+Space 结束 · Shift 换语言 · Esc 取消", "Alt+Space to finish · Shift switches language · Esc cancels"},
     {"panel_translating",
         [] {
             HUDModel m;
@@ -161,7 +161,7 @@ TEST(ShownMessage, EveryFailureReadsInEnglish)
         EXPECT_FALSE(hasChinese(shown)) << message.toStdString() << " -> " << shown.toStdString();
     }
     EXPECT_EQ(shownMessage(dictationTexts::notPastedMessage),
-        "No accessibility permission: the text is on the clipboard, press Ctrl+V to paste");
+        "No accessibility permission: text copied, press Ctrl+V to paste");
 }
 
 // What scripts, the service and the stored data read must not change with the language.
