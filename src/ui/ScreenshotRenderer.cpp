@@ -9,6 +9,7 @@
 #include "platform/fake/MemoryDefaultsStore.h"
 #include "settings/AppSettings.h"
 #include "settings/HistoryStore.h"
+#include "ui/HotkeyRecorderView.h"
 #include "ui/MenuContent.h"
 #include "ui/PanelContent.h"
 #include "ui/RecordingPanelPainter.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QPushButton>
 
 #include <algorithm>
 #include <cmath>
@@ -124,7 +126,7 @@ QStringList screenshotNames()
     for (const HudShot &shot : hudShots())
         names.append(shot.name);
     names << QStringLiteral("menu-light") << QStringLiteral("menu-dark") << QStringLiteral("settings")
-          << QStringLiteral("settings-full");
+          << QStringLiteral("settings-full") << QStringLiteral("recorder");
     return names;
 }
 
@@ -163,6 +165,13 @@ Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale
     full.setPalette(theme::light());
     if (!save(QStringLiteral("settings-full"), grabWidget(full, scale)))
         return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("settings-full")));
+    // A shortcut being recorded: the waiting key cap and the hint under it.
+    HotkeyRecorderView recorder(defaultHoldHotkey, {}, nullptr, nullptr);
+    recorder.setHotkey(defaultHoldHotkey);
+    recorder.setPalette(theme::light());
+    recorder.mainButton()->click();
+    if (!save(QStringLiteral("recorder"), grabWidget(recorder, scale)))
+        return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("recorder")));
     return written;
 }
 
