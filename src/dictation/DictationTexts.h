@@ -10,7 +10,9 @@
 namespace quillo {
 
 // What a dictation shows the user, in the source language: they are recorded as they are
-// (phases, history, [e2e] lines) and translated where they are shown (shownMessage).
+// (phases, history, [e2e] lines) and translated where they are shown (shownMessage). A new
+// one is marked QT_TRANSLATE_NOOP("Messages", ...); one with a varying part (%1) is listed
+// in ShownMessage.cpp instead.
 namespace dictationTexts {
 inline const QString noApiKeyMessage = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "请先在设置中填写千问 API Key"));
 inline const QString microphoneNotAskedMessage
