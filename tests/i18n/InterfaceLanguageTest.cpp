@@ -61,6 +61,7 @@ TEST(InterfaceLanguage, LangOptionOverridesTheLocale)
     // The option is no mode of its own.
     EXPECT_EQ(CommandLine({"quillo", "--render", "/tmp/x", "--lang", "en"}).mode(), CommandLine::Mode::render);
     EXPECT_EQ(CommandLine({"quillo", "--render", "/tmp/x", "--lang", "en"}).modeArgument(), "/tmp/x");
+    EXPECT_TRUE(CommandLine::helpText().contains("\n  --lang "));
 }
 
 } // namespace
