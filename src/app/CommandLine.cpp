@@ -99,6 +99,15 @@ double CommandLine::e2eDelaySeconds() const
     return seconds;
 }
 
+std::optional<InterfaceLanguage> CommandLine::interfaceLanguage(const QStringList &preferredLanguages) const
+{
+    const QString option = QStringLiteral("--lang");
+    if (!hasFlag(option))
+        return interfaceLanguageFor(preferredLanguages);
+    const auto code = argumentValue(option);
+    return code ? interfaceLanguageFromCode(*code) : std::nullopt;
+}
+
 QString CommandLine::helpText()
 {
     return QStringLiteral(
@@ -113,6 +122,7 @@ QString CommandLine::helpText()
         "    --only-translate        only the translation checks\n"
         "  --render DIR            write screenshots of the panel, menu and settings window into DIR\n"
         "  --open-settings         open the settings window\n"
+        "  --lang zh|en            the interface language (default: from LANGUAGE / LANG; Chinese, else English)\n"
         "  --e2e-observe           print what happens while you dictate by hand\n"
         "  --e2e-file FILE         dictate FILE into the focused window after a delay\n"
         "    --e2e-delay SECONDS     the delay (default 3)\n"

@@ -5,10 +5,12 @@
 #include "app/E2eObserver.h"
 #include "app/SelfTestRunner.h"
 #include "app/SingleInstance.h"
+#include "i18n/InterfaceTranslator.h"
 #include "platform/x11/X11Permissions.h"
 #include "ui/ScreenshotRenderer.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTextStream>
 
 #include <cstdio>
@@ -50,10 +52,11 @@ void nameApplication()
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLO_VERSION));
 }
 
-int importEnvironment(int argc, char *argv[], const QString &path)
+int importEnvironment(int argc, char *argv[], const QString &path, InterfaceLanguage language)
 {
     QCoreApplication app(argc, argv);
     nameApplication();
+    const InterfaceTranslator translator(language);
     AppCore core;
     // An unreadable file has printed its message; the run still ends normally. The import may
     // finish before the loop runs (no key to store), and an exit() then would be lost: queue it.
@@ -78,18 +81,19 @@ int selfTest(int argc, char *argv[], const CommandLine &line)
     return app.exec();
 }
 
-int render(int argc, char *argv[], const QString &dir)
+int render(int argc, char *argv[], const QString &dir, InterfaceLanguage language)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     nameApplication();
+    const InterfaceTranslator translator(language);
     const auto written = renderScreenshots(dir);
     if (!written) {
         // Reporting success for screenshots that were not written would mislead a script.
         printError(written.error());
         return 1;
     }
-    printLine(QStringLiteral("截图已输出到 ") + dir);
+    printLine(QCoreApplication::translate("App", "截图已输出到 %1").arg(dir));
     return 0;
 }
 
@@ -163,40 +167,44 @@ std::optional<SingleInstance::Request> requestFor(Mode mode)
 
 // Hands one action to the running instance and returns at once: no display, no second
 // instance. Exit status 0 when the instance took it, 1 when none runs or it did not answer.
-int sendToRunningInstance(int argc, char *argv[], SingleInstance::Request request)
+int sendToRunningInstance(int argc, char *argv[], SingleInstance::Request request, InterfaceLanguage language)
 {
     QCoreApplication app(argc, argv);
+    const InterfaceTranslator translator(language);
     using Kind = SingleInstance::Reply::Kind;
     const SingleInstance::Reply reply = SingleInstance(SingleInstance::defaultName()).send(request);
     switch (reply.kind) {
     case Kind::taken:
         return 0;
     case Kind::ignored:
-        printError(QStringLiteral("Quillo 已收到，当前状态下无需执行"));
+        printError(QCoreApplication::translate("App", "Quillo 已收到，当前状态下无需执行"));
         return 0;
     case Kind::noInstance:
-        printError(QStringLiteral("没有正在运行的 Quillo（先启动 quillo）"));
+        printError(QCoreApplication::translate("App", "没有正在运行的 Quillo（先启动 quillo）"));
         return 1;
     case Kind::noAnswer:
-        printError(QStringLiteral("Quillo 没有响应（可以退出后重新启动 quillo）"));
+        printError(QCoreApplication::translate("App", "Quillo 没有响应（可以退出后重新启动 quillo）"));
         return 1;
     case Kind::refused:
-        printError(QStringLiteral("Quillo 拒绝了请求：") + reply.detail);
+        printError(QCoreApplication::translate("App", "Quillo 拒绝了请求：%1").arg(reply.detail));
         return 1;
     }
     return 1;
 }
 
-int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
+int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, InterfaceLanguage language)
 {
     const DesktopSession session = desktopSession();
     if (!session.x11 && !session.wayland) {
+        QCoreApplication app(argc, argv);
+        const InterfaceTranslator translator(language);
         printError(X11Permissions::sessionProblemFor(false, false));
         return 1;
     }
     qputenv("QT_QPA_PLATFORM", qtPlatformFor(session));
     QApplication app(argc, argv);
     nameApplication();
+    const InterfaceTranslator translator(language);
     app.setQuitOnLastWindowClosed(false);
 
     SingleInstance instance(SingleInstance::defaultName());
@@ -270,6 +278,12 @@ int runQuillo(int argc, char *argv[])
 {
     const CommandLine line(argumentList(argc, argv));
     const Mode mode = line.mode();
+    const auto language = line.interfaceLanguage(QLocale::system().uiLanguages());
+    if (!language) {
+        printError(QStringLiteral("--lang: zh or en"));
+        return 2;
+    }
+    // The self-test's report is read by scripts: it stays in the source language.
     switch (mode) {
     case Mode::help:
         printLine(CommandLine::helpText());
@@ -278,20 +292,20 @@ int runQuillo(int argc, char *argv[])
         printLine(QStringLiteral("Quillo " QUILLO_VERSION));
         return 0;
     case Mode::importEnv:
-        return importEnvironment(argc, argv, line.modeArgument());
+        return importEnvironment(argc, argv, line.modeArgument(), *language);
     case Mode::selfTest:
         return selfTest(argc, argv, line);
     case Mode::render:
-        return render(argc, argv, line.modeArgument());
+        return render(argc, argv, line.modeArgument(), *language);
     case Mode::sendToggle:
     case Mode::sendStart:
     case Mode::sendStop:
     case Mode::sendCancel:
     case Mode::sendTranslate:
     case Mode::sendRetry:
-        return sendToRunningInstance(argc, argv, *requestFor(mode));
+        return sendToRunningInstance(argc, argv, *requestFor(mode), *language);
     default:
-        return runDesktop(argc, argv, line, mode);
+        return runDesktop(argc, argv, line, mode, *language);
     }
 }
 

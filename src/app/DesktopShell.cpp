@@ -52,12 +52,13 @@ namespace {
 PortalGlobalShortcuts::Names shortcutNames()
 {
     return {
-        {1, {QStringLiteral("hold"), QStringLiteral("按住说话")}},
-        {2, {QStringLiteral("toggle"), QStringLiteral("开始 / 结束免提")}},
-        {3, {QStringLiteral("toggleTranslate"), QStringLiteral("开始免提翻译")}},
-        {4, {QStringLiteral("holdSend"), QStringLiteral("按住说话，松开后发送")}},
-        {HotkeyManager::cancelHotKeyId, {QStringLiteral("cancel"), QStringLiteral("取消本次录音")}},
-        {HotkeyManager::translateHotKeyId, {QStringLiteral("translate"), QStringLiteral("录音中切换翻译")}},
+        {1, {QStringLiteral("hold"), QCoreApplication::translate("App", "按住说话")}},
+        {2, {QStringLiteral("toggle"), QCoreApplication::translate("App", "开始 / 结束免提")}},
+        {3, {QStringLiteral("toggleTranslate"), QCoreApplication::translate("App", "开始免提翻译")}},
+        {4, {QStringLiteral("holdSend"), QCoreApplication::translate("App", "按住说话，松开后发送")}},
+        {HotkeyManager::cancelHotKeyId, {QStringLiteral("cancel"), QCoreApplication::translate("App", "取消本次录音")}},
+        {HotkeyManager::translateHotKeyId,
+            {QStringLiteral("translate"), QCoreApplication::translate("App", "录音中切换翻译")}},
     };
 }
 

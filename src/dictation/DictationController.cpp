@@ -28,7 +28,7 @@ Scheduler::Duration seconds(double s)
 
 QString keyName(const std::optional<Hotkey> &hotkey)
 {
-    return hotkey ? keyNames::name(*hotkey) : unsetKeyName;
+    return hotkey ? keyNames::name(*hotkey) : unsetKeyName();
 }
 
 // A callback that calls method while the controller lives and does nothing after.
@@ -309,7 +309,7 @@ void DictationController::beginRecording(RecordingMode mode, bool translate, Hot
     if (holdSlot == HotkeySlot::holdSend)
         hud_->setHoldKeyName(keyNames::name(holdSendHotkey));
     else if (mode == RecordingMode::hold && holdSlot == HotkeySlot::toggle)
-        hud_->setHoldKeyName(commandKeyName); // started from the command line: no key of ours is held
+        hud_->setHoldKeyName(commandKeyName()); // started from the command line: no key of ours is held
     else
         hud_->setHoldKeyName(keyName(deps_.settings.holdHotkey()));
     const std::uint64_t triggerMask = modifierFlagOf(deps_.settings.translateTrigger());

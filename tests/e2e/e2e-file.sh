@@ -41,4 +41,12 @@ timeout 30 "$QUILLO" --e2e-file "$E2E_TMP/none.wav" --e2e-delay 0.2 >"$E2E_TMP/s
 grep -qF 'failed("无法读取测试音频或缺少 API Key")' "$E2E_TMP/second.out" || { cat "$E2E_TMP/second.out"; fail "missing-file message"; }
 has_history_text "$polished" || { cat "$conf"; fail "history entry lost after a restart"; }
 note "history entry still in $conf after a restart"
+
+# With the English interface the [e2e] lines a script reads stay exactly as they are.
+status=0
+LANGUAGE=en timeout 30 "$QUILLO" --e2e-file "$E2E_TMP/none.wav" --e2e-delay 0.2 >"$E2E_TMP/english.out" 2>&1 || status=$?
+[ "$status" = 1 ] || { cat "$E2E_TMP/english.out"; fail "English run: exit status $status"; }
+diff <(grep '^\[e2e\] phase:' "$E2E_TMP/second.out") <(grep '^\[e2e\] phase:' "$E2E_TMP/english.out") \
+  || fail "the [e2e] phase lines differ with LANGUAGE=en"
+note "[e2e] lines unchanged with LANGUAGE=en"
 echo PASS
