@@ -229,6 +229,10 @@
         <source>还没有记录。按住 %1 说话试试。</source>
         <translation>Nothing yet. Hold %1 and speak to try it.</translation>
     </message>
+    <message>
+        <source>重试上次录音（%1）</source>
+        <translation>Retry last recording (%1)</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>

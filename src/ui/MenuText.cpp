@@ -46,7 +46,7 @@ QString translateTapText(TranslateTrigger trigger)
 
 QString retryLastRecordingLabel(double seconds)
 {
-    return QStringLiteral("重试上次录音（") + panel::formatElapsed(seconds) + QStringLiteral("）");
+    return QCoreApplication::translate("Menu", "重试上次录音（%1）").arg(panel::formatElapsed(seconds));
 }
 
 QString emptyHistoryHint(const std::optional<Hotkey> &holdHotkey)
