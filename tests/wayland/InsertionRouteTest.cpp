@@ -48,15 +48,17 @@ struct Lane {
 struct Rig {
     FakeFrontmostApp frontmost;
     ManualScheduler scheduler;
-    Lane x11, wayland;
+    Lane x11, wayland, portal;
     FakePasteboard waylandClipboard; // where an unpasteable text waits
     TextInserter x11Inserter{{x11.clipboard, nullptr, x11.keys, x11.permissions, frontmost, scheduler}};
     TextInserter waylandInserter{{wayland.clipboard, nullptr, wayland.keys, wayland.permissions, frontmost, scheduler}};
+    TextInserter portalInserter{{portal.clipboard, nullptr, portal.keys, portal.permissions, frontmost, scheduler}};
+    bool portalRunning = false;
 
     InsertionRouter router(bool withX11, bool withTools)
     {
         return InsertionRouter(
-            {withX11 ? &x11Inserter : nullptr, withTools ? &waylandInserter : nullptr, nullptr, &waylandClipboard},
+            {withX11 ? &x11Inserter : nullptr, withTools ? &waylandInserter : nullptr, nullptr, {}, &waylandClipboard},
             frontmost, QStringLiteral("me.nolt.quillo"));
     }
     void focus(const char *id, bool nativeWayland)
@@ -121,6 +123,41 @@ TEST(InsertionRouter, WithoutAWayToPasteTheTextStaysOnTheClipboard)
     EXPECT_EQ(router.insert(QStringLiteral("x"), false), InsertOutcome::clipboardFailed);
     EXPECT_EQ(
         InsertionRouter({}, rig.frontmost, {}).insert(QStringLiteral("x"), false), InsertOutcome::clipboardFailed);
+}
+
+// GNOME: no compositor protocols, only the RemoteDesktop portal. Its session may be refused
+// or closed by the desktop; a paste is claimed only while it runs.
+TEST(InsertionRouter, PortalPastesOnlyWhileItsSessionRuns)
+{
+    Rig rig;
+    InsertionRouter router({.x11 = nullptr,
+                               .waylandTools = nullptr,
+                               .portal = &rig.portalInserter,
+                               .portalReady = [&rig] { return rig.portalRunning; },
+                               .clipboardOnly = &rig.waylandClipboard},
+        rig.frontmost, QStringLiteral("me.nolt.quillo"));
+    rig.focus("org.gnome.TextEditor", true);
+
+    struct Step {
+        bool running;
+        InsertOutcome outcome;
+        InsertionRoute route;
+        std::size_t keystrokes; // posted through the portal so far
+    };
+    const Step steps[] = {
+        {false, InsertOutcome::copiedOnly, InsertionRoute::clipboardOnly, 0}, // not granted (yet)
+        {true, InsertOutcome::pasted, InsertionRoute::portal, 1},
+        {false, InsertOutcome::copiedOnly, InsertionRoute::clipboardOnly, 1}, // closed by the desktop
+        {true, InsertOutcome::pasted, InsertionRoute::portal, 2}, // started again
+    };
+    for (const Step &step : steps) {
+        rig.portalRunning = step.running;
+        EXPECT_EQ(router.canPaste(), step.running);
+        EXPECT_EQ(router.insert(QStringLiteral("文字"), false), step.outcome) << step.running;
+        EXPECT_EQ(router.lastRoute(), step.route);
+        EXPECT_EQ(rig.portal.keys.posted.size(), step.keystrokes);
+    }
+    EXPECT_EQ(rig.portal.keys.posted.back(), PasteChord::ctrlV);
 }
 
 TEST(InsertionRouter, RestoresTheUsersClipboardAfterAWaylandPaste)

@@ -28,6 +28,8 @@ namespace quillo {
 //   Copy(s type, s text)                another application copies (SelectionOwnerChanged)
 //   Paste(s type)                       another application pastes (SelectionTransfer);
 //                                       what arrives is logged as "pasted <type> <text>"
+//   CloseSessions(s kind)               the desktop ends every session of that kind
+//                                       ("RemoteDesktop"): Session.Closed, then gone
 //   Log() -> as                         every call, one line each
 class FakePortal final : public QDBusVirtualObject {
     Q_OBJECT
@@ -82,6 +84,7 @@ private:
     void startRemote(const QDBusMessage &message);
     void notifyKey(const QDBusMessage &message, const QString &what);
     void changeTrigger(const QString &shortcut, const QString &description);
+    void closeSessions(const QString &kind);
     void emitShortcutSignal(const QString &name, const QString &shortcut);
 
     bool checkSignature(const QDBusMessage &message, const QString &expected);
