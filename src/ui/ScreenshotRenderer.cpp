@@ -117,7 +117,7 @@ QStringList screenshotNames()
     for (const HudShot &shot : hudShots())
         names.append(shot.name);
     names << QStringLiteral("menu-light") << QStringLiteral("menu-dark") << QStringLiteral("settings")
-          << QStringLiteral("settings-full");
+          << QStringLiteral("settings-full") << QStringLiteral("settings-wayland");
     return names;
 }
 
@@ -156,6 +156,15 @@ Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale
     full.setPalette(theme::light());
     if (!save(QStringLiteral("settings-full"), grabWidget(full, scale)))
         return unexpected(QStringLiteral("无法写入截图：settings-full"));
+
+    // A Wayland desktop without global shortcuts whose keyboard grant was refused.
+    FakePermissions wayland;
+    wayland.access = DesktopAccess{
+        .shortcuts = DesktopAccess::Shortcuts::unavailable, .keyboard = DesktopAccess::Keyboard::notGranted};
+    SettingsView waylandView(SettingsDeps{scene.settings(), wayland, scene.scheduler(), {}, nullptr, nullptr, {}});
+    waylandView.setPalette(theme::light());
+    if (!save(QStringLiteral("settings-wayland"), grabWidget(waylandView, scale)))
+        return unexpected(QStringLiteral("无法写入截图：settings-wayland"));
     return written;
 }
 
