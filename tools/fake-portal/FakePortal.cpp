@@ -80,6 +80,8 @@ void FakePortal::dispatch(const QDBusMessage &message)
         handleControl(message);
         return;
     }
+    if (unresponsive_)
+        return;
     if (path == desktopPath && interface == QLatin1String("org.freedesktop.DBus.Properties")) {
         handleProperties(message);
         return;

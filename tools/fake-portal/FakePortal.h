@@ -39,6 +39,8 @@ public:
 
     // Registers the objects and bus names; the reason on failure, else empty.
     QString start();
+    // Portal calls get no answer at all (control calls still do).
+    void setUnresponsive(bool unresponsive) { unresponsive_ = unresponsive; }
 
     QString introspect(const QString &path) const override;
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override;
@@ -110,6 +112,7 @@ private:
     QMap<QString, QByteArray> clipboardData_; // what another application copied
     QMap<std::uint32_t, Transfer> transfers_;
     int serial_ = 0;
+    bool unresponsive_ = false;
 };
 
 } // namespace quillo
