@@ -74,6 +74,7 @@ system = requests[-1]["body"]["messages"][0]["content"]
 sys.exit(0 if "终端或代码编辑器" in system else 1)
 PY
 note "foot was taken for a coding app"
-history_texts | grep -qxF "$polished" || fail "no history entry"
+# Not a pipe: grep -q may leave before the reader has written every entry (pipefail).
+grep -qxF "$polished" <(history_texts) || fail "no history entry"
 kill -0 "$quillo_pid" 2>/dev/null || fail "the running Quillo exited"
 echo PASS

@@ -59,5 +59,6 @@ dictate() {
 dictate wayland-only -u DISPLAY
 # Windows on XWayland (the panel places itself), paste through the compositor.
 dictate xwayland
-history_texts | grep -qxF "$polished" || fail "no history entry"
+# Not a pipe: grep -q may leave before the reader has written every entry (pipefail).
+grep -qxF "$polished" <(history_texts) || fail "no history entry"
 echo PASS
