@@ -230,6 +230,7 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     case Mode::e2eObserve:
         observer.observeAll(shell.hotkeys());
         observer.observeFailedRecordings(shell.failedRecordings());
+        shell.setPortalReport([](const QString &line) { printLine(QStringLiteral("[e2e] portal: ") + line); });
         shell.controller().bindHotkeys();
         break;
     case Mode::e2eFile: {
@@ -239,6 +240,7 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
         if (waylandOffer) {
             printLine(QStringLiteral("[e2e] wayland: ") + waylandOffer->describe());
             shell.setPasteReport([](const QString &line) { printLine(QStringLiteral("[e2e] paste: ") + line); });
+            shell.setPortalReport([](const QString &line) { printLine(QStringLiteral("[e2e] portal: ") + line); });
         }
         const QString file = line.modeArgument();
         const bool send = line.hasFlag(QStringLiteral("--e2e-send"));

@@ -62,28 +62,13 @@ PortalGlobalShortcuts::Names shortcutNames()
     };
 }
 
-std::unique_ptr<PortalGlobalShortcuts> globalShortcutsFor(bool waylandSession)
-{
-    if (!waylandSession)
-        return nullptr;
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return nullptr;
-    // Must come before any other portal call; older portals answer no and know us by our process.
-    registerHostApplication(bus);
-    const PortalSupport support = PortalSupport::probe(bus);
-    if (!support.hasGlobalShortcuts())
-        return nullptr;
-    return std::make_unique<PortalGlobalShortcuts>(bus, shortcutNames(), support.globalShortcutsVersion);
-}
-
 } // namespace
 
 DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> waylandOffer)
     : core_(core)
     , keyboard_(&ownKeystrokes_)
-    , portalKeyboard_(globalShortcutsFor(waylandOffer.has_value()))
-    , hotkeys_(portalKeyboard_ ? static_cast<KeyboardSource &>(*portalKeyboard_) : keyboard_, core.scheduler)
+    , keyboardSwitch_(keyboard_)
+    , hotkeys_(keyboardSwitch_, core.scheduler)
     , clipboard_(QClipboard::Clipboard)
     , selection_(QClipboard::Selection)
     , poster_(ownKeystrokes_, core.scheduler)
@@ -151,8 +136,49 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
     // Escape is taken from other programs exactly while a dictation is under way.
     QObject::connect(&controller_, &DictationController::phaseChanged, &controller_,
         [this](const DictationPhase &) { hotkeys_.refreshEscapeInterception(); });
-    if (portalKeyboard_)
-        portalKeyboard_->onChanged = [this] { showBoundShortcuts(); };
+    sinceStart_.start();
+    // The portal may take a while to answer (or never, a stuck desktop): start-up goes on with
+    // the X11 hotkeys and the portal's adapters take over when its answer comes.
+    if (wayland_)
+        PortalSupport::probe(
+            QDBusConnection::sessionBus(), &portalCalls_, [this](const PortalSupport &support) { usePortal(support); });
+}
+
+void DesktopShell::usePortal(const PortalSupport &support)
+{
+    reportPortal(QStringLiteral("answered: global shortcuts %1, remote desktop keyboard %2")
+                     .arg(support.hasGlobalShortcuts() ? QStringLiteral("yes") : QStringLiteral("no"),
+                         support.hasRemoteKeyboard() ? QStringLiteral("yes") : QStringLiteral("no")));
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (support.hasRemoteKeyboard())
+        wayland_->useRemoteDesktop(bus, core_.defaults);
+    if (!support.hasGlobalShortcuts())
+        return;
+    portalKeyboard_ = std::make_unique<PortalGlobalShortcuts>(bus, shortcutNames(), support.globalShortcutsVersion);
+    portalKeyboard_->onChanged = [this] { showBoundShortcuts(); };
+    WaylandPermissions::Sources &sources = wayland_->permissions().sources();
+    sources.shortcutsOffered = [] { return true; };
+    sources.shortcutsBound = [this] {
+        return portalKeyboard_->state() == PortalGlobalShortcuts::State::bound
+            && !portalKeyboard_->triggerDescriptions().empty();
+    };
+    sources.askShortcuts = [this] { portalKeyboard_->bindAgain(); };
+    // What was bound through X11 moves to the portal (nothing yet when the hotkeys were not bound).
+    const bool installed = !hotkeys_.bindings().empty() && !hotkeys_.suspended();
+    if (installed)
+        hotkeys_.uninstall();
+    keyboardSwitch_.switchTo(*portalKeyboard_);
+    if (installed)
+        hotkeys_.install();
+    if (menu_)
+        menu_->setShortcutBindings(portalKeyboard_.get());
+    showBoundShortcuts();
+}
+
+void DesktopShell::reportPortal(const QString &line)
+{
+    if (portalReport_)
+        portalReport_(QStringLiteral("%1 after %2 ms").arg(line).arg(sinceStart_.elapsed()));
 }
 
 DesktopShell::~DesktopShell() = default;
@@ -188,6 +214,10 @@ void DesktopShell::showBoundShortcuts()
 {
     if (!portalKeyboard_)
         return;
+    if (!reportedBinding_ && portalKeyboard_->state() == PortalGlobalShortcuts::State::bound) {
+        reportedBinding_ = true;
+        reportPortal(QStringLiteral("shortcuts bound"));
+    }
     if (menu_)
         menu_->refresh();
     if (SettingsWindow *window = settingsWindow_.window())

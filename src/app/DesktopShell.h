@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppCore.h"
+#include "app/KeyboardSourceSwitch.h"
 #include "app/WaylandDesktop.h"
 #include "audio/AudioRecorder.h"
 #include "dictation/DictationAdapters.h"
@@ -9,6 +10,7 @@
 #include "dictation/TextInserter.h"
 #include "hotkeys/HotkeyManager.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
+#include "platform/portal/PortalSupport.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/QtSounds.h"
 #include "platform/x11/X11FrontmostApp.h"
@@ -20,6 +22,7 @@
 #include "platform/x11/X11WindowHints.h"
 #include "ui/SettingsWindow.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <functional>
 
@@ -49,6 +52,9 @@ public:
     FrontmostApp &frontmost();
     // Where the Wayland side reports each paste's route and time (the observation modes).
     void setPasteReport(std::function<void(const QString &)> report);
+    // Where the Wayland side reports the portal's answer at start-up and the shortcuts it
+    // bound, with the time since start-up (the observation modes).
+    void setPortalReport(std::function<void(const QString &)> report) { portalReport_ = std::move(report); }
     void openSettings();
     // Whether hotkeys come from the desktop portal's global shortcuts.
     bool usesGlobalShortcuts() const { return portalKeyboard_ != nullptr; }
@@ -58,6 +64,9 @@ public:
 private:
     void showBoundShortcuts();
     void showRetryOffer();
+    // The desktop portal answered the start-up probe: its adapters take over.
+    void usePortal(const PortalSupport &support);
+    void reportPortal(const QString &line);
 
     // Creates the panel the first time the controller shows it.
     class LazyPanel final : public DictationPanel {
@@ -76,6 +85,8 @@ private:
     AppCore &core_;
     X11OwnKeystrokes ownKeystrokes_;
     X11KeyboardSource keyboard_;
+    // X11 until the portal has answered; then its global shortcuts where it offers them.
+    KeyboardSourceSwitch keyboardSwitch_;
     // The desktop's global shortcuts (portal) in a Wayland session that offers them:
     // an X11 client there hears no key while a native window has the focus.
     std::unique_ptr<PortalGlobalShortcuts> portalKeyboard_;
@@ -100,6 +111,11 @@ private:
     SettingsWindowController settingsWindow_;
     std::unique_ptr<TrayIcon> tray_;
     QPointer<MenuContent> menu_;
+    std::function<void(const QString &)> portalReport_;
+    QElapsedTimer sinceStart_;
+    bool reportedBinding_ = false;
+    // Owns the pending portal answers; gone first, so no answer arrives into a half-destroyed shell.
+    QObject portalCalls_;
 };
 
 } // namespace quillo

@@ -20,6 +20,15 @@ std::unique_ptr<CompositorFocus> compositorFocus(const WaylandDesktop::Offer &of
     return nullptr;
 }
 
+// The portals' parts are added once the portal has answered.
+WaylandPermissions::Sources pasteSources(bool tools, bool x11Paste)
+{
+    WaylandPermissions::Sources sources;
+    sources.virtualKeyboard = tools;
+    sources.x11Paste = x11Paste;
+    return sources;
+}
+
 QString routeName(InsertionRoute route)
 {
     switch (route) {
@@ -66,16 +75,19 @@ WaylandDesktop::WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &sched
     , timedPoster_(*this)
     , frontmost_(compositorFocus(offer), x11.frontmost,
           DesktopEntryIndex(DesktopEntryIndex::systemApplicationDirs(), QLocale::system().name()))
-    , permissions_(offer.canUseTools() || x11.inserter)
+    , permissions_(pasteSources(offer.canUseTools(), x11.inserter != nullptr))
     , toolsInserter_(offer.canUseTools() ? std::make_unique<TextInserter>(
                          TextInserter::Ports{wlClipboard_, nullptr, timedPoster_, permissions_, frontmost_, scheduler})
                                          : nullptr)
+    , offer_(offer)
+    , scheduler_(scheduler)
     , router_(
           InsertionRouter::Routes{
               .x11 = x11.inserter,
               .waylandTools = toolsInserter_.get(),
-              // The RemoteDesktop portal's inserter goes here once a session has been granted.
+              // Set by useRemoteDesktop once the desktop's portal has answered.
               .portal = nullptr,
+              .portalReady = {},
               .clipboardOnly = offer.dataControl && offer.clipboardTools ? &wlClipboard_ : x11.clipboard,
           },
           frontmost_, QString::fromLatin1(TextInserter::defaultSource))
@@ -84,10 +96,46 @@ WaylandDesktop::WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &sched
 
 WaylandDesktop::~WaylandDesktop() = default;
 
+void WaylandDesktop::useRemoteDesktop(const QDBusConnection &bus, DefaultsStore &settings)
+{
+    if (offer_.canUseTools() || remoteKeys_)
+        return;
+    remoteKeys_ = std::make_unique<PortalRemoteDesktop>(bus, settings);
+    Pasteboard *clipboard = &wlClipboard_;
+    if (!offer_.dataControl || !offer_.clipboardTools) {
+        remoteKeys_->setClipboardWanted(true);
+        remoteClipboard_ = std::make_unique<PortalClipboard>(bus, *remoteKeys_);
+        clipboard = remoteClipboard_.get();
+    }
+    remoteInserter_ = std::make_unique<TextInserter>(
+        TextInserter::Ports{*clipboard, nullptr, *remoteKeys_, permissions_, frontmost_, scheduler_});
+    router_.setPortal(remoteInserter_.get(), [this] { return remoteReady(); });
+    WaylandPermissions::Sources &sources = permissions_.sources();
+    sources.remoteKeyboardOffered = [] { return true; };
+    sources.remoteKeyboardRunning = [this] { return remoteReady(); };
+    sources.askRemoteKeyboard = [this] { remoteKeys_->start(); };
+    remoteKeys_->start();
+}
+
+// The keystroke can go out now, and the clipboard it pastes holds our text.
+bool WaylandDesktop::remoteReady() const
+{
+    if (!remoteKeys_ || remoteKeys_->state() != PortalRemoteDesktop::State::started)
+        return false;
+    return !remoteClipboard_ || remoteKeys_->clipboardEnabled();
+}
+
 InsertOutcome WaylandDesktop::insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste)
 {
     delivered_.start();
     const InsertOutcome outcome = router_.insert(text, restoreClipboard, std::move(afterPaste));
+    // A session the desktop closed (or one that failed) is started again for the next paste;
+    // a refusal stands until the user asks again in the settings.
+    if (remoteKeys_ && router_.lastRoute() == InsertionRoute::clipboardOnly) {
+        const auto state = remoteKeys_->state();
+        if (state == PortalRemoteDesktop::State::idle || state == PortalRemoteDesktop::State::failed)
+            remoteKeys_->start();
+    }
     if (report_ && router_.lastRoute() != InsertionRoute::waylandTools)
         report_(QStringLiteral("route %1, outcome after %2 ms")
                     .arg(routeName(router_.lastRoute()))

@@ -2,13 +2,17 @@
 
 #include "dictation/InsertionRouter.h"
 #include "dictation/TextInserter.h"
+#include "platform/DefaultsStore.h"
 #include "platform/Scheduler.h"
+#include "platform/portal/PortalClipboard.h"
+#include "platform/portal/PortalRemoteDesktop.h"
 #include "platform/wayland/ProcessRunner.h"
 #include "platform/wayland/WaylandFrontmostApp.h"
 #include "platform/wayland/WaylandPermissions.h"
 #include "platform/wayland/WlClipboardPasteboard.h"
 #include "platform/wayland/WtypeKeystrokePoster.h"
 
+#include <QDBusConnection>
 #include <QElapsedTimer>
 
 #include <functional>
@@ -19,7 +23,8 @@ namespace quillo {
 // The Wayland side of a desktop session: which window has the focus (compositor IPC,
 // X11 for XWayland windows) and how a text reaches it (X11 for XWayland windows, else
 // wl-copy + wtype where the compositor offers data-control and a virtual keyboard, else
-// the portal, else the clipboard alone), decided per dictation.
+// the RemoteDesktop portal while its session runs, else the clipboard alone), decided per
+// dictation.
 class WaylandDesktop {
 public:
     // What the session offers, looked up once at start.
@@ -49,7 +54,17 @@ public:
     ~WaylandDesktop();
 
     FrontmostApp &frontmost() { return frontmost_; }
-    Permissions &permissions() { return permissions_; }
+    WaylandPermissions &permissions() { return permissions_; }
+
+    // The desktop's RemoteDesktop portal offers a keyboard: where the compositor's own
+    // protocols are missing (GNOME, KDE without a virtual keyboard), its keyboard posts
+    // the paste chord and, without data-control, its Clipboard interface holds the text.
+    // The session starts now (asking the user once; a stored grant restores it) and is
+    // kept; one the desktop closed starts again at the next paste. Nothing happens where
+    // wl-copy and wtype can paste.
+    void useRemoteDesktop(const QDBusConnection &bus, DefaultsStore &settings);
+    // The portal's keyboard session, when it is in use.
+    PortalRemoteDesktop *remoteDesktop() { return remoteKeys_.get(); }
     InsertOutcome insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste);
     void pressReturn() { router_.pressReturn(); }
     // Told how long each paste keystroke took from the text's delivery, and by which route.
@@ -70,6 +85,8 @@ private:
         WaylandDesktop &owner_;
     };
 
+    bool remoteReady() const;
+
     ProcessRunner runner_;
     WlClipboardPasteboard wlClipboard_;
     WtypeKeystrokePoster wtype_;
@@ -77,6 +94,11 @@ private:
     WaylandFrontmostApp frontmost_;
     WaylandPermissions permissions_;
     std::unique_ptr<TextInserter> toolsInserter_;
+    Offer offer_;
+    Scheduler &scheduler_;
+    std::unique_ptr<PortalRemoteDesktop> remoteKeys_;
+    std::unique_ptr<PortalClipboard> remoteClipboard_;
+    std::unique_ptr<TextInserter> remoteInserter_;
     InsertionRouter router_;
     QElapsedTimer delivered_;
     std::function<void(const QString &)> report_;

@@ -5,7 +5,7 @@
 namespace quillo {
 
 InsertionRouter::InsertionRouter(Routes routes, FrontmostApp &frontmost, QString sourceIdentifier)
-    : routes_(routes)
+    : routes_(std::move(routes))
     , frontmost_(frontmost)
     , source_(std::move(sourceIdentifier))
 {
@@ -18,7 +18,7 @@ InsertionFacts InsertionRouter::factsNow()
         .focusIsX11 = app && !app->nativeWayland,
         .x11Paste = routes_.x11 != nullptr,
         .waylandTools = routes_.waylandTools != nullptr,
-        .portal = routes_.portal != nullptr,
+        .portal = portalReady(),
     };
 }
 

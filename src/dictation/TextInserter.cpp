@@ -27,7 +27,7 @@ PasteboardItem TextInserter::pastedItem(const QString &text, const QString &sour
 
 PasteboardItems TextInserter::snapshotPasteboard(const Pasteboard &pasteboard)
 {
-    return pasteboard.items();
+    return pasteboard.restorableItems();
 }
 
 void TextInserter::restorePasteboard(Pasteboard &pasteboard, std::uint64_t changeCount, const PasteboardItems &snapshot)

@@ -39,6 +39,9 @@ public:
 
     // Deep copies of every item and of every type whose data can be read.
     virtual PasteboardItems items() const = 0;
+    // What a later write() can put back of the current content, for a snapshot taken to be
+    // restored: everything, unless a write keeps less (then reading the rest is wasted time).
+    virtual PasteboardItems restorableItems() const { return items(); }
     virtual void clear() = 0;
     // Replaces the whole content by these items; false when the system refused.
     virtual bool write(const PasteboardItems &items) = 0;

@@ -45,8 +45,17 @@ void PermissionRow::setGranted(bool granted)
 {
     granted_ = granted;
     grantedLabel_->setVisible(granted);
-    button_->setVisible(!granted);
+    button_->setVisible(!granted && hasButton_);
     restyle();
+}
+
+void PermissionRow::setTexts(const QString &detail, const QString &grantedLabel, const QString &buttonLabel)
+{
+    detail_->setText(detail);
+    grantedLabel_->setText(grantedLabel);
+    hasButton_ = !buttonLabel.isEmpty();
+    button_->setText(buttonLabel);
+    setGranted(granted_);
 }
 
 void PermissionRow::changeEvent(QEvent *event)

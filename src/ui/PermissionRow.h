@@ -10,7 +10,8 @@ class QPushButton;
 namespace quillo {
 
 // One permission in the settings: a green or orange symbol, the title over its
-// purpose, and either "已授权" or a "去授权" button running `action`.
+// purpose, and either "已授权" or a "去授权" button running `action` (other
+// labels where the desktop asks differently).
 class PermissionRow : public QWidget {
     Q_OBJECT
 
@@ -18,6 +19,8 @@ public:
     PermissionRow(const QString &title, const QString &detail, std::function<void()> action, QWidget *parent = nullptr);
 
     void setGranted(bool granted);
+    // Another detail and labels (empty button label: no button while not granted).
+    void setTexts(const QString &detail, const QString &grantedLabel, const QString &buttonLabel);
     bool isGranted() const { return granted_; }
     QPushButton *grantButton() const { return button_; }
 
@@ -28,6 +31,7 @@ private:
     void restyle();
 
     bool granted_ = false;
+    bool hasButton_ = true;
     QLabel *icon_;
     QLabel *detail_;
     QLabel *grantedLabel_;

@@ -126,7 +126,7 @@ QStringList screenshotNames()
     for (const HudShot &shot : hudShots())
         names.append(shot.name);
     names << QStringLiteral("menu-light") << QStringLiteral("menu-dark") << QStringLiteral("settings")
-          << QStringLiteral("settings-full") << QStringLiteral("recorder");
+          << QStringLiteral("settings-full") << QStringLiteral("recorder") << QStringLiteral("settings-wayland");
     return names;
 }
 
@@ -172,6 +172,16 @@ Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale
     recorder.mainButton()->click();
     if (!save(QStringLiteral("recorder"), grabWidget(recorder, scale)))
         return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("recorder")));
+
+    // A Wayland desktop without global shortcuts whose keyboard grant was refused.
+    FakePermissions wayland;
+    wayland.access = DesktopAccess{
+        .shortcuts = DesktopAccess::Shortcuts::unavailable, .keyboard = DesktopAccess::Keyboard::notGranted};
+    SettingsView waylandView(SettingsDeps{scene.settings(), wayland, scene.scheduler(), {}, nullptr, nullptr, {}});
+    waylandView.setPalette(theme::light());
+    if (!save(QStringLiteral("settings-wayland"), grabWidget(waylandView, scale)))
+        return unexpected(
+            QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("settings-wayland")));
     return written;
 }
 

@@ -80,4 +80,54 @@ QStringList translationExplanation(TranslateTrigger trigger, TargetLanguage targ
     return lines;
 }
 
+PermissionRowText shortcutsRow(DesktopAccess::Shortcuts shortcuts)
+{
+    PermissionRowText row;
+    row.title = QCoreApplication::translate("Settings", "全局快捷键");
+    switch (shortcuts) {
+    case DesktopAccess::Shortcuts::bound:
+        row.granted = true;
+        row.detail = QCoreApplication::translate("Settings", "桌面已为 Quillo 绑定快捷键，在任何窗口中都能使用");
+        row.grantedLabel = QCoreApplication::translate("Settings", "已绑定");
+        return row;
+    case DesktopAccess::Shortcuts::notBound:
+        row.detail = QCoreApplication::translate("Settings", "桌面还没有为 Quillo 绑定快捷键");
+        row.buttonLabel = QCoreApplication::translate("Settings", "重新绑定");
+        return row;
+    case DesktopAccess::Shortcuts::unavailable:
+        break;
+    }
+    row.detail = QCoreApplication::translate("Settings",
+        "此桌面不提供全局快捷键：请在桌面的快捷键设置中\n"
+        "把 quillo --start 绑定到按下、quillo --stop 绑定到松开");
+    return row;
+}
+
+PermissionRowText keyboardRow(DesktopAccess::Keyboard keyboard)
+{
+    PermissionRowText row;
+    row.title = QCoreApplication::translate("Settings", "键盘输入");
+    switch (keyboard) {
+    case DesktopAccess::Keyboard::virtualKeyboard:
+        row.granted = true;
+        row.detail = QCoreApplication::translate("Settings", "通过虚拟键盘把文字输入到光标处，无需授权");
+        row.grantedLabel = QCoreApplication::translate("Settings", "可用");
+        return row;
+    case DesktopAccess::Keyboard::remoteDesktop:
+        row.granted = true;
+        row.detail = QCoreApplication::translate("Settings", "已通过“远程桌面”授权把文字输入到光标处");
+        row.grantedLabel = QCoreApplication::translate("Settings", "已授权");
+        return row;
+    case DesktopAccess::Keyboard::notGranted:
+        row.detail = QCoreApplication::translate(
+            "Settings", "需要桌面的“远程桌面”授权才能把文字输入到光标处，\n未授权时文字只复制到剪贴板");
+        row.buttonLabel = QCoreApplication::translate("Settings", "重新请求");
+        return row;
+    case DesktopAccess::Keyboard::unavailable:
+        break;
+    }
+    row.detail = QCoreApplication::translate("Settings", "此桌面无法自动输入：文字会复制到剪贴板，\n请按 Ctrl+V 粘贴");
+    return row;
+}
+
 } // namespace quillo::settingsText

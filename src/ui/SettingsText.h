@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hotkeys/Hotkey.h"
+#include "platform/Permissions.h"
 #include "settings/TargetLanguage.h"
 #include "settings/TranslateTrigger.h"
 
@@ -28,5 +29,21 @@ QString triggerPickerLabel(TranslateTrigger trigger);
 QString languageCycleText(TargetLanguage target);
 QStringList translationExplanation(TranslateTrigger trigger, TargetLanguage target, const QString &cycleText,
     const std::optional<Hotkey> &translateHotkey);
+
+// What one line of the permissions section says.
+struct PermissionRowText {
+    QString title;
+    QString detail;
+    bool granted = false;
+    QString grantedLabel; // beside a granted row
+    QString buttonLabel; // of the button that asks again; empty: nothing to ask for
+
+    friend bool operator==(const PermissionRowText &, const PermissionRowText &) = default;
+};
+
+// On a desktop whose portals grant access (Wayland) two rows replace the accessibility
+// row: whether the desktop bound our shortcuts, and how keystrokes reach the window.
+PermissionRowText shortcutsRow(DesktopAccess::Shortcuts shortcuts);
+PermissionRowText keyboardRow(DesktopAccess::Keyboard keyboard);
 
 } // namespace quillo::settingsText

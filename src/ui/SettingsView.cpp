@@ -369,6 +369,15 @@ QWidget *SettingsView::permissionSection()
             if (deps_.openPrivacySettings)
                 deps_.openPrivacySettings(QStringLiteral("Privacy_Microphone"));
         });
+    if (permissions.desktopAccess()) {
+        // The desktop grants shortcuts and keystrokes through its own dialogs: one row for each.
+        shortcutsAccess_ = new PermissionRow(
+            settingsText::shortcutsRow({}).title, QString(), [&permissions] { permissions.askForShortcuts(); });
+        keyboardAccess_ = new PermissionRow(
+            settingsText::keyboardRow({}).title, QString(), [&permissions] { permissions.askForKeyboard(); });
+        return section(
+            QCoreApplication::translate("Settings", "权限"), {microphone_, shortcutsAccess_, keyboardAccess_}, this);
+    }
     accessibility_ = new PermissionRow(QCoreApplication::translate("Settings", "辅助功能"),
         QCoreApplication::translate("Settings", "用于监听快捷键和把文字输入到光标处"), [this, &permissions] {
             permissions.promptForAccessibility();
@@ -506,7 +515,16 @@ void SettingsView::saveKey()
 void SettingsView::refreshPermissions()
 {
     microphone_->setGranted(deps_.permissions.microphoneAuthorization() == MicrophoneAuthorization::authorized);
-    accessibility_->setGranted(deps_.permissions.isAccessibilityTrusted());
+    if (accessibility_)
+        accessibility_->setGranted(deps_.permissions.isAccessibilityTrusted());
+    if (const auto access = deps_.permissions.desktopAccess(); access && shortcutsAccess_) {
+        const auto show = [](PermissionRow *row, const settingsText::PermissionRowText &text) {
+            row->setTexts(text.detail, text.grantedLabel, text.buttonLabel);
+            row->setGranted(text.granted);
+        };
+        show(shortcutsAccess_, settingsText::shortcutsRow(access->shortcuts));
+        show(keyboardAccess_, settingsText::keyboardRow(access->keyboard));
+    }
     // The desktop reports rebound triggers at any time; they are read with the permissions.
     updateBoundTriggers();
 }

@@ -80,7 +80,10 @@ public:
     ToggleSwitch *playSoundsSwitch() const { return playSounds_; }
     ToggleSwitch *launchAtLoginSwitch() const { return launchAtLogin_; }
     PermissionRow *microphoneRow() const { return microphone_; }
+    // X11: the accessibility row. Wayland: the shortcuts and keyboard rows instead.
     PermissionRow *accessibilityRow() const { return accessibility_; }
+    PermissionRow *shortcutsPermissionRow() const { return shortcutsAccess_; }
+    PermissionRow *keyboardPermissionRow() const { return keyboardAccess_; }
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -137,6 +140,8 @@ private:
     ToggleSwitch *launchAtLogin_ = nullptr;
     PermissionRow *microphone_ = nullptr;
     PermissionRow *accessibility_ = nullptr;
+    PermissionRow *shortcutsAccess_ = nullptr;
+    PermissionRow *keyboardAccess_ = nullptr;
 };
 
 } // namespace quillo

@@ -103,6 +103,11 @@ void FakePortalProcess::paste(const QString &type)
     control(QStringLiteral("Paste"), {type});
 }
 
+void FakePortalProcess::closeSessions(const QString &kind)
+{
+    control(QStringLiteral("CloseSessions"), {kind});
+}
+
 QStringList FakePortalProcess::log()
 {
     const QDBusMessage reply = control(QStringLiteral("Log"));

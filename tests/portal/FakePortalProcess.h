@@ -35,6 +35,8 @@ public:
     // Another application copies text, or pastes a type of what we offer.
     void copy(const QString &type, const QString &text);
     void paste(const QString &type);
+    // The desktop ends every session of a kind ("RemoteDesktop").
+    void closeSessions(const QString &kind);
     QStringList log();
     // Log lines starting with `prefix`.
     QStringList log(const QString &prefix);

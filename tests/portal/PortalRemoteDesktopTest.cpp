@@ -55,12 +55,15 @@ TEST_F(PortalRemoteDesktopTest, AsksOnceThenPostsEveryKeystrokeInOrder)
     EXPECT_THAT(portal.log(QStringLiteral("RemoteDesktop.")),
         ElementsAre("RemoteDesktop.CreateSession app=-",
             "RemoteDesktop.SelectDevices types=1 persist_mode=2 restore_token=-", "RemoteDesktop.Start asked"));
-    EXPECT_THAT(portal.log(QStringLiteral("keysym")),
-        ElementsAre("keysym 0xffe3 down", "keysym 0x76 down", "keysym 0x76 up", "keysym 0xffe3 up",
-            "keysym 0xff0d down", "keysym 0xff0d up", //
-            "keysym 0xffe3 down", "keysym 0xffe1 down", "keysym 0x76 down", "keysym 0x76 up", "keysym 0xffe1 up",
-            "keysym 0xffe3 up", //
-            "keysym 0xffe1 down", "keysym 0xff63 down", "keysym 0xff63 up", "keysym 0xffe1 up"));
+    // Key codes of linux/input-event-codes.h: 29 left Ctrl (0x1d), 42 left Shift (0x2a), 47 V (0x2f),
+    // 28 Enter (0x1c), 110 Insert (0x6e).
+    EXPECT_THAT(portal.log(QStringLiteral("keycode")),
+        ElementsAre("keycode 0x1d down", "keycode 0x2f down", "keycode 0x2f up", "keycode 0x1d up", "keycode 0x1c down",
+            "keycode 0x1c up", //
+            "keycode 0x1d down", "keycode 0x2a down", "keycode 0x2f down", "keycode 0x2f up", "keycode 0x2a up",
+            "keycode 0x1d up", //
+            "keycode 0x2a down", "keycode 0x6e down", "keycode 0x6e up", "keycode 0x2a up"));
+    EXPECT_TRUE(portal.log(QStringLiteral("keysym")).isEmpty());
     EXPECT_FALSE(storedToken().isEmpty());
 }
 
@@ -113,7 +116,7 @@ TEST_P(RemoteRefusalTest, KeystrokesFailAndTheOutcomeIsKept)
     ASSERT_TRUE(waitUntil([&] { return answers.size() == 2; })) << c.label;
     EXPECT_FALSE(answers.back()) << c.label;
     EXPECT_EQ(portal.log(QStringLiteral("RemoteDesktop.CreateSession")).size(), c.sessionsAfterSecondPaste) << c.label;
-    EXPECT_TRUE(portal.log(QStringLiteral("keysym")).isEmpty()) << c.label;
+    EXPECT_TRUE(portal.log(QStringLiteral("keycode")).isEmpty()) << c.label;
     EXPECT_TRUE(storedToken().isEmpty()) << c.label;
 
     // The settings' "ask again".
@@ -126,6 +129,30 @@ INSTANTIATE_TEST_SUITE_P(Cases, RemoteRefusalTest,
     ::testing::Values(StartCase{"dialog refused", "RemoteDesktop.Start", 1, State::refused, 1},
         StartCase{"dialog ended", "RemoteDesktop.Start", 2, State::failed, 2},
         StartCase{"device selection refused", "RemoteDesktop.SelectDevices", 1, State::refused, 1}));
+
+TEST_F(PortalRemoteDesktopTest, SessionIsKeptAndStartedAgainAfterTheDesktopClosedIt)
+{
+    auto poster = makePoster();
+    poster->postReturn(record());
+    poster->postReturn(record());
+    ASSERT_TRUE(waitUntil([&] { return answers.size() == 2; }));
+    EXPECT_EQ(portal.log(QStringLiteral("RemoteDesktop.CreateSession")).size(), 1) << "one session for many keystrokes";
+    const QString token = storedToken();
+
+    portal.closeSessions(QStringLiteral("RemoteDesktop"));
+    ASSERT_TRUE(waitUntil([&] { return poster->state() == State::idle; }));
+    EXPECT_TRUE(poster->session().isEmpty());
+
+    poster->postPaste(PasteChord::ctrlV, record());
+    ASSERT_TRUE(waitUntil([&] { return answers.size() == 3; }));
+    EXPECT_THAT(answers, ElementsAre(true, true, true));
+    EXPECT_THAT(portal.log(QStringLiteral("RemoteDesktop.S")),
+        ElementsAre("RemoteDesktop.SelectDevices types=1 persist_mode=2 restore_token=-", "RemoteDesktop.Start asked",
+            "RemoteDesktop.SelectDevices types=1 persist_mode=2 restore_token=" + token,
+            "RemoteDesktop.Start restored"));
+    EXPECT_THAT(portal.log(QStringLiteral("keycode")).mid(4),
+        ElementsAre("keycode 0x1d down", "keycode 0x2f down", "keycode 0x2f up", "keycode 0x1d up"));
+}
 
 TEST_F(PortalRemoteDesktopTest, RevokedGrantIsForgotten)
 {

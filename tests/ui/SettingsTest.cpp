@@ -7,6 +7,7 @@
 #include "ui/HotkeyRecorderView.h"
 #include "ui/PermissionRow.h"
 #include "ui/SegmentedControl.h"
+#include "ui/SettingsText.h"
 #include "ui/SettingsView.h"
 #include "ui/SettingsWindow.h"
 #include "ui/ToggleSwitch.h"
@@ -255,6 +256,70 @@ TEST(SettingsView, PermissionsRefreshEveryOneAndAHalfSecondsWhileShown)
     EXPECT_TRUE(view.accessibilityRow()->isGranted());
     view.show();
     EXPECT_FALSE(view.accessibilityRow()->isGranted());
+}
+
+// What each state of a portal desktop shows: granted or not, and whether there is anything to ask.
+TEST(SettingsText, DesktopAccessRows)
+{
+    using K = DesktopAccess::Keyboard;
+    using S = DesktopAccess::Shortcuts;
+    struct Case {
+        settingsText::PermissionRowText row;
+        bool granted;
+        const char *label; // granted label, or the button's
+        const char *detailPart;
+    };
+    const Case cases[] = {
+        {settingsText::shortcutsRow(S::bound), true, "已绑定", "已为 Quillo 绑定"},
+        {settingsText::shortcutsRow(S::notBound), false, "重新绑定", "还没有"},
+        {settingsText::shortcutsRow(S::unavailable), false, "", "quillo --start"},
+        {settingsText::keyboardRow(K::virtualKeyboard), true, "可用", "虚拟键盘"},
+        {settingsText::keyboardRow(K::remoteDesktop), true, "已授权", "远程桌面"},
+        {settingsText::keyboardRow(K::notGranted), false, "重新请求", "只复制到剪贴板"},
+        {settingsText::keyboardRow(K::unavailable), false, "", "Ctrl+V"},
+    };
+    for (const Case &c : cases) {
+        const QString label = QString::fromUtf8(c.label);
+        SCOPED_TRACE(c.row.detail.toStdString());
+        EXPECT_EQ(c.row.granted, c.granted);
+        EXPECT_EQ(c.granted ? c.row.grantedLabel : c.row.buttonLabel, label);
+        EXPECT_TRUE(c.granted ? c.row.buttonLabel.isEmpty() : c.row.grantedLabel.isEmpty());
+        EXPECT_TRUE(c.row.detail.contains(QString::fromUtf8(c.detailPart)));
+    }
+    EXPECT_EQ(settingsText::shortcutsRow(S::bound).title, QStringLiteral("全局快捷键"));
+    EXPECT_EQ(settingsText::keyboardRow(K::unavailable).title, QStringLiteral("键盘输入"));
+}
+
+TEST(SettingsView, PortalDesktopsShowShortcutAndKeyboardRowsThatAskAgain)
+{
+    SettingsFixture env;
+    SettingsView x11(env.deps());
+    EXPECT_NE(x11.accessibilityRow(), nullptr);
+    EXPECT_EQ(x11.shortcutsPermissionRow(), nullptr);
+    EXPECT_EQ(x11.keyboardPermissionRow(), nullptr);
+
+    env.permissions.access = DesktopAccess{DesktopAccess::Shortcuts::notBound, DesktopAccess::Keyboard::notGranted};
+    SettingsView view(env.deps());
+    view.show();
+    EXPECT_EQ(view.accessibilityRow(), nullptr);
+    PermissionRow *shortcuts = view.shortcutsPermissionRow();
+    PermissionRow *keyboard = view.keyboardPermissionRow();
+    ASSERT_TRUE(shortcuts && keyboard);
+    EXPECT_FALSE(shortcuts->isGranted());
+    EXPECT_EQ(shortcuts->grantButton()->text(), QStringLiteral("重新绑定"));
+    shortcuts->grantButton()->click();
+    keyboard->grantButton()->click();
+    EXPECT_EQ(env.permissions.shortcutAsks, 1);
+    EXPECT_EQ(env.permissions.keyboardAsks, 1);
+    EXPECT_EQ(env.permissions.accessibilityPrompts, 0);
+
+    // The desktop answered: the refresh shows it; a desktop without the portal has nothing to ask.
+    env.permissions.access
+        = DesktopAccess{DesktopAccess::Shortcuts::unavailable, DesktopAccess::Keyboard::remoteDesktop};
+    env.scheduler.advance(1500ms);
+    EXPECT_TRUE(keyboard->isGranted());
+    EXPECT_FALSE(shortcuts->isGranted());
+    EXPECT_TRUE(shortcuts->grantButton()->isHidden());
 }
 
 TEST(HotkeyRecorderView, MainButtonCapturesUntilClickedAgainOrHidden)

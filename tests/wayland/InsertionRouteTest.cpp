@@ -1,6 +1,7 @@
 // Which way a dictation's text takes in a mixed Wayland/XWayland session, and what is
 // left on the clipboard when no way can paste.
 #include "dictation/InsertionRouter.h"
+#include "platform/wayland/WaylandPermissions.h"
 
 #include "platform/fake/FakeFrontmostApp.h"
 #include "platform/fake/FakeKeystrokePoster.h"
@@ -48,15 +49,17 @@ struct Lane {
 struct Rig {
     FakeFrontmostApp frontmost;
     ManualScheduler scheduler;
-    Lane x11, wayland;
+    Lane x11, wayland, portal;
     FakePasteboard waylandClipboard; // where an unpasteable text waits
     TextInserter x11Inserter{{x11.clipboard, nullptr, x11.keys, x11.permissions, frontmost, scheduler}};
     TextInserter waylandInserter{{wayland.clipboard, nullptr, wayland.keys, wayland.permissions, frontmost, scheduler}};
+    TextInserter portalInserter{{portal.clipboard, nullptr, portal.keys, portal.permissions, frontmost, scheduler}};
+    bool portalRunning = false;
 
     InsertionRouter router(bool withX11, bool withTools)
     {
         return InsertionRouter(
-            {withX11 ? &x11Inserter : nullptr, withTools ? &waylandInserter : nullptr, nullptr, &waylandClipboard},
+            {withX11 ? &x11Inserter : nullptr, withTools ? &waylandInserter : nullptr, nullptr, {}, &waylandClipboard},
             frontmost, QStringLiteral("me.nolt.quillo"));
     }
     void focus(const char *id, bool nativeWayland)
@@ -123,6 +126,41 @@ TEST(InsertionRouter, WithoutAWayToPasteTheTextStaysOnTheClipboard)
         InsertionRouter({}, rig.frontmost, {}).insert(QStringLiteral("x"), false), InsertOutcome::clipboardFailed);
 }
 
+// GNOME: no compositor protocols, only the RemoteDesktop portal. Its session may be refused
+// or closed by the desktop; a paste is claimed only while it runs.
+TEST(InsertionRouter, PortalPastesOnlyWhileItsSessionRuns)
+{
+    Rig rig;
+    InsertionRouter router({.x11 = nullptr,
+                               .waylandTools = nullptr,
+                               .portal = &rig.portalInserter,
+                               .portalReady = [&rig] { return rig.portalRunning; },
+                               .clipboardOnly = &rig.waylandClipboard},
+        rig.frontmost, QStringLiteral("me.nolt.quillo"));
+    rig.focus("org.gnome.TextEditor", true);
+
+    struct Step {
+        bool running;
+        InsertOutcome outcome;
+        InsertionRoute route;
+        std::size_t keystrokes; // posted through the portal so far
+    };
+    const Step steps[] = {
+        {false, InsertOutcome::copiedOnly, InsertionRoute::clipboardOnly, 0}, // not granted (yet)
+        {true, InsertOutcome::pasted, InsertionRoute::portal, 1},
+        {false, InsertOutcome::copiedOnly, InsertionRoute::clipboardOnly, 1}, // closed by the desktop
+        {true, InsertOutcome::pasted, InsertionRoute::portal, 2}, // started again
+    };
+    for (const Step &step : steps) {
+        rig.portalRunning = step.running;
+        EXPECT_EQ(router.canPaste(), step.running);
+        EXPECT_EQ(router.insert(QStringLiteral("文字"), false), step.outcome) << step.running;
+        EXPECT_EQ(router.lastRoute(), step.route);
+        EXPECT_EQ(rig.portal.keys.posted.size(), step.keystrokes);
+    }
+    EXPECT_EQ(rig.portal.keys.posted.back(), PasteChord::ctrlV);
+}
+
 TEST(InsertionRouter, RestoresTheUsersClipboardAfterAWaylandPaste)
 {
     Rig rig;
@@ -132,6 +170,54 @@ TEST(InsertionRouter, RestoresTheUsersClipboardAfterAWaylandPaste)
     EXPECT_EQ(router.insert(QStringLiteral("文字"), true), InsertOutcome::pasted);
     rig.scheduler.advance(TextInserter::restoreDelay);
     EXPECT_EQ(rig.wayland.clipboard.items(), userCopy);
+}
+
+// Which capabilities of the session give which rows in the settings, and whether a paste can happen.
+TEST(WaylandPermissions, DesktopAccessFollowsWhatTheSessionOffers)
+{
+    using K = DesktopAccess::Keyboard;
+    using S = DesktopAccess::Shortcuts;
+    struct Case {
+        const char *desktop;
+        bool tools, x11, remoteOffered, remoteRunning, shortcutsOffered, shortcutsBound;
+        K keyboard;
+        S shortcuts;
+        bool trusted;
+    };
+    const Case cases[] = {
+        {"sway", true, true, false, false, false, false, K::virtualKeyboard, S::unavailable, true},
+        {"GNOME granted", false, true, true, true, true, true, K::remoteDesktop, S::bound, true},
+        {"GNOME refused", false, true, true, false, true, false, K::notGranted, S::notBound, true},
+        {"GNOME, no XWayland, refused", false, false, true, false, true, false, K::notGranted, S::notBound, false},
+        {"old GNOME", false, false, false, false, false, false, K::unavailable, S::unavailable, false},
+        {"KDE", false, true, true, true, true, true, K::remoteDesktop, S::bound, true},
+    };
+    for (const Case &c : cases) {
+        WaylandPermissions::Sources sources;
+        sources.virtualKeyboard = c.tools;
+        sources.x11Paste = c.x11;
+        int keyboardAsks = 0;
+        if (c.remoteOffered) {
+            sources.remoteKeyboardOffered = [] { return true; };
+            sources.remoteKeyboardRunning = [&c] { return c.remoteRunning; };
+            sources.askRemoteKeyboard = [&keyboardAsks] { ++keyboardAsks; };
+        }
+        if (c.shortcutsOffered) {
+            sources.shortcutsOffered = [] { return true; };
+            sources.shortcutsBound = [&c] { return c.shortcutsBound; };
+        }
+        WaylandPermissions permissions(sources);
+        const auto access = permissions.desktopAccess();
+        ASSERT_TRUE(access) << c.desktop;
+        EXPECT_EQ(access->keyboard, c.keyboard) << c.desktop;
+        EXPECT_EQ(access->shortcuts, c.shortcuts) << c.desktop;
+        EXPECT_EQ(permissions.isAccessibilityTrusted(), c.trusted) << c.desktop;
+        EXPECT_EQ(permissions.sessionProblem().isEmpty(), c.trusted) << c.desktop;
+        // Only a keyboard the desktop can still grant is asked for.
+        permissions.promptForAccessibility();
+        EXPECT_EQ(keyboardAsks, c.keyboard == K::notGranted ? 1 : 0) << c.desktop;
+        permissions.askForShortcuts(); // nothing to ask where no portal is: no crash
+    }
 }
 
 } // namespace

@@ -251,6 +251,47 @@ TEST(WlClipboard, SnapshotsEveryTypeAndSeesOthersCopy)
     EXPECT_TRUE(nothing.items().empty());
 }
 
+// The snapshot before a paste reads only what the restore can put back, and for text (the
+// usual case) reads it beside the type listing: one round of helpers, not two.
+TEST(WlClipboard, RestorableSnapshotReadsOnlyTheKeptType)
+{
+    struct Case {
+        const char *what;
+        const char *listing;
+        std::map<QString, QByteArray> reads;
+        PasteboardItems snapshot;
+        qsizetype helpers;
+    };
+    const QString utf8 = QStringLiteral("wl-paste --no-newline --type text/plain;charset=utf-8");
+    const Case cases[] = {
+        {"text under every alias", "text/plain;charset=utf-8\ntext/plain\nTEXT\nSTRING\nUTF8_STRING\ntext/html\n",
+            {{utf8, "hi"}, {QStringLiteral("wl-paste --no-newline --type text/html"), "<b>hi</b>"}},
+            {{entry("text/plain;charset=utf-8", "hi")}}, 2},
+        {"a picture with its name", "image/png\ntext/plain\n",
+            {{QStringLiteral("wl-paste --no-newline --type image/png"), "PNG"}}, {{entry("image/png", "PNG")}}, 3},
+        {"text without the UTF-8 name", "UTF8_STRING\nSTRING\n",
+            {{QStringLiteral("wl-paste --no-newline --type UTF8_STRING"), "caf\xc3\xa9"}},
+            {{entry("text/plain;charset=utf-8", "caf\xc3\xa9")}}, 3},
+        // The kept type's owner does not answer: every other type is read, as a full snapshot does.
+        {"unreadable picture", "image/png\ntext/plain\n",
+            {{QStringLiteral("wl-paste --no-newline --type text/plain"), "shot.png"}},
+            {{entry("text/plain", "shot.png")}}, 6},
+        {"empty clipboard", nullptr, {}, {}, 2},
+    };
+    for (const Case &c : cases) {
+        FakeRunner runner;
+        if (c.listing)
+            runner.answers[QStringLiteral("wl-paste --list-types")] = c.listing;
+        for (const auto &[line, bytes] : c.reads)
+            runner.answers[line] = bytes;
+        WlClipboardPasteboard clipboard(runner);
+        EXPECT_EQ(clipboard.restorableItems(), c.snapshot) << c.what;
+        EXPECT_EQ(runner.ran.size(), c.helpers)
+            << c.what << ": " << runner.ran.join(QStringLiteral("; ")).toStdString();
+        EXPECT_EQ(runner.ran.value(0), QStringLiteral("wl-paste --list-types")) << c.what;
+    }
+}
+
 TEST(Wtype, ChordsAsWtypeArguments)
 {
     EXPECT_EQ(WtypeKeystrokePoster::pasteArguments(PasteChord::ctrlShiftV).join(QLatin1Char(' ')),

@@ -80,6 +80,8 @@ void FakePortal::dispatch(const QDBusMessage &message)
         handleControl(message);
         return;
     }
+    if (unresponsive_)
+        return;
     if (path == desktopPath && interface == QLatin1String("org.freedesktop.DBus.Properties")) {
         handleProperties(message);
         return;
@@ -331,7 +333,8 @@ void FakePortal::handleControl(const QDBusMessage &message)
         {QStringLiteral("SetVersion"), QStringLiteral("su")}, {QStringLiteral("SetTrigger"), QStringLiteral("ss")},
         {QStringLiteral("Activate"), QStringLiteral("s")}, {QStringLiteral("Deactivate"), QStringLiteral("s")},
         {QStringLiteral("ChangeTrigger"), QStringLiteral("ss")}, {QStringLiteral("Copy"), QStringLiteral("ss")},
-        {QStringLiteral("Paste"), QStringLiteral("s")}, {QStringLiteral("Log"), QString()}};
+        {QStringLiteral("Paste"), QStringLiteral("s")}, {QStringLiteral("CloseSessions"), QStringLiteral("s")},
+        {QStringLiteral("Log"), QString()}};
     const QString member = message.member();
     if (!signatures.contains(member))
         return replyError(message, QStringLiteral("unknown control call %1").arg(member));
@@ -346,7 +349,9 @@ void FakePortal::handleControl(const QDBusMessage &message)
         bus_.send(message.createReply());
         return copyFromElsewhere(args.at(0).toString(), args.at(1).toString().toUtf8());
     }
-    if (member == QLatin1String("SetOutcome"))
+    if (member == QLatin1String("CloseSessions"))
+        closeSessions(args.at(0).toString());
+    else if (member == QLatin1String("SetOutcome"))
         outcomes_.insert(args.at(0).toString(), args.at(1).toUInt());
     else if (member == QLatin1String("SetVersion"))
         versions_.insert(args.at(0).toString(), args.at(1).toUInt());
@@ -359,6 +364,24 @@ void FakePortal::handleControl(const QDBusMessage &message)
             member == QLatin1String("Activate") ? QStringLiteral("Activated") : QStringLiteral("Deactivated"),
             args.at(0).toString());
     bus_.send(message.createReply());
+}
+
+// As the desktop does when the user revokes access or the portal goes away: the
+// session emits Closed and is gone.
+void FakePortal::closeSessions(const QString &kind)
+{
+    for (auto it = sessions_.begin(); it != sessions_.end();) {
+        if (it->kind != kind) {
+            ++it;
+            continue;
+        }
+        QDBusMessage signal = QDBusMessage::createSignal(
+            it.key(), QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Closed"));
+        signal.setArguments({QVariantMap{}});
+        bus_.send(signal);
+        log_.append(QStringLiteral("Session.Closed %1").arg(kind));
+        it = sessions_.erase(it);
+    }
 }
 
 void FakePortal::changeTrigger(const QString &shortcut, const QString &description)

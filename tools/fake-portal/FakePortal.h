@@ -28,6 +28,8 @@ namespace quillo {
 //   Copy(s type, s text)                another application copies (SelectionOwnerChanged)
 //   Paste(s type)                       another application pastes (SelectionTransfer);
 //                                       what arrives is logged as "pasted <type> <text>"
+//   CloseSessions(s kind)               the desktop ends every session of that kind
+//                                       ("RemoteDesktop"): Session.Closed, then gone
 //   Log() -> as                         every call, one line each
 class FakePortal final : public QDBusVirtualObject {
     Q_OBJECT
@@ -37,6 +39,8 @@ public:
 
     // Registers the objects and bus names; the reason on failure, else empty.
     QString start();
+    // Portal calls get no answer at all (control calls still do).
+    void setUnresponsive(bool unresponsive) { unresponsive_ = unresponsive; }
 
     QString introspect(const QString &path) const override;
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override;
@@ -82,6 +86,7 @@ private:
     void startRemote(const QDBusMessage &message);
     void notifyKey(const QDBusMessage &message, const QString &what);
     void changeTrigger(const QString &shortcut, const QString &description);
+    void closeSessions(const QString &kind);
     void emitShortcutSignal(const QString &name, const QString &shortcut);
 
     bool checkSignature(const QDBusMessage &message, const QString &expected);
@@ -107,6 +112,7 @@ private:
     QMap<QString, QByteArray> clipboardData_; // what another application copied
     QMap<std::uint32_t, Transfer> transfers_;
     int serial_ = 0;
+    bool unresponsive_ = false;
 };
 
 } // namespace quillo

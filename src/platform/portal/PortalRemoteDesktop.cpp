@@ -12,12 +12,14 @@ namespace {
 
 const QString interfaceName = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
 
-// Keysyms (xkbcommon values).
-constexpr std::int32_t controlL = 0xffe3;
-constexpr std::int32_t shiftL = 0xffe1;
-constexpr std::int32_t letterV = 0x0076;
-constexpr std::int32_t insert = 0xff63;
-constexpr std::int32_t returnKey = 0xff0d;
+// Linux input key codes (linux/input-event-codes.h). Keys, not keysyms: a keysym the
+// active layout lacks (V under a Cyrillic layout) cannot be typed, while the key that
+// sits where V is on a US layout pastes in every layout.
+constexpr std::int32_t controlL = 29; // KEY_LEFTCTRL
+constexpr std::int32_t shiftL = 42; // KEY_LEFTSHIFT
+constexpr std::int32_t letterV = 47; // KEY_V
+constexpr std::int32_t insert = 110; // KEY_INSERT
+constexpr std::int32_t returnKey = 28; // KEY_ENTER
 
 constexpr std::uint32_t keyboardDevice = 1;
 constexpr std::uint32_t persistUntilRevoked = 2;
@@ -105,6 +107,9 @@ void PortalRemoteDesktop::onSessionCreated(const PortalResponse &response)
         failQueue();
         return;
     }
+    // The desktop may end the session at any time (the user revoked it, the portal restarted).
+    bus_.connect(QLatin1String(portal::service), session_, QLatin1String(portal::sessionInterface),
+        QStringLiteral("Closed"), this, SLOT(onSessionClosed(QDBusMessage)));
     QVariantMap options{
         {QStringLiteral("types"), keyboardDevice},
         {QStringLiteral("persist_mode"), persistUntilRevoked},
@@ -199,10 +204,10 @@ void PortalRemoteDesktop::send(Job job)
         Done done;
     };
     auto progress = std::make_shared<Progress>(Progress{transitions.size(), true, std::move(job.done)});
-    for (const auto &[keysym, pressed] : transitions) {
+    for (const auto &[keycode, pressed] : transitions) {
         QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(portal::service),
-            QLatin1String(portal::objectPath), interfaceName, QStringLiteral("NotifyKeyboardKeysym"));
-        call.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap{}, keysym, pressed});
+            QLatin1String(portal::objectPath), interfaceName, QStringLiteral("NotifyKeyboardKeycode"));
+        call.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap{}, keycode, pressed});
         auto *watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), &requests_);
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, progress](QDBusPendingCallWatcher *w) {
             w->deleteLater();
@@ -236,10 +241,24 @@ void PortalRemoteDesktop::setOutcome(State state, const QString &problem)
         onChanged();
 }
 
+void PortalRemoteDesktop::onSessionClosed(const QDBusMessage &)
+{
+    // Not ours to close any more; the next keystroke starts a new one (a stored grant restores it).
+    bus_.disconnect(QLatin1String(portal::service), session_, QLatin1String(portal::sessionInterface),
+        QStringLiteral("Closed"), this, SLOT(onSessionClosed(QDBusMessage)));
+    session_.clear();
+    clipboardEnabled_ = false;
+    if (state_ == State::started || state_ == State::starting)
+        setOutcome(State::idle, QStringLiteral("the desktop closed the session"));
+    failQueue();
+}
+
 void PortalRemoteDesktop::closeSession()
 {
     if (session_.isEmpty())
         return;
+    bus_.disconnect(QLatin1String(portal::service), session_, QLatin1String(portal::sessionInterface),
+        QStringLiteral("Closed"), this, SLOT(onSessionClosed(QDBusMessage)));
     bus_.asyncCall(QDBusMessage::createMethodCall(
         QLatin1String(portal::service), session_, QLatin1String(portal::sessionInterface), QStringLiteral("Close")));
     session_.clear();

@@ -5,6 +5,7 @@
 #include "platform/portal/PortalRequest.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 
@@ -51,6 +52,9 @@ public:
 
     // Runs when state or problem change.
     std::function<void()> onChanged;
+
+private slots:
+    void onSessionClosed(const QDBusMessage &message);
 
 private:
     struct Job {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QObject>
 #include <QString>
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 namespace quillo {
 
@@ -19,11 +21,14 @@ struct PortalSupport {
     bool canConfigureShortcuts() const { return globalShortcutsVersion >= 2; }
     bool hasRemoteKeyboard() const { return remoteDesktopVersion > 0 && (remoteDesktopDeviceTypes & 1) != 0; }
 
-    // Reads the interfaces' properties (after registerHostApplication: that must come
-    // before anything else is asked of the portal); blocks for at most `timeout` per read
-    // (a missing portal answers at once).
-    static PortalSupport probe(
-        const QDBusConnection &bus, std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
+    using Done = std::function<void(const PortalSupport &)>;
+
+    // Asks without blocking: registers this program with the portal first (that must
+    // come before anything else is asked of it), then reads the interfaces' properties.
+    // `done` runs once, on the main thread, when every answer is in or `timeout` passed
+    // (a missing portal answers at once); not at all once `context` is gone.
+    static void probe(const QDBusConnection &bus, QObject *context, Done done,
+        std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
 };
 
 // The application id this program gives the portals; the desktop entry

@@ -43,12 +43,12 @@ QStringList WlClipboardPasteboard::parseTypes(const QByteArray &listing)
     return types;
 }
 
-std::optional<PasteboardEntry> WlClipboardPasteboard::keptEntry(const PasteboardItem &item)
+std::optional<QString> WlClipboardPasteboard::keptType(const QStringList &types)
 {
-    const auto find = [&item](auto &&accepts) -> std::optional<PasteboardEntry> {
-        for (const PasteboardEntry &entry : item) {
-            if (accepts(entry.type))
-                return entry;
+    const auto find = [&types](auto &&accepts) -> std::optional<QString> {
+        for (const QString &type : types) {
+            if (accepts(type))
+                return type;
         }
         return std::nullopt;
     };
@@ -58,10 +58,42 @@ std::optional<PasteboardEntry> WlClipboardPasteboard::keptEntry(const Pasteboard
         return files;
     // The UTF-8 form first: the bare aliases may be Latin-1.
     if (auto text = find([](const QString &t) { return t == utf8Text || t == QLatin1String("UTF8_STRING"); }))
-        return PasteboardEntry{utf8Text, text->data};
+        return text;
     if (auto text = find(isPlainText))
-        return PasteboardEntry{utf8Text, text->data};
+        return text;
     return find([](const QString &t) { return !t.isEmpty(); });
+}
+
+std::optional<PasteboardEntry> WlClipboardPasteboard::keptEntry(const PasteboardItem &item)
+{
+    QStringList types;
+    for (const PasteboardEntry &entry : item)
+        types << entry.type;
+    const std::optional<QString> type = keptType(types);
+    if (!type)
+        return std::nullopt;
+    const PasteboardEntry &kept = item[static_cast<std::size_t>(types.indexOf(*type))];
+    // Text goes back as UTF-8, which wl-copy offers under every text alias.
+    return PasteboardEntry{isPlainText(*type) ? utf8Text : *type, kept.data};
+}
+
+PasteboardItems WlClipboardPasteboard::restorableItems() const
+{
+    flushClear();
+    const auto first = runner_.runAll(
+        {{wlPaste, {QStringLiteral("--list-types")}, {}, true}, readType(utf8Text)}, ProcessRunner::defaultBound);
+    if (!first[0].succeeded())
+        return {}; // empty, or no clipboard to read
+    const QStringList types = parseTypes(first[0].output);
+    const std::optional<QString> type = keptType(types);
+    if (!type)
+        return {};
+    if (*type == utf8Text && first[1].succeeded())
+        return {{{utf8Text, first[1].output}}};
+    const auto read = runner_.run(readType(*type));
+    if (!read.succeeded())
+        return items(); // the owner did not answer for that type: whatever else it gives
+    return {{{isPlainText(*type) ? utf8Text : *type, read.output}}};
 }
 
 PasteboardItems WlClipboardPasteboard::items() const

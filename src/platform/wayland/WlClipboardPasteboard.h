@@ -29,6 +29,10 @@ public:
     // Every offered type but the bare text aliases (text/plain, TEXT, STRING, UTF8_STRING)
     // when the UTF-8 text is offered.
     PasteboardItems items() const override;
+    // Only the representation keptEntry() would keep. The offered types and the UTF-8 text
+    // (what a clipboard most often holds) are read side by side: one helper's time in the
+    // paste's path instead of two; anything else is read once the types are known.
+    PasteboardItems restorableItems() const override;
     void clear() override;
     bool write(const PasteboardItems &items) override;
     std::uint64_t changeCount() const override;
@@ -36,6 +40,8 @@ public:
     // The one representation of an item a single wl-copy keeps: a picture first, then a
     // file list, then plain text (wl-copy offers it under every text alias), else the first.
     static std::optional<PasteboardEntry> keptEntry(const PasteboardItem &item);
+    // The offered type keptEntry() would take its data from; none for no types.
+    static std::optional<QString> keptType(const QStringList &types);
     // The offered types of a `wl-paste --list-types` answer, in order, without repeats.
     static QStringList parseTypes(const QByteArray &listing);
 

@@ -1,1 +1,0 @@
-quillo_add_sources(quillo_platform_portal PortalPermissions.h PortalPermissions.cpp)
