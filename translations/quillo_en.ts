@@ -674,5 +674,63 @@
         <source>Quillo 设置</source>
         <translation>Quillo Settings</translation>
     </message>
+    <message>
+        <source>全局快捷键</source>
+        <translation>Global shortcuts</translation>
+    </message>
+    <message>
+        <source>桌面已为 Quillo 绑定快捷键，在任何窗口中都能使用</source>
+        <translation>The desktop has bound Quillo’s shortcuts; they work in every window</translation>
+    </message>
+    <message>
+        <source>已绑定</source>
+        <translation>Bound</translation>
+    </message>
+    <message>
+        <source>桌面还没有为 Quillo 绑定快捷键</source>
+        <translation>The desktop has not bound Quillo’s shortcuts yet</translation>
+    </message>
+    <message>
+        <source>重新绑定</source>
+        <translation>Bind again</translation>
+    </message>
+    <message>
+        <source>此桌面不提供全局快捷键：请在桌面的快捷键设置中
+把 quillo --start 绑定到按下、quillo --stop 绑定到松开</source>
+        <translation>This desktop offers no global shortcuts: in its keyboard settings,
+bind quillo --start to the key press and quillo --stop to its release</translation>
+    </message>
+    <message>
+        <source>键盘输入</source>
+        <translation>Keyboard input</translation>
+    </message>
+    <message>
+        <source>通过虚拟键盘把文字输入到光标处，无需授权</source>
+        <translation>Text is typed at the cursor through a virtual keyboard; nothing to grant</translation>
+    </message>
+    <message>
+        <source>可用</source>
+        <translation>Available</translation>
+    </message>
+    <message>
+        <source>已通过“远程桌面”授权把文字输入到光标处</source>
+        <translation>Allowed through “Remote Desktop” to type text at the cursor</translation>
+    </message>
+    <message>
+        <source>需要桌面的“远程桌面”授权才能把文字输入到光标处，
+未授权时文字只复制到剪贴板</source>
+        <translation>Typing at the cursor needs the desktop’s “Remote Desktop” permission;
+without it, text is only copied to the clipboard</translation>
+    </message>
+    <message>
+        <source>重新请求</source>
+        <translation>Ask again</translation>
+    </message>
+    <message>
+        <source>此桌面无法自动输入：文字会复制到剪贴板，
+请按 Ctrl+V 粘贴</source>
+        <translation>This desktop cannot type for Quillo: text is copied to the clipboard,
+press Ctrl+V to paste</translation>
+    </message>
 </context>
 </TS>
