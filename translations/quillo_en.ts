@@ -719,7 +719,7 @@ bind quillo --start to the key press and quillo --stop to its release</translati
     <message>
         <source>需要桌面的“远程桌面”授权才能把文字输入到光标处，
 未授权时文字只复制到剪贴板</source>
-        <translation>Typing at the cursor needs the desktop’s “Remote Desktop” permission;
+        <translation>Typing needs the desktop’s “Remote Desktop” permission;
 without it, text is only copied to the clipboard</translation>
     </message>
     <message>
