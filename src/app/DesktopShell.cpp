@@ -1,8 +1,10 @@
 #include "app/DesktopShell.h"
 
+#include "app/PreferredAudioInput.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioLevel.h"
 #include "platform/portal/PortalSupport.h"
+#include "platform/pulse/PulseAudioInput.h"
 #include "platform/qt/QtAudioInput.h"
 #include "ui/MenuContent.h"
 #include "ui/RecordingPanel.h"
@@ -95,7 +97,9 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
                    },
                    core.scheduler)
                             : nullptr)
-    , recorder_(std::make_unique<QtAudioInput>())
+    // A connection of our own per recording where a PulseAudio (or PipeWire) server answers.
+    , recorder_(
+          std::make_unique<PreferredAudioInput>(std::make_unique<PulseAudioInput>(), std::make_unique<QtAudioInput>()))
     , recorderBinding_(recorder_)
     , hotkeyBinding_(hotkeys_)
     , windowHints_(waylandOffer.has_value())
