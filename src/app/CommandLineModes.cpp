@@ -5,6 +5,7 @@
 #include "app/E2eObserver.h"
 #include "app/SelfTestRunner.h"
 #include "app/SingleInstance.h"
+#include "platform/x11/X11ConnectionLoss.h"
 #include "platform/x11/X11Permissions.h"
 #include "ui/ScreenshotRenderer.h"
 
@@ -192,6 +193,9 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
     }
     qputenv("QT_QPA_PLATFORM", qtPlatformFor(session));
     QApplication app(argc, argv);
+    // Our own X connections live on XWayland too: a lost server ends us the same way.
+    if (session.x11)
+        endProgramOnX11ConnectionLoss();
     nameApplication();
     app.setQuitOnLastWindowClosed(false);
 
