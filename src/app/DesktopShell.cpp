@@ -224,6 +224,12 @@ void DesktopShell::showTray()
     menu_ = menu;
     if (portalKeyboard_)
         menu->setShortcutBindings(portalKeyboard_.get());
+    // The notice still goes to standard error as well; the menu shows it while it holds.
+    menu->setSettingsWriteFailed(core_.defaults.lastWriteFailed());
+    core_.defaults.setWriteStateHandler([menu = QPointer<MenuContent>(menu)](bool failed) {
+        if (menu)
+            menu->setSettingsWriteFailed(failed);
+    });
     menu->setPhase(controller_.phase());
     tray_->setPhase(controller_.phase());
     QObject::connect(&controller_, &DictationController::phaseChanged, menu, [this, menu](const DictationPhase &phase) {
