@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The sound server misbehaving under the real program: the microphone removed in the middle of a
+# The sound server misbehaving under the real program: none at all at start (the dictation says
+# so, the next one after the server came up works); the microphone removed in the middle of a
 # hold-to-talk recording ends it, and what was said so far is still pasted; PulseAudio restarted
 # between two dictations is found again without restarting Quillo.
 source "$(dirname "$0")/lib.sh"
@@ -8,6 +9,21 @@ import_key test-key "$FAKE_HOST"
 espeak-ng -v cmn -s 170 -w "$E2E_TMP/speech.wav" "我们明天下午四点开会" 2>/dev/null
 start_target "Quillo Sound Target"
 
+# start_server: the same server with-pulse starts.
+start_server() {
+  pulseaudio -D --exit-idle-time=-1 -n --disallow-exit=false --system=false \
+    --load=module-native-protocol-unix --load="module-null-sink sink_name=vsink" \
+    --load="module-remap-source master=vsink.monitor source_name=vmic" --load=module-always-sink >/dev/null 2>&1
+  wait_until 5 pactl info >/dev/null 2>&1 || fail "PulseAudio did not start"
+  pactl set-default-source vmic
+  pactl set-default-sink vsink
+}
+stop_server() {
+  pulseaudio --kill
+  wait_until 5 sh -c '! pactl info >/dev/null 2>&1' || fail "PulseAudio did not stop"
+}
+
+stop_server
 "$QUILLO" >"$E2E_TMP/quillo.out" 2>&1 &
 E2E_PIDS+=($!)
 quillo_pid=$!
@@ -31,8 +47,17 @@ hold_and_speak() {
 }
 microphone_module() { pactl list short modules | awk '/module-remap-source/ { print $1 }'; }
 
+# No sound server: the press is refused with a message, the program stays.
+xdotool keydown 108
+sleep 1
+xdotool keyup 108
+sleep 1
+kill -0 "$quillo_pid" 2>/dev/null || { cat "$E2E_TMP/quillo.out"; fail "the program died without a sound server"; }
+[ "$(pasted)" = 0 ] || fail "pasted without a microphone"
+sleep 2
+start_server
 hold_and_speak
-expect_pasted 1 "first dictation"
+expect_pasted 1 "first dictation once the server is up"
 sleep 1.5
 
 # The microphone goes away while the key is still held: the recording ends by itself.
@@ -50,15 +75,8 @@ hold_and_speak
 expect_pasted 3 "microphone back"
 sleep 1.5
 
-# The same server with-pulse starts, started again.
-pulseaudio --kill
-wait_until 5 sh -c '! pactl info >/dev/null 2>&1' || fail "PulseAudio did not stop"
-pulseaudio -D --exit-idle-time=-1 -n --disallow-exit=false --system=false \
-  --load=module-native-protocol-unix --load="module-null-sink sink_name=vsink" \
-  --load="module-remap-source master=vsink.monitor source_name=vmic" --load=module-always-sink >/dev/null 2>&1
-wait_until 5 pactl info >/dev/null 2>&1 || fail "PulseAudio did not start again"
-pactl set-default-source vmic
-pactl set-default-sink vsink
+stop_server
+start_server
 hold_and_speak
 expect_pasted 4 "after a sound server restart"
 kill -0 "$quillo_pid" 2>/dev/null || fail "the program exited"
