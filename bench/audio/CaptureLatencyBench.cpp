@@ -69,7 +69,7 @@ void BM_StartToFirstChunk(benchmark::State &state)
     }
 }
 BENCHMARK(BM_StartToFirstChunk)
-    ->ArgName("qt")
+    ->ArgName("adapter")
     ->Arg(0)
     ->Arg(1)
     ->UseManualTime()
