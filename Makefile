@@ -7,7 +7,7 @@ PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test test-only asan soak bench fuzz demo release-build install package format clean
+.PHONY: translations deps configure build run test test-only asan soak bench fuzz demo release-build install package format clean
 
 deps:
 	@scripts/install-deps
@@ -74,6 +74,11 @@ install: release-build
 package: release-build
 	@cd $(INSTALL_BUILD) && cpack -G DEB >/dev/null
 	@ls $(INSTALL_BUILD)/quillo_*.deb
+
+# Collects the marked interface texts into translations/*.ts (lupdate); new entries then
+# need their English before the tests pass again.
+translations: configure
+	@cmake --build $(BUILD) --target translations
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

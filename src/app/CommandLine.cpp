@@ -29,6 +29,7 @@ constexpr FlagMode kSendModes[] = {
     {"--stop", CommandLine::Mode::sendStop},
     {"--cancel", CommandLine::Mode::sendCancel},
     {"--translate", CommandLine::Mode::sendTranslate},
+    {"--retry", CommandLine::Mode::sendRetry},
 };
 
 } // namespace
@@ -98,6 +99,15 @@ double CommandLine::e2eDelaySeconds() const
     return seconds;
 }
 
+std::optional<InterfaceLanguage> CommandLine::interfaceLanguage(const QStringList &preferredLanguages) const
+{
+    const QString option = QStringLiteral("--lang");
+    if (!hasFlag(option))
+        return interfaceLanguageFor(preferredLanguages);
+    const auto code = argumentValue(option);
+    return code ? interfaceLanguageFromCode(*code) : std::nullopt;
+}
+
 QString CommandLine::helpText()
 {
     return QStringLiteral(
@@ -112,6 +122,7 @@ QString CommandLine::helpText()
         "    --only-translate        only the translation checks\n"
         "  --render DIR            write screenshots of the panel, menu and settings window into DIR\n"
         "  --open-settings         open the settings window\n"
+        "  --lang zh|en            the interface language (default: from LANGUAGE / LANG; Chinese, else English)\n"
         "  --e2e-observe           print what happens while you dictate by hand\n"
         "  --e2e-file FILE         dictate FILE into the focused window after a delay\n"
         "    --e2e-delay SECONDS     the delay (default 3)\n"
@@ -123,6 +134,7 @@ QString CommandLine::helpText()
         "  --stop                  end the dictation and paste the text (bind to the key release)\n"
         "  --cancel                cancel the dictation, like Escape\n"
         "  --translate             switch the translation during a dictation, or start a translating one\n"
+        "  --retry                 dictate the audio of the last failed dictation again into the focused window\n"
         "  (exit status 0 when Quillo took the action, 1 when none runs or it did not answer)\n"
         "\n"
         "  --help                  this text\n"

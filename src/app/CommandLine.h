@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/InterfaceLanguage.h"
+
 #include <QStringList>
 
 #include <optional>
@@ -26,6 +28,7 @@ public:
         sendStop,
         sendCancel,
         sendTranslate,
+        sendRetry,
     };
 
     explicit CommandLine(QStringList arguments)
@@ -43,6 +46,10 @@ public:
     Mode mode() const;
     // The value of the option that chose the mode (file or directory), if any.
     QString modeArgument() const;
+
+    // The interface language: "--lang CODE" when given, else the user's preferred languages.
+    // None when the option names no language we have (or lacks its value).
+    std::optional<InterfaceLanguage> interfaceLanguage(const QStringList &preferredLanguages) const;
 
     // Seconds before an "--e2e-file" run: "--e2e-delay", 3 when absent or not a number.
     double e2eDelaySeconds() const;

@@ -5,11 +5,13 @@
 #include "app/E2eObserver.h"
 #include "app/SelfTestRunner.h"
 #include "app/SingleInstance.h"
+#include "i18n/InterfaceTranslator.h"
 #include "platform/x11/X11ConnectionLoss.h"
 #include "platform/x11/X11Permissions.h"
 #include "ui/ScreenshotRenderer.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTextStream>
 
 #include <cstdio>
@@ -51,10 +53,11 @@ void nameApplication()
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLO_VERSION));
 }
 
-int importEnvironment(int argc, char *argv[], const QString &path)
+int importEnvironment(int argc, char *argv[], const QString &path, InterfaceLanguage language)
 {
     QCoreApplication app(argc, argv);
     nameApplication();
+    const InterfaceTranslator translator(language);
     AppCore core;
     // An unreadable file has printed its message; the run still ends normally. The import may
     // finish before the loop runs (no key to store), and an exit() then would be lost: queue it.
@@ -79,18 +82,19 @@ int selfTest(int argc, char *argv[], const CommandLine &line)
     return app.exec();
 }
 
-int render(int argc, char *argv[], const QString &dir)
+int render(int argc, char *argv[], const QString &dir, InterfaceLanguage language)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     nameApplication();
+    const InterfaceTranslator translator(language);
     const auto written = renderScreenshots(dir);
     if (!written) {
         // Reporting success for screenshots that were not written would mislead a script.
         printError(written.error());
         return 1;
     }
-    printLine(QStringLiteral("截图已输出到 ") + dir);
+    printLine(QCoreApplication::translate("App", "截图已输出到 %1").arg(dir));
     return 0;
 }
 
@@ -135,6 +139,8 @@ bool handle(DesktopShell &shell, SingleInstance::Request request)
         return controller.cancelFromCommand();
     case Request::translate:
         return controller.translateFromCommand();
+    case Request::retry:
+        return controller.retryLastRecording();
     }
     return false;
 }
@@ -153,6 +159,8 @@ std::optional<SingleInstance::Request> requestFor(Mode mode)
         return Request::cancel;
     case Mode::sendTranslate:
         return Request::translate;
+    case Mode::sendRetry:
+        return Request::retry;
     default:
         return std::nullopt;
     }
@@ -160,34 +168,37 @@ std::optional<SingleInstance::Request> requestFor(Mode mode)
 
 // Hands one action to the running instance and returns at once: no display, no second
 // instance. Exit status 0 when the instance took it, 1 when none runs or it did not answer.
-int sendToRunningInstance(int argc, char *argv[], SingleInstance::Request request)
+int sendToRunningInstance(int argc, char *argv[], SingleInstance::Request request, InterfaceLanguage language)
 {
     QCoreApplication app(argc, argv);
+    const InterfaceTranslator translator(language);
     using Kind = SingleInstance::Reply::Kind;
     const SingleInstance::Reply reply = SingleInstance(SingleInstance::defaultName()).send(request);
     switch (reply.kind) {
     case Kind::taken:
         return 0;
     case Kind::ignored:
-        printError(QStringLiteral("Quillo 已收到，当前状态下无需执行"));
+        printError(QCoreApplication::translate("App", "Quillo 已收到，当前状态下无需执行"));
         return 0;
     case Kind::noInstance:
-        printError(QStringLiteral("没有正在运行的 Quillo（先启动 quillo）"));
+        printError(QCoreApplication::translate("App", "没有正在运行的 Quillo（先启动 quillo）"));
         return 1;
     case Kind::noAnswer:
-        printError(QStringLiteral("Quillo 没有响应（可以退出后重新启动 quillo）"));
+        printError(QCoreApplication::translate("App", "Quillo 没有响应（可以退出后重新启动 quillo）"));
         return 1;
     case Kind::refused:
-        printError(QStringLiteral("Quillo 拒绝了请求：") + reply.detail);
+        printError(QCoreApplication::translate("App", "Quillo 拒绝了请求：%1").arg(reply.detail));
         return 1;
     }
     return 1;
 }
 
-int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
+int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, InterfaceLanguage language)
 {
     const DesktopSession session = desktopSession();
     if (!session.x11 && !session.wayland) {
+        QCoreApplication app(argc, argv);
+        const InterfaceTranslator translator(language);
         printError(X11Permissions::sessionProblemFor(false, false));
         return 1;
     }
@@ -197,6 +208,7 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
     if (session.x11)
         endProgramOnX11ConnectionLoss();
     nameApplication();
+    const InterfaceTranslator translator(language);
     app.setQuitOnLastWindowClosed(false);
 
     SingleInstance instance(SingleInstance::defaultName());
@@ -221,11 +233,13 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode)
         break;
     case Mode::e2eObserve:
         observer.observeAll(shell.hotkeys());
+        observer.observeFailedRecordings(shell.failedRecordings());
         shell.controller().bindHotkeys();
         break;
     case Mode::e2eFile: {
         shell.controller().bindHotkeys();
         observer.observePhasesWithApp(shell.frontmost());
+        observer.observeFailedRecordings(shell.failedRecordings());
         if (waylandOffer) {
             printLine(QStringLiteral("[e2e] wayland: ") + waylandOffer->describe());
             shell.setPasteReport([](const QString &line) { printLine(QStringLiteral("[e2e] paste: ") + line); });
@@ -268,6 +282,12 @@ int runQuillo(int argc, char *argv[])
 {
     const CommandLine line(argumentList(argc, argv));
     const Mode mode = line.mode();
+    const auto language = line.interfaceLanguage(QLocale::system().uiLanguages());
+    if (!language) {
+        printError(QStringLiteral("--lang: zh or en"));
+        return 2;
+    }
+    // The self-test's report is read by scripts: it stays in the source language.
     switch (mode) {
     case Mode::help:
         printLine(CommandLine::helpText());
@@ -276,19 +296,20 @@ int runQuillo(int argc, char *argv[])
         printLine(QStringLiteral("Quillo " QUILLO_VERSION));
         return 0;
     case Mode::importEnv:
-        return importEnvironment(argc, argv, line.modeArgument());
+        return importEnvironment(argc, argv, line.modeArgument(), *language);
     case Mode::selfTest:
         return selfTest(argc, argv, line);
     case Mode::render:
-        return render(argc, argv, line.modeArgument());
+        return render(argc, argv, line.modeArgument(), *language);
     case Mode::sendToggle:
     case Mode::sendStart:
     case Mode::sendStop:
     case Mode::sendCancel:
     case Mode::sendTranslate:
-        return sendToRunningInstance(argc, argv, *requestFor(mode));
+    case Mode::sendRetry:
+        return sendToRunningInstance(argc, argv, *requestFor(mode), *language);
     default:
-        return runDesktop(argc, argv, line, mode);
+        return runDesktop(argc, argv, line, mode, *language);
     }
 }
 

@@ -54,12 +54,13 @@ namespace {
 PortalGlobalShortcuts::Names shortcutNames()
 {
     return {
-        {1, {QStringLiteral("hold"), QStringLiteral("按住说话")}},
-        {2, {QStringLiteral("toggle"), QStringLiteral("开始 / 结束免提")}},
-        {3, {QStringLiteral("toggleTranslate"), QStringLiteral("开始免提翻译")}},
-        {4, {QStringLiteral("holdSend"), QStringLiteral("按住说话，松开后发送")}},
-        {HotkeyManager::cancelHotKeyId, {QStringLiteral("cancel"), QStringLiteral("取消本次录音")}},
-        {HotkeyManager::translateHotKeyId, {QStringLiteral("translate"), QStringLiteral("录音中切换翻译")}},
+        {1, {QStringLiteral("hold"), QCoreApplication::translate("App", "按住说话")}},
+        {2, {QStringLiteral("toggle"), QCoreApplication::translate("App", "开始 / 结束免提")}},
+        {3, {QStringLiteral("toggleTranslate"), QCoreApplication::translate("App", "开始免提翻译")}},
+        {4, {QStringLiteral("holdSend"), QCoreApplication::translate("App", "按住说话，松开后发送")}},
+        {HotkeyManager::cancelHotKeyId, {QStringLiteral("cancel"), QCoreApplication::translate("App", "取消本次录音")}},
+        {HotkeyManager::translateHotKeyId,
+            {QStringLiteral("translate"), QCoreApplication::translate("App", "录音中切换翻译")}},
     };
 }
 
@@ -104,6 +105,7 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
     , hotkeyBinding_(hotkeys_)
     , windowHints_(waylandOffer.has_value())
     , lazyPanel_(*this)
+    , failedRecordings_(FailedRecordingStore::defaultFolder())
     , controller_(DictationController::Deps{
           .settings = core.settings,
           .scheduler = core.scheduler,
@@ -138,6 +140,7 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
           .hotkeys = hotkeyBinding_,
           .loadPCM16 = loadFile,
           .pcm16Level = pcm16Level,
+          .failedRecordings = &failedRecordings_,
       })
     , settingsWindow_(SettingsDeps{
           .settings = core.settings,
@@ -195,6 +198,14 @@ void DesktopShell::showBoundShortcuts()
         window->view().setShortcutBindings(portalKeyboard_.get());
 }
 
+void DesktopShell::showRetryOffer()
+{
+    if (!menu_)
+        return;
+    const auto &kept = failedRecordings_.current();
+    menu_->setRetryOffer(kept ? std::optional(kept->seconds()) : std::nullopt);
+}
+
 void DesktopShell::showTray()
 {
     if (tray_)
@@ -217,6 +228,11 @@ void DesktopShell::showTray()
                 clipboard_.clear();
                 clipboard_.write({{{QString::fromLatin1(pasteboardtypes::plainText), text.toUtf8()}}});
             },
+        .retryLastRecording =
+            [this] {
+                tray_->hideMenu();
+                controller_.retryLastRecording();
+            },
     };
     // The popup owns the content; the pointer stays valid as long as the tray does.
     auto *menu = new MenuContent(core_.settings, core_.history, permissions(), std::move(actions));
@@ -232,6 +248,8 @@ void DesktopShell::showTray()
     });
     menu->setPhase(controller_.phase());
     tray_->setPhase(controller_.phase());
+    showRetryOffer();
+    QObject::connect(&failedRecordings_, &FailedRecordingStore::changed, menu, [this] { showRetryOffer(); });
     QObject::connect(&controller_, &DictationController::phaseChanged, menu, [this, menu](const DictationPhase &phase) {
         menu->setPhase(phase);
         tray_->setPhase(phase);

@@ -5,6 +5,7 @@
 #include "audio/AudioRecorder.h"
 #include "dictation/DictationAdapters.h"
 #include "dictation/DictationController.h"
+#include "dictation/FailedRecordingStore.h"
 #include "dictation/TextInserter.h"
 #include "hotkeys/HotkeyManager.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
@@ -43,6 +44,7 @@ public:
 
     DictationController &controller() { return controller_; }
     HotkeyManager &hotkeys() { return hotkeys_; }
+    FailedRecordingStore &failedRecordings() { return failedRecordings_; }
     Permissions &permissions();
     FrontmostApp &frontmost();
     // Where the Wayland side reports each paste's route and time (the observation modes).
@@ -55,6 +57,7 @@ public:
 
 private:
     void showBoundShortcuts();
+    void showRetryOffer();
 
     // Creates the panel the first time the controller shows it.
     class LazyPanel final : public DictationPanel {
@@ -92,6 +95,7 @@ private:
     X11KeyEventTranslator keyTranslator_;
     LazyPanel lazyPanel_;
     std::unique_ptr<RecordingPanel> panel_;
+    FailedRecordingStore failedRecordings_;
     DictationController controller_;
     SettingsWindowController settingsWindow_;
     std::unique_ptr<TrayIcon> tray_;

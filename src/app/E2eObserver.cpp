@@ -2,6 +2,7 @@
 
 #include "dictation/AppStyle.h"
 #include "dictation/DictationController.h"
+#include "dictation/FailedRecordingStore.h"
 #include "hotkeys/HotkeyManager.h"
 #include "platform/FrontmostApp.h"
 #include "settings/HistoryStore.h"
@@ -50,6 +51,19 @@ QString E2eObserver::levelLine(QList<float> levels)
     };
     return QString::asprintf("[e2e] level: min %.2f median %.2f p90 %.2f max %.2f (n=%d)", double(levels.front()),
         at(0.5), at(0.9), double(levels.back()), int(levels.size()));
+}
+
+QString E2eObserver::retryLine(const std::optional<FailedRecording> &kept)
+{
+    if (!kept)
+        return QStringLiteral("[e2e] retry: removed");
+    return QString::asprintf(
+        "[e2e] retry: kept %lld bytes (%.2f s)", static_cast<long long>(kept->pcm.size()), kept->seconds());
+}
+
+void E2eObserver::observeFailedRecordings(FailedRecordingStore &store)
+{
+    connect(&store, &FailedRecordingStore::changed, this, [this, &store] { print_(retryLine(store.current())); });
 }
 
 void E2eObserver::observeAll(HotkeyManager &hotkeys)

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "dictation/FailedRecording.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace quillo {
 
 class DictationController;
 class DictationPhase;
+class FailedRecordingStore;
 class FrontmostApp;
 class HistoryStore;
 class HotkeyManager;
@@ -26,10 +30,13 @@ public:
     void observeAll(HotkeyManager &hotkeys);
     // The file mode: phases with the focused application.
     void observePhasesWithApp(FrontmostApp &frontmost);
+    // Audio kept for a retry after a failed dictation, and its removal.
+    void observeFailedRecordings(FailedRecordingStore &store);
 
     static QString phaseText(const DictationPhase &phase);
     static QString noteLine(const QString &message) { return QStringLiteral("[e2e] note: ") + message; }
     static QString levelLine(QList<float> levels);
+    static QString retryLine(const std::optional<FailedRecording> &kept);
 
 private:
     // Why a delivered result fell back (polish rejected, translation failed): a done phase alone hides it.

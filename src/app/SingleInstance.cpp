@@ -21,13 +21,14 @@ struct RequestName {
     const char *line;
 };
 
-constexpr std::array<RequestName, 6> kRequests = {{
+constexpr std::array<RequestName, 7> kRequests = {{
     {Request::openSettings, "open-settings"},
     {Request::toggle, "toggle"},
     {Request::start, "start"},
     {Request::stop, "stop"},
     {Request::cancel, "cancel"},
     {Request::translate, "translate"},
+    {Request::retry, "retry"},
 }};
 
 const QByteArray okAnswer = QByteArrayLiteral("ok");

@@ -20,13 +20,13 @@ namespace quillo {
 // One Quillo per user session. The first instance listens on a local socket; a later
 // launch, or a command such as `quillo --stop` run by a desktop key binding, connects,
 // sends one request line and reads one answer line, then the connection ends:
-//   request: open-settings | toggle | start | stop | cancel | translate
+//   request: open-settings | toggle | start | stop | cancel | translate | retry
 //   answer:  ok (done) | ignored (nothing to do in the current state) | error: TEXT
 class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
-    enum class Request { openSettings, toggle, start, stop, cancel, translate };
+    enum class Request { openSettings, toggle, start, stop, cancel, translate, retry };
 
     struct Reply {
         enum class Kind { noInstance, noAnswer, taken, ignored, refused };

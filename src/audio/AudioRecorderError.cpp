@@ -2,6 +2,8 @@
 
 namespace quillo {
 
+// Recorded in the source language; shownMessage (dictation/ShownMessage.cpp) lists these texts
+// to show them translated, so a new or changed one goes there too.
 QString AudioRecorderError::description() const
 {
     switch (kind) {

@@ -28,7 +28,7 @@ Scheduler::Duration seconds(double s)
 
 QString keyName(const std::optional<Hotkey> &hotkey)
 {
-    return hotkey ? keyNames::name(*hotkey) : unsetKeyName;
+    return hotkey ? keyNames::name(*hotkey) : unsetKeyName();
 }
 
 // A callback that calls method while the controller lives and does nothing after.
@@ -309,7 +309,7 @@ void DictationController::beginRecording(RecordingMode mode, bool translate, Hot
     if (holdSlot == HotkeySlot::holdSend)
         hud_->setHoldKeyName(keyNames::name(holdSendHotkey));
     else if (mode == RecordingMode::hold && holdSlot == HotkeySlot::toggle)
-        hud_->setHoldKeyName(commandKeyName); // started from the command line: no key of ours is held
+        hud_->setHoldKeyName(commandKeyName()); // started from the command line: no key of ours is held
     else
         hud_->setHoldKeyName(keyName(deps_.settings.holdHotkey()));
     const std::uint64_t triggerMask = modifierFlagOf(deps_.settings.translateTrigger());
@@ -374,6 +374,8 @@ void DictationController::prepare(RecordingMode mode, HotkeySlot holdSlot, bool 
     holdSlot_ = holdSlot;
     autoSend_ = autoSend;
     targetApp_ = deps_.frontmost.current();
+    sent_ = {};
+    sentTooLong_ = false;
     hud_->reset();
     hud_->setMode(mode);
 }
@@ -413,9 +415,24 @@ void DictationController::feed(const QByteArray &data, float level)
 {
     if (!asr_)
         return;
-    for (const QByteArray &chunk : gate_.process(data, level))
+    for (const QByteArray &chunk : gate_.process(data, level)) {
         asr_->sendAudio(chunk);
+        rememberSent(chunk);
+    }
     hud_->pushLevel(level);
+}
+
+void DictationController::rememberSent(const QByteArray &chunk)
+{
+    if (!deps_.failedRecordings || sentTooLong_)
+        return;
+    // Too long to keep: rather no retry than a retry of a cut-off dictation.
+    if (sent_.size() + chunk.size() > FailedRecordingStore::maxBytes) {
+        sentTooLong_ = true;
+        sent_ = {};
+        return;
+    }
+    sent_.append(chunk);
 }
 
 void DictationController::updateElapsed()
@@ -458,6 +475,7 @@ void DictationController::stopRecording(std::optional<QString> endedBy)
     capture.appName = targetApp_ && !targetApp_->name.isEmpty() ? targetApp_->name : unknownAppName;
     capture.seconds = duration;
     capture.endedBy = std::move(endedBy);
+    capture.audio = std::exchange(sent_, {});
     ++pipeline_;
     processTranscript(asr_, capture);
 }
@@ -466,7 +484,7 @@ void DictationController::processTranscript(std::shared_ptr<RecognitionSession> 
 {
     const QPointer<DictationController> self(this);
     const std::uint64_t pipeline = pipeline_;
-    session->finish(finishTimeoutSeconds, [self, pipeline, capture](RecognitionSession::FinishResult result) {
+    session->finish(capture.finishTimeout, [self, pipeline, capture](RecognitionSession::FinishResult result) {
         // Stale when the dictation was cancelled or another one started: such a
         // result neither touches the current session nor shows anything.
         if (!self || !self->isCurrent(pipeline))
@@ -479,11 +497,15 @@ void DictationController::processTranscript(std::shared_ptr<RecognitionSession> 
                 self->deps_.panel.hide();
                 return;
             }
+            // Network, time-out, key or service: the words spoken would be gone.
+            self->keepFailedAudio(capture);
             self->showResult(DictationPhase::failed(result.error().description()), hideAfter::recognitionFailed);
             return;
         }
         const QString raw = result.value().trimmed();
         if (isEmptyOrFiller(raw)) {
+            // The gate heard speech, so an empty answer is most likely the connection's fault.
+            self->keepFailedAudio(capture);
             if (capture.endedBy)
                 self->showResult(DictationPhase::failed(*capture.endedBy), hideAfter::recognitionFailed);
             else
@@ -497,7 +519,8 @@ void DictationController::processTranscript(std::shared_ptr<RecognitionSession> 
 void DictationController::refine(const QString &raw, const Capture &capture)
 {
     const AppSettings &settings = deps_.settings;
-    if (!capture.translation && !settings.polishEnabled()) {
+    const bool polish = capture.polish.value_or(settings.polishEnabled());
+    if (!capture.translation && !polish) {
         deliverText(raw, RefinementOutcome{raw, std::nullopt}, capture);
         return;
     }
@@ -560,6 +583,7 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
     // Kept whether or not the paste went through: the text is not lost.
     if (deps_.addHistory)
         deps_.addHistory(entry);
+    dropFailedAudio(); // this dictation's words arrived; an older failure's audio is not needed now
     setLastMessage(outcome.note ? outcome.note : capture.endedBy);
 
     if (inserted == InsertOutcome::clipboardFailed) {
@@ -606,6 +630,7 @@ void DictationController::cancelSession()
     if (!isBusy())
         return;
     apiKey_.clear();
+    sent_ = {}; // the user dropped this dictation: nothing of it is kept
     deps_.recorder.stop();
     timer_.cancel();
     filePlayer_.reset();
@@ -658,6 +683,68 @@ void DictationController::beginEndToEnd(const QString &audioFile, bool autoSend,
             stopRecording();
     });
     filePlayer_->start();
+}
+
+bool DictationController::retryLastRecording()
+{
+    if (isBusy() || pendingStart_ || !deps_.failedRecordings || !deps_.failedRecordings->current())
+        return false;
+    withAPIKey(std::nullopt, [this](const APIKeyRead &read) {
+        if (read.storeFailed) {
+            showResult(DictationPhase::failed(keyStoreUnavailableMessage), hideAfter::refused);
+            return;
+        }
+        if (read.key.isEmpty()) {
+            showResult(DictationPhase::failed(noApiKeyMessage), hideAfter::refused);
+            return;
+        }
+        beginRetry(read.key);
+    });
+    return true;
+}
+
+void DictationController::beginRetry(const QString &apiKey)
+{
+    if (!deps_.failedRecordings->current())
+        return;
+    const FailedRecording recording = *deps_.failedRecordings->current();
+    prepare(RecordingMode::hold, HotkeySlot::hold, false);
+    hud_->setTranslation(recording.translation);
+    openSession(apiKey);
+    if (!asr_)
+        return;
+    // These are the bytes the gate let through the first time: sent as they are.
+    for (qsizetype at = 0; at < recording.pcm.size(); at += PcmFilePlayer::chunkBytes)
+        asr_->sendAudio(recording.pcm.mid(at, PcmFilePlayer::chunkBytes));
+    setPhase(DictationPhase::transcribing());
+    deps_.panel.show();
+
+    Capture capture;
+    capture.apiKey = apiKey;
+    capture.translation = recording.translation;
+    capture.style = recording.style;
+    capture.appName = targetApp_ && !targetApp_->name.isEmpty() ? targetApp_->name : unknownAppName;
+    capture.seconds = recording.seconds();
+    capture.audio = recording.pcm;
+    capture.polish = recording.polish;
+    // All of it arrives at once: the service may still work through it at speaking pace.
+    capture.finishTimeout = finishTimeoutSeconds + recording.seconds();
+    ++pipeline_;
+    processTranscript(asr_, capture);
+}
+
+void DictationController::keepFailedAudio(const Capture &capture)
+{
+    if (!deps_.failedRecordings || capture.audio.isEmpty())
+        return;
+    deps_.failedRecordings->keep(FailedRecording{
+        capture.audio, capture.style, capture.translation, capture.polish.value_or(deps_.settings.polishEnabled())});
+}
+
+void DictationController::dropFailedAudio()
+{
+    if (deps_.failedRecordings)
+        deps_.failedRecordings->discard();
 }
 
 void DictationController::setPhase(const DictationPhase &phase)

@@ -3,6 +3,8 @@
 #include "audio/SpeechGate.h"
 #include "dictation/DictationPhase.h"
 #include "dictation/DictationPorts.h"
+#include "dictation/DictationTexts.h"
+#include "dictation/FailedRecordingStore.h"
 #include "dictation/HUDModel.h"
 #include "dictation/PcmFilePlayer.h"
 #include "dictation/RefinementFlow.h"
@@ -61,6 +63,9 @@ public:
         // A whole audio file as 16 kHz mono PCM16, for the file-driven dictation.
         std::function<Expected<QByteArray, QString>(const QString &path)> loadPCM16;
         std::function<float(const QByteArray &pcm16)> pcm16Level;
+        // Where the audio of a dictation whose recognition failed is kept for a retry;
+        // null keeps nothing.
+        FailedRecordingStore *failedRecordings = nullptr;
     };
 
     // The send key is fixed: the right Command key alone.
@@ -92,6 +97,11 @@ public:
     bool cancelFromCommand();
     bool translateFromCommand();
     void runEndToEnd(const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed);
+    // Dictates the kept audio of the last failed dictation again, at once rather than
+    // at speaking pace, with the style, translation and polish it was recorded with,
+    // into the window focused now. Answers false while a dictation runs or when
+    // nothing is kept.
+    bool retryLastRecording();
 
 signals:
     void phaseChanged(const quillo::DictationPhase &phase);
@@ -109,6 +119,12 @@ private:
         // Why the recording ended before the user ended it (the microphone went away);
         // shown once the text recognised so far has been delivered.
         std::optional<QString> endedBy;
+        // The audio handed to the service, kept should recognition fail; empty when
+        // there is none to keep.
+        QByteArray audio;
+        // A retry refines as its recording was set up to; otherwise the settings decide.
+        std::optional<bool> polish;
+        double finishTimeout = dictationTimes::finishTimeoutSeconds;
     };
 
     // A start waiting for the key: what started it.
@@ -131,6 +147,10 @@ private:
     void handleAudioChunk(std::uint64_t recording, const QByteArray &data, float level);
     void handleRecorderLost(std::uint64_t recording, const QString &description);
     void feed(const QByteArray &data, float level);
+    void rememberSent(const QByteArray &chunk);
+    void beginRetry(const QString &apiKey);
+    void keepFailedAudio(const Capture &capture);
+    void dropFailedAudio();
     void updateElapsed();
     // endedBy: the recorder's message when capture ended on its own.
     void stopRecording(std::optional<QString> endedBy = std::nullopt);
@@ -166,6 +186,9 @@ private:
     ScheduledWork returnWork_;
     std::unique_ptr<PcmFilePlayer> filePlayer_;
     SpeechGate gate_;
+    // What the current recording handed to the service, for a retry should it fail.
+    QByteArray sent_;
+    bool sentTooLong_ = false;
     HotkeySlot holdSlot_ = HotkeySlot::hold;
     bool autoSend_ = false;
     bool hotkeysBound_ = false;

@@ -2,31 +2,48 @@
 
 #include "hotkeys/KeyNames.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <chrono>
 
 namespace quillo {
 
-// What a dictation shows the user.
+// What a dictation shows the user, in the source language: they are recorded as they are
+// (phases, history, [e2e] lines) and translated where they are shown (shownMessage). A new
+// one is marked QT_TRANSLATE_NOOP("Messages", ...); one with a varying part (%1) is listed
+// in ShownMessage.cpp instead.
 namespace dictationTexts {
-inline const QString noApiKeyMessage = QStringLiteral("请先在设置中填写千问 API Key");
-inline const QString microphoneNotAskedMessage = QStringLiteral("请允许麦克风权限后再试一次");
-inline const QString microphoneDeniedMessage = QStringLiteral("没有麦克风权限，请在系统设置中开启");
-inline const QString noSpeechMessage = QStringLiteral("没有听到说话声");
-inline const QString noValidSpeechMessage = QStringLiteral("没有识别到有效语音");
+inline const QString noApiKeyMessage = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "请先在设置中填写千问 API Key"));
+inline const QString microphoneNotAskedMessage
+    = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "请允许麦克风权限后再试一次"));
+inline const QString microphoneDeniedMessage
+    = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "没有麦克风权限，请在系统设置中开启"));
+inline const QString noSpeechMessage = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "没有听到说话声"));
+inline const QString noValidSpeechMessage = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "没有识别到有效语音"));
 // Names the paste chord the way this platform's keyboard does (⌘V, Ctrl+V).
 inline const QString notPastedMessage
-    = QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 ") + keyNames::manualPaste();
-inline const QString copiedOnlyMessage = QStringLiteral("已复制到剪贴板，请按 Ctrl+V 粘贴");
-inline const QString clipboardFailedMessage = QStringLiteral("无法写入剪贴板，文字已保存在历史记录中");
+    = QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 %1").arg(keyNames::manualPaste());
+inline const QString copiedOnlyMessage
+    = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "已复制到剪贴板，请按 Ctrl+V 粘贴"));
+inline const QString clipboardFailedMessage
+    = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "无法写入剪贴板，文字已保存在历史记录中"));
 // The credential store did not answer (locked keyring, no Secret Service, no answer in time).
-inline const QString keyStoreUnavailableMessage = QStringLiteral("无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁");
-inline const QString endToEndInputMessage = QStringLiteral("无法读取测试音频或缺少 API Key");
-inline const QString unsetKeyName = QStringLiteral("未设置");
+inline const QString keyStoreUnavailableMessage
+    = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁"));
+inline const QString endToEndInputMessage
+    = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "无法读取测试音频或缺少 API Key"));
+// Key names for the panel's hint line, shown as they are: translated when called.
+inline QString unsetKeyName()
+{
+    return QCoreApplication::translate("Hotkeys", "未设置");
+}
 // The key that ends a recording started from the command line: the desktop's own binding.
-inline const QString commandKeyName = QStringLiteral("快捷键");
-inline const QString unknownAppName = QStringLiteral("未知应用");
+inline QString commandKeyName()
+{
+    return QCoreApplication::translate("Hotkeys", "快捷键");
+}
+inline const QString unknownAppName = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "未知应用"));
 } // namespace dictationTexts
 
 // The timings of a dictation.

@@ -4,21 +4,14 @@
 
 namespace quillo {
 
-namespace {
-
-// The names of the default hotkeys and trigger until the settings are bound.
-const QString defaultHoldKeyName = keyNames::name(defaultHoldHotkey);
-const QString defaultToggleKeyName = keyNames::name(defaultToggleHotkey);
-const QString defaultTranslateKeyName = keyNames::modifierName(modifierFlag::shift);
-
-} // namespace
-
 HUDModel::HUDModel(QObject *parent)
     : QObject(parent)
     , levels_(levelCount, 0.0f)
-    , holdKeyName_(defaultHoldKeyName)
-    , toggleKeyName_(defaultToggleKeyName)
-    , translateKeyName_(defaultTranslateKeyName)
+    // The names of the default hotkeys and trigger until the settings are bound; named
+    // here, not once at start-up, so they come out in the interface language.
+    , holdKeyName_(keyNames::name(defaultHoldHotkey))
+    , toggleKeyName_(keyNames::name(defaultToggleHotkey))
+    , translateKeyName_(keyNames::modifierName(modifierFlag::shift))
 {
 }
 

@@ -9,3 +9,6 @@ quillo_add_sources(quillo_dictation
   DictationController.h DictationController.cpp)
 target_link_libraries(quillo_dictation PUBLIC Qt6::Core quillo_settings quillo_hotkeys quillo_audio quillo_recognition
   quillo_refinement)
+quillo_add_sources(quillo_dictation
+  FailedRecording.h
+  FailedRecordingStore.h FailedRecordingStore.cpp)

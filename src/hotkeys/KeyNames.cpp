@@ -1,5 +1,7 @@
 #include "hotkeys/KeyNames.h"
 
+#include <QCoreApplication>
+
 #include <array>
 
 namespace quillo::keyNames {
@@ -37,7 +39,7 @@ QString linuxKeyName(std::uint16_t keyCode)
     }
     if (const auto name = keyName(keyCode))
         return *name;
-    return QStringLiteral("键") + QString::number(keyCode);
+    return QCoreApplication::translate("Hotkeys", "键%1").arg(keyCode);
 }
 
 QString linuxName(const Hotkey &hotkey)
@@ -45,12 +47,15 @@ QString linuxName(const Hotkey &hotkey)
     if (hotkey.isModifierOnly) {
         const auto key = modifierKey(hotkey.keyCode);
         if (!key)
-            return QStringLiteral("键 ") + QString::number(hotkey.keyCode);
+            return QCoreApplication::translate("Hotkeys", "键 %1").arg(hotkey.keyCode);
         if (key->flag == modifierFlag::function)
             return QStringLiteral("Fn");
         // The table's names are "左 ⌥" and the like: keep the side, name the key.
         const QString side = QString::fromUtf8(key->displayName).section(u' ', 0, 0);
-        return side + u' ' + modifierName(key->flag, Style::words);
+        const QString modifier = modifierName(key->flag, Style::words);
+        if (side == QStringLiteral("左"))
+            return QCoreApplication::translate("Hotkeys", "左 %1").arg(modifier);
+        return QCoreApplication::translate("Hotkeys", "右 %1").arg(modifier);
     }
     QStringList parts;
     for (const LinuxModifier &m : linuxModifiers) {
@@ -101,15 +106,18 @@ QString manualPaste(Style style)
 QString recorderStartHint(Style style)
 {
     if (style == Style::symbols)
-        return QStringLiteral("请按下快捷键：单独的修饰键（如右 ⌥、Fn）或组合键（如 ⌥Space）。Esc 取消");
-    return QStringLiteral("请按下快捷键：单独的修饰键（如右 Alt）或组合键（如 Alt+Space）。Esc 取消");
+        return QCoreApplication::translate(
+            "Hotkeys", "请按下快捷键：单独的修饰键（如右 ⌥、Fn）或组合键（如 ⌥Space）。Esc 取消");
+    return QCoreApplication::translate(
+        "Hotkeys", "请按下快捷键：单独的修饰键（如右 Alt）或组合键（如 Alt+Space）。Esc 取消");
 }
 
 QString recorderInvalidHint(Style style)
 {
     if (style == Style::symbols)
-        return QStringLiteral("组合键需要包含 ⌘ ⌥ ⌃ ⇧ 中的至少一个（F1–F19 除外），请重新按下");
-    return QStringLiteral("组合键需要包含 Ctrl、Alt、Shift、Super 中的至少一个（F1–F19 除外），请重新按下");
+        return QCoreApplication::translate("Hotkeys", "组合键需要包含 ⌘ ⌥ ⌃ ⇧ 中的至少一个（F1–F19 除外），请重新按下");
+    return QCoreApplication::translate(
+        "Hotkeys", "组合键需要包含 Ctrl、Alt、Shift、Super 中的至少一个（F1–F19 除外），请重新按下");
 }
 
 } // namespace quillo::keyNames

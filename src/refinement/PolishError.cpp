@@ -4,6 +4,8 @@
 
 namespace quillo {
 
+// Recorded in the source language; shownMessage (dictation/ShownMessage.cpp) lists these texts
+// to show them translated, so a new or changed one goes there too.
 QString PolishError::description() const
 {
     switch (kind) {

@@ -2,6 +2,8 @@
 
 #include "settings/SettingsRules.h"
 
+#include <QCoreApplication>
+
 #include <memory>
 
 namespace quillo {
@@ -415,7 +417,7 @@ void AppSettings::importEnvironmentFile(const QString &path, const Print &print,
     };
     const auto text = settingsRules::readEnvironmentFile(path);
     if (!text) {
-        say(QStringLiteral("无法读取 ") + path);
+        say(QCoreApplication::translate("App", "无法读取 %1").arg(path));
         if (done)
             done(false);
         return;
@@ -437,7 +439,7 @@ void AppSettings::importEnvironment(const QString &text, const Print &print, std
     const auto importHost = [this, host, say, done](bool keyOk) {
         if (!host.isEmpty()) {
             setApiHost(host);
-            say(QStringLiteral("已设置接入域名 ") + host);
+            say(QCoreApplication::translate("App", "已设置接入域名 %1").arg(host));
         }
         if (done)
             done(keyOk);
@@ -447,9 +449,10 @@ void AppSettings::importEnvironment(const QString &text, const Print &print, std
     setAPIKey(key, [key, say, importHost](bool saved) {
         // Reporting an import that never reached the credential store would hide a lost key.
         if (saved)
-            say(QStringLiteral("已导入 API Key（长度 %1）").arg(settingsRules::perceivedLength(key)));
+            say(QCoreApplication::translate("App", "已导入 API Key（长度 %1）")
+                    .arg(settingsRules::perceivedLength(key)));
         else
-            say(QStringLiteral("无法保存 API Key"));
+            say(QCoreApplication::translate("App", "无法保存 API Key"));
         importHost(saved);
     });
 }
@@ -469,3 +472,4 @@ void AppSettings::setLaunchAtLogin(bool enabled)
 }
 
 } // namespace quillo
+#include <QCoreApplication>

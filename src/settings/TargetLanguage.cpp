@@ -1,5 +1,6 @@
 #include "settings/TargetLanguage.h"
 
+#include <QCoreApplication>
 #include <QHashFunctions>
 
 namespace quillo {
@@ -26,17 +27,31 @@ std::optional<TargetLanguage> targetLanguageFromRaw(const QString &raw)
     return std::nullopt;
 }
 
-QString displayName(TargetLanguage language)
+namespace {
+
+const char *sourceName(TargetLanguage language)
 {
     switch (language) {
     case TargetLanguage::english:
-        return QStringLiteral("英文");
+        return QT_TRANSLATE_NOOP("Settings", "英文");
     case TargetLanguage::japanese:
-        return QStringLiteral("日文");
+        return QT_TRANSLATE_NOOP("Settings", "日文");
     case TargetLanguage::vietnamese:
-        return QStringLiteral("越南语");
+        return QT_TRANSLATE_NOOP("Settings", "越南语");
     }
-    return {};
+    return "";
+}
+
+} // namespace
+
+QString displayName(TargetLanguage language)
+{
+    return QString::fromUtf8(sourceName(language));
+}
+
+QString shownName(TargetLanguage language)
+{
+    return QCoreApplication::translate("Settings", sourceName(language));
 }
 
 std::size_t qHash(TargetLanguage language, std::size_t seed) noexcept

@@ -18,8 +18,10 @@ inline constexpr std::array<TargetLanguage, 3> allTargetLanguages{
 // Stored form and history language code: "en", "ja", "vi".
 QString rawValue(TargetLanguage language);
 std::optional<TargetLanguage> targetLanguageFromRaw(const QString &raw);
-// Label shown to the user: "英文", "日文", "越南语".
+// The name in the source language: "英文", "日文", "越南语" (also what the self-test prints).
 QString displayName(TargetLanguage language);
+// The name as the interface shows it, in the interface language.
+QString shownName(TargetLanguage language);
 
 std::size_t qHash(TargetLanguage language, std::size_t seed = 0) noexcept;
 

@@ -1,12 +1,26 @@
 #include "ui/ConnectionTest.h"
 
+#include "dictation/ShownMessage.h"
 #include "refinement/Prompts.h"
 #include "refinement/TextRules.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 namespace quillo {
 
+namespace {
+
+// The reason reads in the interface language; the reply above is the model's own text.
+QString failure(const QString &reason)
+{
+    const QString shown = reason.isEmpty() ? QCoreApplication::translate("Settings", "未知错误") : shownMessage(reason);
+    return QCoreApplication::translate("Settings", "失败：%1").arg(shown);
+}
+
+} // namespace
+
+// Sent to the model: it stays in the source language whatever the interface shows.
 QString ConnectionTest::testText()
 {
     return QStringLiteral("嗯那个测试一下连接").trimmed();
@@ -40,7 +54,7 @@ void ConnectionTest::start()
 void ConnectionTest::send(const QString &key)
 {
     if (!setup_.chat) {
-        finish(QStringLiteral("失败：未知错误"));
+        finish(failure(QString()));
         return;
     }
     ChatRequest request;
@@ -55,16 +69,16 @@ void ConnectionTest::send(const QString &key)
             return;
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(self->scheduler_.now() - self->started_);
         if (!result) {
-            const QString reason = result.error().description();
-            self->finish(QStringLiteral("失败：") + (reason.isEmpty() ? QStringLiteral("未知错误") : reason));
+            self->finish(failure(result.error().description()));
             return;
         }
         const QString reply = cleanModelOutput(result.value());
         if (const Reason rejected = checkPolish(testText(), reply)) {
-            self->finish(QStringLiteral("失败：") + (rejected->isEmpty() ? QStringLiteral("未知错误") : *rejected));
+            self->finish(failure(*rejected));
             return;
         }
-        self->finish(QStringLiteral("成功（") + QString::number(ms.count()) + QStringLiteral(" ms）：") + reply);
+        self->finish(
+            QCoreApplication::translate("Settings", "成功（%1 ms）：%2").arg(QString::number(ms.count()), reply));
     });
 }
 

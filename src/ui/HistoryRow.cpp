@@ -3,7 +3,9 @@
 #include "ui/Theme.h"
 
 #include "common/UnicodeText.h"
+#include "dictation/DictationTexts.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,13 +26,21 @@ QString shortened(const QString &text)
     return start.size() < line.size() ? start + QStringLiteral("…") : line;
 }
 
+// The history records the stand-in name of an unknown application in the source language.
+QString shownAppName(const QString &appName)
+{
+    if (appName == dictationTexts::unknownAppName)
+        return QCoreApplication::translate("Messages", "未知应用");
+    return appName;
+}
+
 } // namespace
 
 HistoryRow::HistoryRow(const QString &text, const QString &appName, QWidget *parent)
     : QAbstractButton(parent)
-    , appName_(appName)
+    , appName_(shownAppName(appName))
     , text_(new QLabel(shortened(text), this))
-    , note_(new QLabel(appName, this))
+    , note_(new QLabel(appName_, this))
 {
     setText(text);
     setCursor(Qt::PointingHandCursor);
@@ -55,7 +65,7 @@ HistoryRow::HistoryRow(const QString &text, const QString &appName, QWidget *par
 
 void HistoryRow::setCopied(bool copied)
 {
-    note_->setText(copied ? QStringLiteral("已复制") : appName_);
+    note_->setText(copied ? QCoreApplication::translate("Menu", "已复制") : appName_);
 }
 
 QString HistoryRow::shownText() const

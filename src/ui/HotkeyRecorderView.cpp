@@ -7,6 +7,7 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -47,8 +48,8 @@ HotkeyRecorderView::HotkeyRecorderView(
     QFont rounded = theme::body();
     rounded.setWeight(QFont::Medium);
     main_->setFont(rounded);
-    restore_->setToolTip(QStringLiteral("恢复默认（") + keyNames::name(default_) + QStringLiteral("）"));
-    clear_->setToolTip(QStringLiteral("清除"));
+    restore_->setToolTip(QCoreApplication::translate("Settings", "恢复默认（%1）").arg(keyNames::name(default_)));
+    clear_->setToolTip(QCoreApplication::translate("Settings", "清除"));
     for (QPushButton *button : {main_, restore_, clear_}) {
         button->setCursor(Qt::PointingHandCursor);
         button->setFocusPolicy(Qt::NoFocus);
@@ -143,9 +144,9 @@ void HotkeyRecorderView::changeEvent(QEvent *event)
 void HotkeyRecorderView::updateLabels()
 {
     if (model_->isRecording())
-        main_->setText(QStringLiteral("请按键…"));
+        main_->setText(QCoreApplication::translate("Settings", "请按键…"));
     else
-        main_->setText(hotkey_ ? keyNames::name(*hotkey_) : QStringLiteral("未设置"));
+        main_->setText(hotkey_ ? keyNames::name(*hotkey_) : QCoreApplication::translate("Settings", "未设置"));
     const auto hint = model_->hint();
     hint_->setText(hint.value_or(QString()));
     hint_->setVisible(hint.has_value());

@@ -13,6 +13,7 @@
 #include "ui/Theme.h"
 #include "ui/ToggleSwitch.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -85,14 +86,15 @@ MenuContent::MenuContent(
     column->setContentsMargins(14, 14, 14, 14);
     column->setSpacing(10);
     column->addWidget(buildHeader());
+    column->addWidget(buildRetry());
     column->addWidget(buildShortcuts());
-    polish_ = new ToggleSwitch(QStringLiteral("AI 润色（去口头禅、修正改口和标点）"), this);
+    polish_ = new ToggleSwitch(QCoreApplication::translate("Menu", "AI 润色（去口头禅、修正改口和标点）"), this);
     polish_->setFont(theme::callout());
     column->addWidget(polish_);
     column->addWidget(buildTargetRow());
     column->addWidget(buildWarnings());
     column->addWidget(divider(this));
-    historyCaption_ = label(QStringLiteral("最近记录（点击复制）"), theme::caption(), this);
+    historyCaption_ = label(QCoreApplication::translate("Menu", "最近记录（点击复制）"), theme::caption(), this);
     column->addWidget(historyCaption_);
     historyHint_ = label(QString(), theme::caption(), this);
     historyHint_->setWordWrap(true);
@@ -155,6 +157,19 @@ QWidget *MenuContent::buildHeader()
     return header;
 }
 
+QWidget *MenuContent::buildRetry()
+{
+    retry_ = new QPushButton(this);
+    retry_->setCursor(Qt::PointingHandCursor);
+    retry_->setFont(theme::callout());
+    retry_->setHidden(true);
+    connect(retry_, &QPushButton::clicked, this, [this] {
+        if (actions_.retryLastRecording)
+            actions_.retryLastRecording();
+    });
+    return retry_;
+}
+
 QWidget *MenuContent::buildShortcuts()
 {
     shortcutBox_ = new QWidget(this);
@@ -163,8 +178,10 @@ QWidget *MenuContent::buildShortcuts()
     auto *column = new QVBoxLayout(shortcutBox_);
     column->setContentsMargins(10, 10, 10, 10);
     column->setSpacing(6);
-    for (const QString &name : {QStringLiteral("按住说话"), QStringLiteral("开始 / 结束免提"),
-             QStringLiteral("录音中切换翻译"), QStringLiteral("取消本次录音")}) {
+    for (const QString &name :
+        {QCoreApplication::translate("Menu", "按住说话"), QCoreApplication::translate("Menu", "开始 / 结束免提"),
+            QCoreApplication::translate("Menu", "录音中切换翻译"),
+            QCoreApplication::translate("Menu", "取消本次录音")}) {
         auto *row = new ShortcutRow(name, QString(), shortcutBox_);
         shortcuts_.append(row);
         column->addWidget(row);
@@ -176,16 +193,26 @@ QWidget *MenuContent::buildShortcuts()
 QWidget *MenuContent::buildTargetRow()
 {
     auto *box = new QWidget(this);
-    auto *row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(label(QStringLiteral("翻译目标"), theme::callout(), box));
-    row->addStretch(1);
+    QLabel *title = label(QCoreApplication::translate("Menu", "翻译目标"), theme::callout(), box);
     QStringList names;
     for (const TargetLanguage language : allTargetLanguages)
-        names.append(displayName(language));
+        names.append(shownName(language));
     target_ = new SegmentedControl(names, box);
     target_->setCurrentIndex(static_cast<int>(settings_.translateTarget()));
-    row->addWidget(target_);
+    // Side by side when both fit the menu's width; longer names (English) put the picker
+    // under its title rather than cutting them.
+    constexpr int rowSpacing = 6;
+    constexpr int menuPadding = 14;
+    const bool fits
+        = title->sizeHint().width() + rowSpacing + target_->sizeHint().width() <= contentWidth - 2 * menuPadding;
+    auto *row = new QBoxLayout(fits ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, box);
+    row->setContentsMargins(0, 0, 0, 0);
+    if (!fits)
+        row->setSpacing(rowSpacing);
+    row->addWidget(title);
+    if (fits)
+        row->addStretch(1);
+    row->addWidget(target_, 0, fits ? Qt::Alignment() : Qt::AlignLeft);
     return box;
 }
 
@@ -195,11 +222,11 @@ QWidget *MenuContent::buildWarnings()
     auto *column = new QVBoxLayout(warningBox_);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
-    keyWarning_ = warningRow(QStringLiteral("尚未配置千问 API Key"), icons::key, warningBox_);
-    accessibilityWarning_
-        = warningRow(QStringLiteral("尚未授予辅助功能权限，无法自动输入文字"), icons::hand, warningBox_);
+    keyWarning_ = warningRow(QCoreApplication::translate("Menu", "尚未配置千问 API Key"), icons::key, warningBox_);
+    accessibilityWarning_ = warningRow(
+        QCoreApplication::translate("Menu", "尚未授予辅助功能权限，无法自动输入文字"), icons::hand, warningBox_);
     saveWarning_ = warningRow(
-        QStringLiteral("无法保存设置（磁盘已满或只读），更改暂存在内存中"),
+        QCoreApplication::translate("Menu", "无法保存设置（磁盘已满或只读），更改暂存在内存中"),
         +[](QPainter &p, const QRectF &box, const QColor &color) {
             icons::exclamationCircle(p, box, color, Qt::white);
         },
@@ -215,8 +242,8 @@ QWidget *MenuContent::buildFooter()
     auto *footer = new QWidget(this);
     auto *row = new QHBoxLayout(footer);
     row->setContentsMargins(0, 0, 0, 0);
-    settingsButton_ = new QPushButton(QStringLiteral("设置…"), footer);
-    quitButton_ = new QPushButton(QStringLiteral("退出"), footer);
+    settingsButton_ = new QPushButton(QCoreApplication::translate("Menu", "设置…"), footer);
+    quitButton_ = new QPushButton(QCoreApplication::translate("Menu", "退出"), footer);
     for (QPushButton *button : {settingsButton_, quitButton_}) {
         button->setFlat(true);
         button->setCursor(Qt::PointingHandCursor);
@@ -241,11 +268,19 @@ void MenuContent::setPhase(const DictationPhase &phase)
     phase_ = phase;
     status_->setText(menu::statusLine(phase));
     toggle_->setText(menu::toggleButtonLabel(phase));
+    retry_->setEnabled(!phase.isBusy()); // the controller takes no retry during a dictation
     const QColor tint = phase.kind() == DictationPhase::Kind::recording ? theme::red() : theme::accent();
     toggle_->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
                                           " border-radius: 6px; padding: 4px 14px; font-weight: 600; }"
                                           "QPushButton:pressed { background: %2; }")
                                .arg(tint.name(), tint.darker(115).name()));
+}
+
+void MenuContent::setRetryOffer(std::optional<double> seconds)
+{
+    retry_->setHidden(!seconds);
+    if (seconds)
+        retry_->setText(menu::retryLastRecordingLabel(*seconds));
 }
 
 void MenuContent::refresh()
@@ -319,7 +354,7 @@ void MenuContent::showBoundTriggers()
         HotkeyManager::translateHotKeyId, HotkeyManager::cancelHotKeyId};
     for (int row = 0; row < shortcuts_.size() && row < 4; ++row) {
         const QString trigger = bindings_->boundTrigger(ids[row]);
-        shortcuts_.at(row)->setValue(trigger.isEmpty() ? QStringLiteral("未绑定") : trigger);
+        shortcuts_.at(row)->setValue(trigger.isEmpty() ? QCoreApplication::translate("Menu", "未绑定") : trigger);
     }
 }
 
@@ -387,6 +422,11 @@ void MenuContent::restyle()
                          "QPushButton:hover { background: %2; border-radius: 5px; }")
               .arg(p.color(QPalette::WindowText).name(QColor::HexArgb), theme::faint(p, 0.08).name(QColor::HexArgb));
     settingsButton_->setStyleSheet(flat);
+    retry_->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid %1; border-radius: 6px; padding: 4px 8px;"
+                                         " color: %2; }"
+                                         "QPushButton:hover { background: %3; }")
+                              .arg(theme::accent().name(), p.color(QPalette::WindowText).name(QColor::HexArgb),
+                                  theme::faint(p, 0.08).name(QColor::HexArgb)));
     quitButton_->setStyleSheet(flat);
 }
 

@@ -32,6 +32,8 @@ struct MenuActions {
     std::function<void()> quit;
     // Clears the clipboard and puts this plain text on it.
     std::function<void(const QString &)> copyText;
+    // Dictates the kept audio of the last failed dictation again.
+    std::function<void()> retryLastRecording;
 };
 
 // The drop-down of the tray icon: state and start/stop, the shortcuts, the polish
@@ -48,6 +50,8 @@ public:
         QWidget *parent = nullptr);
 
     void setPhase(const DictationPhase &phase);
+    // The length of the failed dictation's audio that can be retried; none hides the item.
+    void setRetryOffer(std::optional<double> seconds);
     // Reads the state that has no change signal (accessibility trust, the
     // triggers the desktop bound) again.
     void refresh();
@@ -68,6 +72,7 @@ public:
     ToggleSwitch *polishSwitch() const { return polish_; }
     SegmentedControl *targetPicker() const { return target_; }
     QPushButton *toggleButton() const { return toggle_; }
+    QPushButton *retryButton() const { return retry_; }
     QPushButton *settingsButton() const { return settingsButton_; }
     QPushButton *quitButton() const { return quitButton_; }
 
@@ -77,6 +82,7 @@ protected:
 
 private:
     QWidget *buildHeader();
+    QWidget *buildRetry();
     QWidget *buildShortcuts();
     QWidget *buildTargetRow();
     QWidget *buildWarnings();
@@ -98,6 +104,7 @@ private:
 
     QLabel *status_ = nullptr;
     QPushButton *toggle_ = nullptr;
+    QPushButton *retry_ = nullptr;
     QWidget *shortcutBox_ = nullptr;
     QList<ShortcutRow *> shortcuts_;
     ToggleSwitch *polish_ = nullptr;

@@ -1,6 +1,10 @@
 #include "ui/MenuText.h"
 
+#include "dictation/ShownMessage.h"
 #include "hotkeys/KeyNames.h"
+#include "ui/PanelContent.h"
+
+#include <QCoreApplication>
 
 namespace quillo::menu {
 
@@ -11,38 +15,44 @@ QString statusLine(const DictationPhase &phase)
     switch (phase.kind()) {
     case Kind::idle:
     case Kind::done:
-        return QStringLiteral("就绪 · 在任意输入框中按快捷键说话");
+        return QCoreApplication::translate("Menu", "就绪 · 在任意输入框中按快捷键说话");
     case Kind::recording:
-        return QStringLiteral("录音中…");
+        return QCoreApplication::translate("Menu", "录音中…");
     case Kind::transcribing:
-        return QStringLiteral("识别中…");
+        return QCoreApplication::translate("Menu", "识别中…");
     case Kind::polishing:
-        return QStringLiteral("润色中…");
+        return QCoreApplication::translate("Menu", "润色中…");
     case Kind::failed:
-        return phase.payload();
+        return shownMessage(phase.payload());
     }
     return {};
 }
 
 QString toggleButtonLabel(const DictationPhase &phase)
 {
-    return phase.kind() == Kind::recording ? QStringLiteral("结束") : QStringLiteral("开始");
+    return phase.kind() == Kind::recording ? QCoreApplication::translate("Menu", "结束")
+                                           : QCoreApplication::translate("Menu", "开始");
 }
 
 QString hotkeyText(const std::optional<Hotkey> &hotkey)
 {
-    return hotkey ? keyNames::name(*hotkey) : QStringLiteral("未设置");
+    return hotkey ? keyNames::name(*hotkey) : QCoreApplication::translate("Menu", "未设置");
 }
 
 QString translateTapText(TranslateTrigger trigger)
 {
-    return QStringLiteral("轻点 ") + keyNames::modifierName(modifierFlagOf(trigger));
+    return QCoreApplication::translate("Menu", "轻点 %1").arg(keyNames::modifierName(modifierFlagOf(trigger)));
+}
+
+QString retryLastRecordingLabel(double seconds)
+{
+    return QCoreApplication::translate("Menu", "重试上次录音（%1）").arg(panel::formatElapsed(seconds));
 }
 
 QString emptyHistoryHint(const std::optional<Hotkey> &holdHotkey)
 {
-    const QString key = holdHotkey ? keyNames::name(*holdHotkey) : QStringLiteral("快捷键");
-    return QStringLiteral("还没有记录。按住 ") + key + QStringLiteral(" 说话试试。");
+    const QString key = holdHotkey ? keyNames::name(*holdHotkey) : QCoreApplication::translate("Menu", "快捷键");
+    return QCoreApplication::translate("Menu", "还没有记录。按住 %1 说话试试。").arg(key);
 }
 
 } // namespace quillo::menu

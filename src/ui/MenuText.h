@@ -18,6 +18,8 @@ QString toggleButtonLabel(const DictationPhase &phase);
 // A hotkey's display name, or "未设置" when there is none.
 QString hotkeyText(const std::optional<Hotkey> &hotkey);
 QString translateTapText(TranslateTrigger trigger);
+// The item that dictates the kept audio of the last failed dictation again, with its length.
+QString retryLastRecordingLabel(double seconds);
 // What the empty history list says.
 QString emptyHistoryHint(const std::optional<Hotkey> &holdHotkey);
 

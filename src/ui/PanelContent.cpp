@@ -1,6 +1,9 @@
 #include "ui/PanelContent.h"
 
+#include "dictation/ShownMessage.h"
 #include "settings/TargetLanguage.h"
+
+#include <QCoreApplication>
 
 #include <cmath>
 
@@ -12,11 +15,13 @@ using Kind = DictationPhase::Kind;
 
 QString recordingSubtitle(const HUDModel &model)
 {
-    const QString endKey
-        = model.mode() == RecordingMode::hold ? QStringLiteral("松开 ") + model.holdKeyName() : model.toggleKeyName();
-    const QString translateAction = model.translation() ? QStringLiteral(" 换语言") : QStringLiteral(" 翻译");
-    return endKey + QStringLiteral(" 结束 · ") + model.translateKeyName() + translateAction
-        + QStringLiteral(" · Esc 取消");
+    const QString endKey = model.mode() == RecordingMode::hold
+        ? QCoreApplication::translate("Panel", "松开 %1").arg(model.holdKeyName())
+        : model.toggleKeyName();
+    const QString translate = model.translation()
+        ? QCoreApplication::translate("Panel", "%1 换语言").arg(model.translateKeyName())
+        : QCoreApplication::translate("Panel", "%1 翻译").arg(model.translateKeyName());
+    return QCoreApplication::translate("Panel", "%1 结束 · %2 · Esc 取消").arg(endKey, translate);
 }
 
 } // namespace
@@ -47,16 +52,18 @@ QString title(const HUDModel &model)
     case Kind::recording:
         if (!model.partial().isEmpty())
             return model.partial();
-        return model.mode() == RecordingMode::handsFree ? QStringLiteral("免提录音中…") : QStringLiteral("正在聆听…");
+        return model.mode() == RecordingMode::handsFree ? QCoreApplication::translate("Panel", "免提录音中…")
+                                                        : QCoreApplication::translate("Panel", "正在聆听…");
     case Kind::transcribing:
-        return QStringLiteral("识别中…");
+        return QCoreApplication::translate("Panel", "识别中…");
     case Kind::polishing:
         if (const auto language = model.translation())
-            return QStringLiteral("翻译成") + displayName(*language) + QStringLiteral("中…");
-        return QStringLiteral("AI 润色中…");
+            return QCoreApplication::translate("Panel", "翻译成%1中…").arg(shownName(*language));
+        return QCoreApplication::translate("Panel", "AI 润色中…");
     case Kind::done:
-    case Kind::failed:
         return phase.payload();
+    case Kind::failed:
+        return shownMessage(phase.payload());
     }
     return {};
 }
@@ -69,14 +76,14 @@ QString subtitle(const HUDModel &model)
     case Kind::recording:
         return recordingSubtitle(model);
     case Kind::transcribing:
-        return QStringLiteral("正在把语音转换成文字");
+        return QCoreApplication::translate("Panel", "正在把语音转换成文字");
     case Kind::polishing:
-        return model.translation() ? QStringLiteral("整理口述内容并翻译")
-                                   : QStringLiteral("去除口头禅、修正标点和改口");
+        return model.translation() ? QCoreApplication::translate("Panel", "整理口述内容并翻译")
+                                   : QCoreApplication::translate("Panel", "去除口头禅、修正标点和改口");
     case Kind::done:
-        return QStringLiteral("已输入到光标处");
+        return QCoreApplication::translate("Panel", "已输入到光标处");
     case Kind::failed:
-        return QStringLiteral("按 Esc 关闭");
+        return QCoreApplication::translate("Panel", "按 Esc 关闭");
     }
     return {};
 }
@@ -110,7 +117,7 @@ PanelContent content(const HUDModel &model)
         break;
     }
     if (phase.isBusy() && model.translation())
-        c.badge = displayName(*model.translation());
+        c.badge = shownName(*model.translation());
     return c;
 }
 

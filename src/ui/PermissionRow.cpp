@@ -3,6 +3,7 @@
 #include "ui/PanelIcons.h"
 #include "ui/Theme.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,8 +16,8 @@ PermissionRow::PermissionRow(const QString &title, const QString &detail, std::f
     : QWidget(parent)
     , icon_(new QLabel(this))
     , detail_(new QLabel(detail, this))
-    , grantedLabel_(new QLabel(QStringLiteral("已授权"), this))
-    , button_(new QPushButton(QStringLiteral("去授权"), this))
+    , grantedLabel_(new QLabel(QCoreApplication::translate("Settings", "已授权"), this))
+    , button_(new QPushButton(QCoreApplication::translate("Settings", "去授权"), this))
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 2, 0, 2);

@@ -27,6 +27,8 @@ constexpr qreal waveHeight = 26;
 constexpr qreal barWidth = 2;
 constexpr qreal barSpacing = 2;
 constexpr int shadowBlur = 10;
+constexpr int smallestTitlePixels = 11;
+constexpr int smallestSubtitlePixels = 9;
 constexpr qreal shadowOffset = 4;
 
 QFont font(qreal pixels, QFont::Weight weight)
@@ -72,6 +74,15 @@ QString oneLine(const QString &text, const QFont &f, qreal width, Qt::TextElideM
     QString line = text;
     line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
     return QFontMetricsF(f).elidedText(line, mode, std::max<qreal>(width, 0));
+}
+
+// A line that is too long for its font is first set smaller, down to a floor, before it is
+// cut: a translated message is often longer than the original it replaces.
+QFont fitted(QFont f, const QString &text, qreal width, int smallestPixels)
+{
+    while (f.pixelSize() > smallestPixels && QFontMetricsF(f).horizontalAdvance(text) > width)
+        f.setPixelSize(f.pixelSize() - 1);
+    return f;
 }
 
 // Every digit measured as the widest one, so the clock does not jitter as it counts.
@@ -226,15 +237,19 @@ PanelBoxes measure(const PanelContent &content)
 void paintText(QPainter &painter, const PanelBoxes &b, const PanelContent &content)
 {
     const qreal textWidth = b.text.width();
-    painter.setFont(titleFont());
+    // A live transcript keeps its size: it grows word by word and would shrink as it goes.
+    const QFont title
+        = content.titleKeepsEnd ? titleFont() : fitted(titleFont(), content.title, textWidth, smallestTitlePixels);
+    painter.setFont(title);
     painter.setPen(Qt::white);
     painter.drawText(QRectF(b.text.left(), b.text.top(), textWidth, b.titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
-        oneLine(content.title, titleFont(), textWidth, content.titleKeepsEnd ? Qt::ElideLeft : Qt::ElideRight));
-    painter.setFont(subtitleFont());
+        oneLine(content.title, title, textWidth, content.titleKeepsEnd ? Qt::ElideLeft : Qt::ElideRight));
+    const QFont subtitle = fitted(subtitleFont(), content.subtitle, textWidth, smallestSubtitlePixels);
+    painter.setFont(subtitle);
     painter.setPen(white(0.65));
     painter.drawText(
         QRectF(b.text.left(), b.text.top() + b.titleHeight + 3, textWidth, QFontMetricsF(subtitleFont()).height()),
-        Qt::AlignLeft | Qt::AlignVCenter, oneLine(content.subtitle, subtitleFont(), textWidth, Qt::ElideRight));
+        Qt::AlignLeft | Qt::AlignVCenter, oneLine(content.subtitle, subtitle, textWidth, Qt::ElideRight));
 }
 
 void paintCardShape(QPainter &painter, const QRectF &card)

@@ -9,6 +9,7 @@
 #include "platform/fake/MemoryDefaultsStore.h"
 #include "settings/AppSettings.h"
 #include "settings/HistoryStore.h"
+#include "ui/HotkeyRecorderView.h"
 #include "ui/MenuContent.h"
 #include "ui/PanelContent.h"
 #include "ui/RecordingPanelPainter.h"
@@ -17,10 +18,13 @@
 #include "ui/SettingsWindow.h"
 #include "ui/Theme.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -99,8 +103,13 @@ QImage grabWidget(QWidget &widget, qreal scale, bool fitContent = true)
 {
     widget.setAttribute(Qt::WA_DontShowOnScreen);
     widget.show();
-    if (fitContent)
+    if (fitContent) {
         widget.adjustSize();
+        // Wrapped lines need the height they take at this width, which the size hint
+        // underestimates once a line wraps more than once.
+        if (widget.hasHeightForWidth())
+            widget.resize(widget.width(), std::max(widget.height(), widget.heightForWidth(widget.width())));
+    }
     QImage image((QSizeF(widget.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     image.fill(widget.palette().color(QPalette::Window));
@@ -117,14 +126,14 @@ QStringList screenshotNames()
     for (const HudShot &shot : hudShots())
         names.append(shot.name);
     names << QStringLiteral("menu-light") << QStringLiteral("menu-dark") << QStringLiteral("settings")
-          << QStringLiteral("settings-full");
+          << QStringLiteral("settings-full") << QStringLiteral("recorder");
     return names;
 }
 
 Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale)
 {
     if (!QDir().mkpath(dir))
-        return unexpected(QStringLiteral("无法创建目录：") + dir);
+        return unexpected(QCoreApplication::translate("App", "无法创建目录：%1").arg(dir));
     QStringList written;
     auto save = [&](const QString &name, const QImage &image) -> bool {
         const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
@@ -135,7 +144,7 @@ Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale
     };
     for (const HudShot &shot : hudShots()) {
         if (!save(shot.name, renderHud(shot, scale)))
-            return unexpected(QStringLiteral("无法写入截图：") + shot.name);
+            return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(shot.name));
     }
 
     ScreenshotScene scene;
@@ -144,18 +153,25 @@ Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale
         menu.setPalette(dark ? theme::dark() : theme::light());
         const QString name = dark ? QStringLiteral("menu-dark") : QStringLiteral("menu-light");
         if (!save(name, grabWidget(menu, scale)))
-            return unexpected(QStringLiteral("无法写入截图：") + name);
+            return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(name));
     }
 
     SettingsDeps deps{scene.settings(), scene.permissions(), scene.scheduler(), {}, nullptr, nullptr, {}};
     SettingsWindow window(deps);
     window.setPalette(theme::light());
     if (!save(QStringLiteral("settings"), grabWidget(window, scale, false)))
-        return unexpected(QStringLiteral("无法写入截图：settings"));
+        return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("settings")));
     SettingsView full(deps);
     full.setPalette(theme::light());
     if (!save(QStringLiteral("settings-full"), grabWidget(full, scale)))
-        return unexpected(QStringLiteral("无法写入截图：settings-full"));
+        return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("settings-full")));
+    // A shortcut being recorded: the waiting key cap and the hint under it.
+    HotkeyRecorderView recorder(defaultHoldHotkey, {}, nullptr, nullptr);
+    recorder.setHotkey(defaultHoldHotkey);
+    recorder.setPalette(theme::light());
+    recorder.mainButton()->click();
+    if (!save(QStringLiteral("recorder"), grabWidget(recorder, scale)))
+        return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("recorder")));
     return written;
 }
 

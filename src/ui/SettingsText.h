@@ -24,6 +24,8 @@ QString fnKeyTip(const std::optional<Hotkey> &hold, const std::optional<Hotkey> 
 // The lines under the translation settings; the third only with a translate hotkey.
 // The translate trigger's entry in its picker: "⇧ Shift" with symbols, "Shift" with words.
 QString triggerPickerLabel(TranslateTrigger trigger);
+// The order a tap of the trigger walks through the languages: "日文 → 英文 → 越南语".
+QString languageCycleText(TargetLanguage target);
 QStringList translationExplanation(TranslateTrigger trigger, TargetLanguage target, const QString &cycleText,
     const std::optional<Hotkey> &translateHotkey);
 

@@ -13,6 +13,7 @@
 #include "ui/ToggleSwitch.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,7 +37,8 @@ struct LanguageChoice {
 };
 
 constexpr LanguageChoice languages[]
-    = {{"zh", "中文（含中英混说）"}, {"en", "英文"}, {"yue", "粤语"}, {"auto", "自动"}};
+    = {{"zh", QT_TRANSLATE_NOOP("Settings", "中文（含中英混说）")}, {"en", QT_TRANSLATE_NOOP("Settings", "英文")},
+        {"yue", QT_TRANSLATE_NOOP("Settings", "粤语")}, {"auto", QT_TRANSLATE_NOOP("Settings", "自动")}};
 
 QLabel *text(const QString &content, const QFont &font, QWidget *parent, bool wrap = true)
 {
@@ -181,12 +183,14 @@ QWidget *SettingsView::hotkeySection()
     boundTriggers_ = caption(QString(), 0.6, this);
     boundTriggers_->setWordWrap(true);
     boundTriggers_->hide();
-    return section(QStringLiteral("快捷键"),
-        {recorderRow(QStringLiteral("按住说话"), QStringLiteral("按住期间录音，一松手就结束并输入文字。"),
-             QStringLiteral("适合一两句话的短回复、给 Claude Code 下指令。"), holdRecorder_),
-            recorderRow(QStringLiteral("免提切换"),
-                QStringLiteral("按一次开始录音，之后可以松手；再按一次才结束并输入文字。"),
-                QStringLiteral("适合长段口述。正在按住说话时点一下它，可转为免提继续说。"), toggleRecorder_),
+    return section(QCoreApplication::translate("Settings", "快捷键"),
+        {recorderRow(QCoreApplication::translate("Settings", "按住说话"),
+             QCoreApplication::translate("Settings", "按住期间录音，一松手就结束并输入文字。"),
+             QCoreApplication::translate("Settings", "适合一两句话的短回复、给 Claude Code 下指令。"), holdRecorder_),
+            recorderRow(QCoreApplication::translate("Settings", "免提切换"),
+                QCoreApplication::translate("Settings", "按一次开始录音，之后可以松手；再按一次才结束并输入文字。"),
+                QCoreApplication::translate("Settings", "适合长段口述。正在按住说话时点一下它，可转为免提继续说。"),
+                toggleRecorder_),
             sameWarning_, fnTip_, boundTriggers_},
         this);
 }
@@ -211,11 +215,12 @@ void SettingsView::updateBoundTriggers()
     }
     const auto shown = [this](std::uint32_t id) {
         const QString trigger = bindings_->boundTrigger(id);
-        return trigger.isEmpty() ? QStringLiteral("未绑定") : trigger;
+        return trigger.isEmpty() ? QCoreApplication::translate("Settings", "未绑定") : trigger;
     };
-    boundTriggers_->setText(QStringLiteral("桌面实际绑定：按住说话 %1 · 免提切换 %2 · 翻译 %3 · 取消 %4")
-                                .arg(shown(rawValue(HotkeySlot::hold)), shown(rawValue(HotkeySlot::toggle)),
-                                    shown(HotkeyManager::translateHotKeyId), shown(HotkeyManager::cancelHotKeyId)));
+    boundTriggers_->setText(
+        QCoreApplication::translate("Settings", "桌面实际绑定：按住说话 %1 · 免提切换 %2 · 翻译 %3 · 取消 %4")
+            .arg(shown(rawValue(HotkeySlot::hold)), shown(rawValue(HotkeySlot::toggle)),
+                shown(HotkeyManager::translateHotKeyId), shown(HotkeyManager::cancelHotKeyId)));
     boundTriggers_->show();
 }
 
@@ -249,9 +254,9 @@ QWidget *SettingsView::serviceSection()
         field->setMinimumWidth(240);
     language_ = new QComboBox(this);
     for (const LanguageChoice &choice : languages)
-        language_->addItem(QString::fromUtf8(choice.label), QString::fromLatin1(choice.code));
+        language_->addItem(QCoreApplication::translate("Settings", choice.label), QString::fromLatin1(choice.code));
 
-    test_ = new QPushButton(QStringLiteral("测试连接"), this);
+    test_ = new QPushButton(QCoreApplication::translate("Settings", "测试连接"), this);
     testResult_ = caption(QString(), 0.6, this);
     testResult_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     testResult_->hide();
@@ -288,27 +293,28 @@ QWidget *SettingsView::serviceSection()
     });
     connect(save_, &QPushButton::clicked, this, &SettingsView::saveKey);
 
-    return section(QStringLiteral("千问服务"),
+    return section(QCoreApplication::translate("Settings", "千问服务"),
         {formRow(QStringLiteral("API Key"), keyBox, this), saveProblem_,
-            formRow(QStringLiteral("接入域名"), host_, this), formRow(QStringLiteral("语音识别模型"), asrModel_, this),
-            formRow(QStringLiteral("润色模型"), polishModel_, this),
-            formRow(QStringLiteral("识别语言"), language_, this), testBox},
+            formRow(QCoreApplication::translate("Settings", "接入域名"), host_, this),
+            formRow(QCoreApplication::translate("Settings", "语音识别模型"), asrModel_, this),
+            formRow(QCoreApplication::translate("Settings", "润色模型"), polishModel_, this),
+            formRow(QCoreApplication::translate("Settings", "识别语言"), language_, this), testBox},
         this);
 }
 
 QWidget *SettingsView::polishSection()
 {
-    polish_ = new ToggleSwitch(QStringLiteral("启用 AI 润色"), this);
+    polish_ = new ToggleSwitch(QCoreApplication::translate("Settings", "启用 AI 润色"), this);
     polish_->setFont(theme::body());
     vocabulary_ = new QPlainTextEdit(this);
     vocabulary_->setFont(theme::body());
     vocabulary_->setFixedHeight(80);
     vocabulary_->setObjectName(QStringLiteral("vocabulary"));
-    return section(QStringLiteral("AI 润色"),
+    return section(QCoreApplication::translate("Settings", "AI 润色"),
         {polish_,
-            column({text(QStringLiteral("个人词库"), theme::body(), this),
-                       caption(QStringLiteral("每行一个专有名词，润色时会优先使用这些写法，例如人名、"
-                                              "产品名、技术术语"),
+            column({text(QCoreApplication::translate("Settings", "个人词库"), theme::body(), this),
+                       caption(QCoreApplication::translate("Settings",
+                                   "每行一个专有名词，润色时会优先使用这些写法，例如人名、产品名、技术术语"),
                            0.6, this),
                        vocabulary_},
                 4, this)},
@@ -319,7 +325,7 @@ QWidget *SettingsView::translationSection()
 {
     QStringList names;
     for (const TargetLanguage language : allTargetLanguages)
-        names.append(displayName(language));
+        names.append(shownName(language));
     target_ = new SegmentedControl(names, this);
     trigger_ = new QComboBox(this);
     for (const TranslateTrigger trigger : allTranslateTriggers)
@@ -332,40 +338,44 @@ QWidget *SettingsView::translationSection()
         explanation_.append(line);
         lines.append(line);
     }
-    return section(QStringLiteral("翻译"),
-        {formRow(QStringLiteral("默认目标语言"), target_, this), formRow(QStringLiteral("翻译触发键"), trigger_, this),
-            formRow(QStringLiteral("翻译模型"), translateModel_, this), column(lines, 4, this)},
+    return section(QCoreApplication::translate("Settings", "翻译"),
+        {formRow(QCoreApplication::translate("Settings", "默认目标语言"), target_, this),
+            formRow(QCoreApplication::translate("Settings", "翻译触发键"), trigger_, this),
+            formRow(QCoreApplication::translate("Settings", "翻译模型"), translateModel_, this),
+            column(lines, 4, this)},
         this);
 }
 
 QWidget *SettingsView::generalSection()
 {
-    restoreClipboard_ = new ToggleSwitch(QStringLiteral("输入后恢复原剪贴板内容"), this);
-    playSounds_ = new ToggleSwitch(QStringLiteral("开始 / 结束录音时播放提示音"), this);
-    launchAtLogin_ = new ToggleSwitch(QStringLiteral("登录时自动启动"), this);
+    restoreClipboard_ = new ToggleSwitch(QCoreApplication::translate("Settings", "输入后恢复原剪贴板内容"), this);
+    playSounds_ = new ToggleSwitch(QCoreApplication::translate("Settings", "开始 / 结束录音时播放提示音"), this);
+    launchAtLogin_ = new ToggleSwitch(QCoreApplication::translate("Settings", "登录时自动启动"), this);
     for (ToggleSwitch *toggle : {restoreClipboard_, playSounds_, launchAtLogin_})
         toggle->setFont(theme::body());
-    return section(QStringLiteral("通用"), {restoreClipboard_, playSounds_, launchAtLogin_}, this);
+    return section(
+        QCoreApplication::translate("Settings", "通用"), {restoreClipboard_, playSounds_, launchAtLogin_}, this);
 }
 
 QWidget *SettingsView::permissionSection()
 {
     Permissions &permissions = deps_.permissions;
-    microphone_ = new PermissionRow(QStringLiteral("麦克风"), QStringLiteral("用于录制语音"), [this, &permissions] {
-        if (permissions.microphoneAuthorization() == MicrophoneAuthorization::notDetermined) {
-            permissions.requestMicrophoneAccess();
-            return;
-        }
-        if (deps_.openPrivacySettings)
-            deps_.openPrivacySettings(QStringLiteral("Privacy_Microphone"));
-    });
-    accessibility_ = new PermissionRow(
-        QStringLiteral("辅助功能"), QStringLiteral("用于监听快捷键和把文字输入到光标处"), [this, &permissions] {
+    microphone_ = new PermissionRow(QCoreApplication::translate("Settings", "麦克风"),
+        QCoreApplication::translate("Settings", "用于录制语音"), [this, &permissions] {
+            if (permissions.microphoneAuthorization() == MicrophoneAuthorization::notDetermined) {
+                permissions.requestMicrophoneAccess();
+                return;
+            }
+            if (deps_.openPrivacySettings)
+                deps_.openPrivacySettings(QStringLiteral("Privacy_Microphone"));
+        });
+    accessibility_ = new PermissionRow(QCoreApplication::translate("Settings", "辅助功能"),
+        QCoreApplication::translate("Settings", "用于监听快捷键和把文字输入到光标处"), [this, &permissions] {
             permissions.promptForAccessibility();
             if (deps_.openPrivacySettings)
                 deps_.openPrivacySettings(QStringLiteral("Privacy_Accessibility"));
         });
-    return section(QStringLiteral("权限"), {microphone_, accessibility_}, this);
+    return section(QCoreApplication::translate("Settings", "权限"), {microphone_, accessibility_}, this);
 }
 
 void SettingsView::bindSettings()
@@ -450,14 +460,16 @@ void SettingsView::updateKeyState()
     save_->setText(settingsText::saveButtonLabel(keySaved_));
     save_->setEnabled(!saving_ && settingsText::canSaveKey(apiKey_->text()));
     const bool testing = connectionTest_ && connectionTest_->isRunning();
-    test_->setText(testing ? QStringLiteral("测试中…") : QStringLiteral("测试连接"));
+    test_->setText(testing ? QCoreApplication::translate("Settings", "测试中…")
+                           : QCoreApplication::translate("Settings", "测试连接"));
     test_->setEnabled(!testing && configured);
 }
 
 void SettingsView::updateExplanation()
 {
-    const QStringList lines = settingsText::translationExplanation(settings_.translateTrigger(),
-        settings_.translateTarget(), settings_.languageCycleText(), settings_.translateHotkey());
+    const QStringList lines
+        = settingsText::translationExplanation(settings_.translateTrigger(), settings_.translateTarget(),
+            settingsText::languageCycleText(settings_.translateTarget()), settings_.translateHotkey());
     for (int i = 0; i < explanation_.size(); ++i) {
         explanation_.at(i)->setText(i < lines.size() ? lines.at(i) : QString());
         explanation_.at(i)->setHidden(i >= lines.size());
@@ -483,7 +495,8 @@ void SettingsView::saveKey()
                 self->apiKey_->clear();
         } else {
             // The typed key stays in the field so a failed save costs nothing.
-            self->saveProblem_->setText(QStringLiteral("保存失败：无法写入系统密钥环，请重试"));
+            self->saveProblem_->setText(
+                QCoreApplication::translate("Settings", "保存失败：无法写入系统密钥环，请重试"));
             self->saveProblem_->show();
         }
         self->updateKeyState();

@@ -1,5 +1,6 @@
 #include "ui/SettingsWindow.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
@@ -11,7 +12,7 @@ SettingsWindow::SettingsWindow(SettingsDeps deps, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint)
     , view_(new SettingsView(std::move(deps)))
 {
-    setWindowTitle(QStringLiteral("Quillo 设置"));
+    setWindowTitle(QCoreApplication::translate("Settings", "Quillo 设置"));
     setFixedSize(SettingsView::formWidth, windowHeight);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

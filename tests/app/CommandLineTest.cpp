@@ -44,6 +44,7 @@ TEST(CommandLine, FirstApplicableOptionDecides)
         {{"--stop"}, Mode::sendStop, {}},
         {{"--cancel"}, Mode::sendCancel, {}},
         {{"--translate"}, Mode::sendTranslate, {}},
+        {{"--retry"}, Mode::sendRetry, {}},
         {{"--stop", "--start"}, Mode::sendStart, {}},
         {{"--translate", "--toggle"}, Mode::sendToggle, {}},
         {{"--help", "--stop"}, Mode::sendStop, {}},
@@ -65,7 +66,7 @@ TEST(CommandLine, FirstApplicableOptionDecides)
 
 TEST(CommandLine, HelpListsTheActionsForTheRunningInstance)
 {
-    for (const char *option : {"--toggle", "--start", "--stop", "--cancel", "--translate"})
+    for (const char *option : {"--toggle", "--start", "--stop", "--cancel", "--translate", "--retry"})
         EXPECT_TRUE(CommandLine::helpText().contains(QStringLiteral("\n  %1 ").arg(QLatin1String(option)))) << option;
 }
 

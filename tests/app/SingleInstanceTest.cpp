@@ -93,8 +93,8 @@ protected:
 TEST_F(SingleInstanceTest, EveryRequestReachesTheRunningInstance)
 {
     listen();
-    const std::vector<Request> all
-        = {Request::openSettings, Request::toggle, Request::start, Request::stop, Request::cancel, Request::translate};
+    const std::vector<Request> all = {Request::openSettings, Request::toggle, Request::start, Request::stop,
+        Request::cancel, Request::translate, Request::retry};
     for (Request r : all)
         EXPECT_EQ(send(r).kind, Kind::taken) << SingleInstance::lineOf(r).toStdString();
     EXPECT_EQ(received, all);

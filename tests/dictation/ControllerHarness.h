@@ -11,6 +11,7 @@
 #include "settings/AppSettings.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -243,6 +244,7 @@ public:
             },
             // The tests' chunks carry their level in the first byte, in hundredths.
             [](const QByteArray &chunk) { return chunk.isEmpty() ? 0.0f : static_cast<quint8>(chunk[0]) / 100.0f; },
+            &failedRecordings,
         };
     }
 
@@ -311,6 +313,8 @@ public:
     int returns = 0;
     int microphoneSettingsOpened = 0;
     std::map<QString, QByteArray> files;
+    QTemporaryDir cacheDir;
+    FailedRecordingStore failedRecordings{cacheDir.path()};
     std::unique_ptr<DictationController> controller;
 };
 

@@ -15,6 +15,12 @@ cli --toggle
 [ "$CLI_STATUS" = 1 ] || fail "--toggle without a running Quillo exited $CLI_STATUS"
 grep -qF "没有正在运行的 Quillo" "$E2E_TMP/cli.err" || fail "--toggle without a running Quillo said: '$CLI_ERR'"
 note "no Quillo running: exit 1, '$CLI_ERR'"
+LANGUAGE=en cli --toggle
+[ "$CLI_STATUS" = 1 ] && grep -qF "No Quillo is running" "$E2E_TMP/cli.err" || fail "in English it said: '$CLI_ERR'"
+cli --toggle --lang en
+grep -qF "No Quillo is running" "$E2E_TMP/cli.err" || fail "with --lang en it said: '$CLI_ERR'"
+cli --toggle --lang xx
+[ "$CLI_STATUS" = 2 ] || fail "--lang xx exited $CLI_STATUS"
 
 start_fake "$SCENARIOS/polite.json"
 import_key test-key "$FAKE_HOST"

@@ -32,13 +32,21 @@ grep -qF "嗯" "$TARGET_OUT" && fail "the raw transcript was pasted"
 note "window: $(target_text); clipboard restored"
 
 conf=$(settings_file)
-history_texts | grep -qxF "$polished" || { cat "$conf"; fail "no history entry in $conf"; }
+has_history_text "$polished" || { cat "$conf"; fail "no history entry in $conf"; }
 
 # Restart: a second run (with an unreadable file, so it fails fast) loads and keeps the history.
 status=0
 timeout 30 "$QUILLO" --e2e-file "$E2E_TMP/none.wav" --e2e-delay 0.2 >"$E2E_TMP/second.out" 2>&1 || status=$?
 [ "$status" = 1 ] || { cat "$E2E_TMP/second.out"; fail "a missing audio file gave exit status $status"; }
 grep -qF 'failed("无法读取测试音频或缺少 API Key")' "$E2E_TMP/second.out" || { cat "$E2E_TMP/second.out"; fail "missing-file message"; }
-history_texts | grep -qxF "$polished" || { cat "$conf"; fail "history entry lost after a restart"; }
+has_history_text "$polished" || { cat "$conf"; fail "history entry lost after a restart"; }
 note "history entry still in $conf after a restart"
+
+# With the English interface the [e2e] lines a script reads stay exactly as they are.
+status=0
+LANGUAGE=en timeout 30 "$QUILLO" --e2e-file "$E2E_TMP/none.wav" --e2e-delay 0.2 >"$E2E_TMP/english.out" 2>&1 || status=$?
+[ "$status" = 1 ] || { cat "$E2E_TMP/english.out"; fail "English run: exit status $status"; }
+diff <(grep '^\[e2e\] phase:' "$E2E_TMP/second.out") <(grep '^\[e2e\] phase:' "$E2E_TMP/english.out") \
+  || fail "the [e2e] phase lines differ with LANGUAGE=en"
+note "[e2e] lines unchanged with LANGUAGE=en"
 echo PASS

@@ -3,6 +3,9 @@
 # Every process started here is recorded and ended by pid when the script exits.
 
 set -euo pipefail
+# The scripts read the program's notices in Chinese, the source language, whatever the
+# developer's own locale; the contract lines ([e2e], self-test) are the same in every language.
+export LANGUAGE=zh_CN
 E2E_PIDS=()
 E2E_TMP=$(mktemp -d)
 e2e_cleanup() {
@@ -95,12 +98,24 @@ recordings() {
 # (the history is a JSON array stored as a QSettings byte array with C escapes).
 history_texts() {
   /usr/bin/python3 - "$(settings_file)" <<'PY'
-import codecs, json, re, sys
-for line in open(sys.argv[1], encoding="utf-8"):
-    m = re.match(r'^history="@ByteArray\((.*)\)"\s*$', line)
-    if m:
-        raw = codecs.escape_decode(m.group(1).encode("latin-1", "backslashreplace"))[0]
-        for entry in json.loads(raw.decode("utf-8")):
-            print(entry["text"].replace("\n", " "))
+import codecs, json, os, re, sys
+try:
+    for line in open(sys.argv[1], encoding="utf-8"):
+        m = re.match(r'^history="@ByteArray\((.*)\)"\s*$', line)
+        if m:
+            raw = codecs.escape_decode(m.group(1).encode("latin-1", "backslashreplace"))[0]
+            for entry in json.loads(raw.decode("utf-8")):
+                print(entry["text"].replace("\n", " "))
+    sys.stdout.flush()
+except BrokenPipeError:
+    # The reader had what it wanted (grep -q stops at the first match): not a failure,
+    # which under pipefail would fail the very check that matched.
+    os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
 PY
+}
+
+# has_history_text TEXT: whether some history entry is exactly TEXT. grep reads all of the
+# reader's output (no -q), so the reader never writes into a closed pipe under pipefail.
+has_history_text() {
+  history_texts | grep -xF -- "$1" >/dev/null
 }

@@ -159,7 +159,7 @@ TEST(MenuContent, ControlsWriteTheSettingsAndRunTheActions)
     UiFixture env;
     int toggles = 0, settingsOpened = 0, quits = 0;
     MenuContent menu(env.settings, env.history, env.permissions,
-        {[&] { ++toggles; }, [&] { ++settingsOpened; }, [&] { ++quits; }, {}});
+        {[&] { ++toggles; }, [&] { ++settingsOpened; }, [&] { ++quits; }, {}, {}});
     menu.polishSwitch()->click();
     EXPECT_FALSE(env.settings.polishEnabled());
     emit menu.targetPicker()->activated(2);
@@ -177,6 +177,29 @@ TEST(MenuContent, ControlsWriteTheSettingsAndRunTheActions)
 
 namespace quillo {
 namespace {
+
+TEST(MenuContent, OffersTheRetryOnlyWhileAudioIsKept)
+{
+    UiFixture env;
+    int retries = 0;
+    MenuActions actions;
+    actions.retryLastRecording = [&] { ++retries; };
+    MenuContent menu(env.settings, env.history, env.permissions, std::move(actions));
+    EXPECT_TRUE(menu.retryButton()->isHidden());
+    menu.setRetryOffer(12.9);
+    EXPECT_FALSE(menu.retryButton()->isHidden());
+    EXPECT_EQ(menu.retryButton()->text(), QStringLiteral("重试上次录音（0:12）"));
+    menu.retryButton()->click();
+    EXPECT_EQ(retries, 1);
+    menu.setPhase(DictationPhase::transcribing());
+    EXPECT_FALSE(menu.retryButton()->isEnabled());
+    menu.setPhase(DictationPhase::failed(QStringLiteral("识别超时")));
+    EXPECT_TRUE(menu.retryButton()->isEnabled());
+    menu.setRetryOffer(75.0);
+    EXPECT_EQ(menu.retryButton()->text(), QStringLiteral("重试上次录音（1:15）"));
+    menu.setRetryOffer(std::nullopt);
+    EXPECT_TRUE(menu.retryButton()->isHidden());
+}
 
 TEST(HistoryRow, LongTextIsCutBetweenCharacters)
 {

@@ -59,5 +59,5 @@ dictate() {
 dictate wayland-only -u DISPLAY
 # Windows on XWayland (the panel places itself), paste through the compositor.
 dictate xwayland
-history_texts | grep -qxF "$polished" || fail "no history entry"
+has_history_text "$polished" || fail "no history entry"
 echo PASS

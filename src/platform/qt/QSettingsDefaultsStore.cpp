@@ -1,5 +1,6 @@
 #include "platform/qt/QSettingsDefaultsStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -96,7 +97,7 @@ QSettingsDefaultsStore::QSettingsDefaultsStore(const QString &directory, const Q
         const QString aside = setAsideUnreadable(path_);
         if (aside.isEmpty())
             return; // no room for a copy: go on with what could be read
-        printNotice(QStringLiteral("设置文件 %1 已损坏，原文件已另存为 %2，可读的设置已保留")
+        printNotice(QCoreApplication::translate("App", "设置文件 %1 已损坏，原文件已另存为 %2，可读的设置已保留")
                         .arg(QDir::toNativeSeparators(path_), QDir::toNativeSeparators(aside)));
         const auto damaged = std::move(settings_);
         QFile::remove(path_);
@@ -153,8 +154,8 @@ void QSettingsDefaultsStore::commit()
         settings_ = freshCopy(*settings_, path_);
     const bool failed = settings_->status() != QSettings::NoError;
     if (failed && !lastWriteFailed_)
-        onWriteFailure_(QStringLiteral("无法保存设置到 %1（磁盘已满或只读），"
-                                       "本次运行中的更改暂存在内存中，恢复写入后会自动保存")
+        onWriteFailure_(QCoreApplication::translate(
+            "App", "无法保存设置到 %1（磁盘已满或只读），本次运行中的更改暂存在内存中，恢复写入后会自动保存")
                             .arg(QDir::toNativeSeparators(path_)));
     const bool changed = failed != lastWriteFailed_;
     lastWriteFailed_ = failed;

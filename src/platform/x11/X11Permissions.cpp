@@ -1,5 +1,8 @@
 #include "platform/x11/X11Permissions.h"
 
+// Before the X11 headers: they define Bool and Status, which Qt's headers use as names.
+#include <QCoreApplication>
+
 #include "platform/x11/X11Display.h"
 
 #include <X11/extensions/XTest.h>
@@ -43,9 +46,9 @@ QString X11Permissions::sessionProblemFor(bool haveX11, bool waylandSession)
     if (haveX11)
         return {};
     if (waylandSession)
-        return QStringLiteral(
-            "当前是 Wayland 会话，没有可用的 X11（XWayland）：全局快捷键和自动粘贴暂时需要 X11 或 XWayland。");
-    return QStringLiteral("无法连接 X11 显示服务器：全局快捷键和自动粘贴需要 X11。");
+        return QCoreApplication::translate(
+            "App", "当前是 Wayland 会话，没有可用的 X11（XWayland）：全局快捷键和自动粘贴暂时需要 X11 或 XWayland。");
+    return QCoreApplication::translate("App", "无法连接 X11 显示服务器：全局快捷键和自动粘贴需要 X11。");
 }
 
 } // namespace quillo
