@@ -233,6 +233,10 @@
         <source>重试上次录音（%1）</source>
         <translation>Retry last recording (%1)</translation>
     </message>
+    <message>
+        <source>无法保存设置（磁盘已满或只读），更改暂存在内存中</source>
+        <translation>Settings cannot be saved (disk full or read-only); changes are kept in memory</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -379,6 +383,18 @@
     <message>
         <source>润色结果明显短于原文，疑似被总结，已使用原文</source>
         <translation>The polished text was much shorter than the original (it may have been summarised); the original was used</translation>
+    </message>
+    <message>
+        <source>麦克风已断开，录音已结束</source>
+        <translation>The microphone was disconnected; the recording has ended</translation>
+    </message>
+    <message>
+        <source>音频服务无响应</source>
+        <translation>The sound server does not respond</translation>
+    </message>
+    <message>
+        <source>麦克风录音流无法打开</source>
+        <translation>The microphone's recording stream could not be opened</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,8 @@
-// Time from AudioRecorder::start to the first chunk on a real sound server.
-// Run through bench_audio_capture, which starts a private PulseAudio.
+// Time from AudioRecorder::start to the first chunk on a real sound server, with
+// either capture adapter (the argument: 0 PulseAudio, 1 Qt Multimedia). Run
+// through bench_audio_capture, which starts a private PulseAudio.
 #include "audio/AudioRecorder.h"
+#include "platform/pulse/PulseAudioInput.h"
 #include "platform/qt/QtAudioInput.h"
 
 #include <QCoreApplication>
@@ -10,6 +12,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 
@@ -40,9 +43,16 @@ struct FirstChunk {
     }
 };
 
+std::unique_ptr<AudioInput> makeInput(std::int64_t adapter)
+{
+    if (adapter == 0)
+        return std::make_unique<PulseAudioInput>();
+    return std::make_unique<QtAudioInput>();
+}
+
 void BM_StartToFirstChunk(benchmark::State &state)
 {
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
+    AudioRecorder recorder(makeInput(state.range(0)));
     for (auto _ : state) {
         FirstChunk first;
         const auto started = Clock::now();
@@ -58,7 +68,13 @@ void BM_StartToFirstChunk(benchmark::State &state)
         recorder.stop();
     }
 }
-BENCHMARK(BM_StartToFirstChunk)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_StartToFirstChunk)
+    ->ArgName("adapter")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 } // namespace
 } // namespace quillo

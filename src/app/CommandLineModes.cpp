@@ -6,6 +6,7 @@
 #include "app/SelfTestRunner.h"
 #include "app/SingleInstance.h"
 #include "i18n/InterfaceTranslator.h"
+#include "platform/x11/X11ConnectionLoss.h"
 #include "platform/x11/X11Permissions.h"
 #include "ui/ScreenshotRenderer.h"
 
@@ -203,6 +204,9 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     }
     qputenv("QT_QPA_PLATFORM", qtPlatformFor(session));
     QApplication app(argc, argv);
+    // Our own X connections live on XWayland too: a lost server ends us the same way.
+    if (session.x11)
+        endProgramOnX11ConnectionLoss();
     nameApplication();
     const InterfaceTranslator translator(language);
     app.setQuitOnLastWindowClosed(false);

@@ -1,8 +1,10 @@
 #include "app/DesktopShell.h"
 
+#include "app/PreferredAudioInput.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioLevel.h"
 #include "platform/portal/PortalSupport.h"
+#include "platform/pulse/PulseAudioInput.h"
 #include "platform/qt/QtAudioInput.h"
 #include "ui/MenuContent.h"
 #include "ui/RecordingPanel.h"
@@ -81,7 +83,9 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
                    },
                    core.scheduler)
                             : nullptr)
-    , recorder_(std::make_unique<QtAudioInput>())
+    // A connection of our own per recording where a PulseAudio (or PipeWire) server answers.
+    , recorder_(
+          std::make_unique<PreferredAudioInput>(std::make_unique<PulseAudioInput>(), std::make_unique<QtAudioInput>()))
     , recorderBinding_(recorder_)
     , hotkeyBinding_(hotkeys_)
     , windowHints_(waylandOffer.has_value())
@@ -266,6 +270,12 @@ void DesktopShell::showTray()
     menu_ = menu;
     if (portalKeyboard_)
         menu->setShortcutBindings(portalKeyboard_.get());
+    // The notice still goes to standard error as well; the menu shows it while it holds.
+    menu->setSettingsWriteFailed(core_.defaults.lastWriteFailed());
+    core_.defaults.setWriteStateHandler([menu = QPointer<MenuContent>(menu)](bool failed) {
+        if (menu)
+            menu->setSettingsWriteFailed(failed);
+    });
     menu->setPhase(controller_.phase());
     tray_->setPhase(controller_.phase());
     showRetryOffer();

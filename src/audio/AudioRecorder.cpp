@@ -4,21 +4,38 @@
 #include "audio/PCM16Converter.h"
 
 #include <mutex>
+#include <utility>
 
 namespace quillo {
 
-// The lock guards only the two fields; conversion, level and the callback run
+// The lock guards only the fields; conversion, level and the callbacks run
 // outside it, so the main thread never waits on audio work.
 struct AudioRecorder::Shared {
     std::mutex lock;
     std::shared_ptr<PCM16Converter> converter;
     std::shared_ptr<const ChunkCallback> onChunk;
+    ErrorCallback onError;
 
-    void set(std::shared_ptr<PCM16Converter> c, std::shared_ptr<const ChunkCallback> cb)
+    void set(std::shared_ptr<PCM16Converter> c, std::shared_ptr<const ChunkCallback> cb, ErrorCallback e = {})
     {
         const std::lock_guard guard(lock);
         converter = std::move(c);
         onChunk = std::move(cb);
+        onError = std::move(e);
+    }
+
+    // Once per start: the capture is over, later buffers and errors are dropped.
+    void fail(const QString &reason)
+    {
+        ErrorCallback e;
+        {
+            const std::lock_guard guard(lock);
+            converter.reset();
+            onChunk.reset();
+            e = std::exchange(onError, nullptr);
+        }
+        if (e)
+            e(AudioRecorderError::deviceLost(reason));
     }
 
     void handle(const AudioBufferView &buffer)
@@ -51,7 +68,7 @@ AudioRecorder::~AudioRecorder()
     stop();
 }
 
-Expected<Done, AudioRecorderError> AudioRecorder::start(ChunkCallback onChunk)
+Expected<Done, AudioRecorderError> AudioRecorder::start(ChunkCallback onChunk, ErrorCallback onError)
 {
     const AudioInputFormat format = input_->inputFormat();
     if (!format.isUsable())
@@ -60,12 +77,17 @@ Expected<Done, AudioRecorderError> AudioRecorder::start(ChunkCallback onChunk)
     if (!converter)
         return unexpected(AudioRecorderError::converterUnavailable());
 
-    shared_->set(std::move(converter), std::make_shared<const ChunkCallback>(std::move(onChunk)));
-    auto handler = [weak = std::weak_ptr<Shared>(shared_)](const AudioBufferView &buffer) {
+    shared_->set(std::move(converter), std::make_shared<const ChunkCallback>(std::move(onChunk)), std::move(onError));
+    const std::weak_ptr<Shared> weak(shared_);
+    auto handler = [weak](const AudioBufferView &buffer) {
         if (const auto shared = weak.lock())
             shared->handle(buffer);
     };
-    auto started = input_->start(format, bufferFrames, std::move(handler));
+    auto lost = [weak](const QString &reason) {
+        if (const auto shared = weak.lock())
+            shared->fail(reason);
+    };
+    auto started = input_->start(format, bufferFrames, std::move(handler), std::move(lost));
     if (!started)
         return unexpected(AudioRecorderError::engineFailed(started.error()));
     return Done{};

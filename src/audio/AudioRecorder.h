@@ -17,6 +17,8 @@ namespace quillo {
 class AudioRecorder {
 public:
     using ChunkCallback = std::function<void(const QByteArray &chunk, float level)>;
+    // Capture ended on its own (deviceLost); on the audio thread, at most once per start.
+    using ErrorCallback = std::function<void(const AudioRecorderError &error)>;
 
     // Capture buffers requested from the device (a hint; the device decides).
     static constexpr std::size_t bufferFrames = 1600;
@@ -28,7 +30,8 @@ public:
 
     // Starts (or restarts) capture with a fresh converter. Fails with
     // noInputDevice, converterUnavailable or engineFailed (the platform's text).
-    Expected<Done, AudioRecorderError> start(ChunkCallback onChunk);
+    // onError hears of a capture that ends before stop().
+    Expected<Done, AudioRecorderError> start(ChunkCallback onChunk, ErrorCallback onError = {});
     // Safe when never started; never waits for a callback that is running.
     void stop();
 

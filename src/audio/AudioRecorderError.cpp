@@ -14,6 +14,9 @@ QString AudioRecorderError::description() const
     case Kind::engineFailed:
         return message.isEmpty() ? QStringLiteral("无法启动麦克风录音")
                                  : QStringLiteral("无法启动麦克风录音：") + message;
+    case Kind::deviceLost:
+        // The platform's text is for diagnostics; the user needs to know what happened.
+        return QStringLiteral("麦克风已断开，录音已结束");
     case Kind::fileUnreadable:
         return message.isEmpty() ? QStringLiteral("无法读取音频文件") : QStringLiteral("无法读取音频文件：") + message;
     }

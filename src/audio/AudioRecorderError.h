@@ -12,6 +12,7 @@ struct AudioRecorderError {
         converterUnavailable,
         engineFailed, // the audio system refused to start; message is its own text
         fileUnreadable, // open, format or decode failure; message names the cause
+        deviceLost, // capture ended on its own mid-recording; message is the platform's text
     };
 
     Kind kind = Kind::noInputDevice;
@@ -21,6 +22,7 @@ struct AudioRecorderError {
     static AudioRecorderError converterUnavailable() { return {Kind::converterUnavailable, {}}; }
     static AudioRecorderError engineFailed(QString m) { return {Kind::engineFailed, std::move(m)}; }
     static AudioRecorderError fileUnreadable(QString m) { return {Kind::fileUnreadable, std::move(m)}; }
+    static AudioRecorderError deviceLost(QString m) { return {Kind::deviceLost, std::move(m)}; }
 
     QString description() const;
 

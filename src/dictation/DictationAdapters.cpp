@@ -5,9 +5,13 @@
 
 namespace quillo {
 
-Expected<Done, QString> AudioRecorderBinding::start(ChunkCallback onChunk)
+Expected<Done, QString> AudioRecorderBinding::start(ChunkCallback onChunk, LostCallback onLost)
 {
-    auto started = recorder_.start(std::move(onChunk));
+    auto lost = [onLost = std::move(onLost)](const AudioRecorderError &error) {
+        if (onLost)
+            onLost(error.description());
+    };
+    auto started = recorder_.start(std::move(onChunk), std::move(lost));
     if (!started)
         return unexpected(started.error().description());
     return Done{};

@@ -14,7 +14,7 @@ public:
         : recorder_(recorder)
     {
     }
-    Expected<Done, QString> start(ChunkCallback onChunk) override;
+    Expected<Done, QString> start(ChunkCallback onChunk, LostCallback onLost) override;
     void stop() override;
 
 private:

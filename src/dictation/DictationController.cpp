@@ -324,8 +324,8 @@ void DictationController::beginRecording(RecordingMode mode, bool translate, Hot
     gate_.reset();
     const std::uint64_t recording = ++recording_;
     const QPointer<DictationController> self(this);
-    auto started = deps_.recorder.start([self, recording](const QByteArray &data, float level) {
-        // Audio thread: hop to the main thread; the controller is checked there.
+    // Both callbacks come on the audio thread: hop to the main thread; the controller is checked there.
+    auto onChunk = [self, recording](const QByteArray &data, float level) {
         QCoreApplication *app = QCoreApplication::instance();
         if (!app)
             return;
@@ -336,7 +336,21 @@ void DictationController::beginRecording(RecordingMode mode, bool translate, Hot
                     self->handleAudioChunk(recording, data, level);
             },
             Qt::QueuedConnection);
-    });
+    };
+    auto onLost = [self, recording](const QString &description) {
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app)
+            return;
+        // Queued behind the chunks posted before it, so none of them is dropped.
+        QMetaObject::invokeMethod(
+            app,
+            [self, recording, description] {
+                if (self)
+                    self->handleRecorderLost(recording, description);
+            },
+            Qt::QueuedConnection);
+    };
+    auto started = deps_.recorder.start(std::move(onChunk), std::move(onLost));
     if (!started) {
         dropSession();
         apiKey_.clear();
@@ -389,6 +403,14 @@ void DictationController::handleAudioChunk(std::uint64_t recording, const QByteA
     feed(data, level);
 }
 
+void DictationController::handleRecorderLost(std::uint64_t recording, const QString &description)
+{
+    if (recording != recording_ || phase_.kind() != DictationPhase::Kind::recording)
+        return;
+    // As if the user had let go now: what was said so far is still transcribed and pasted.
+    stopRecording(description);
+}
+
 void DictationController::feed(const QByteArray &data, float level)
 {
     if (!asr_)
@@ -419,7 +441,7 @@ void DictationController::updateElapsed()
         hud_->setElapsed(secondsSince(*startedAt_));
 }
 
-void DictationController::stopRecording()
+void DictationController::stopRecording(std::optional<QString> endedBy)
 {
     if (phase_.kind() != DictationPhase::Kind::recording || !asr_)
         return;
@@ -429,13 +451,18 @@ void DictationController::stopRecording()
     QString apiKey = std::exchange(apiKey_, {});
 
     const double duration = startedAt_ ? secondsSince(*startedAt_) : 0;
-    if (!startedAt_ || duration < minimumRecordingSeconds) {
+    const bool tooShort = !startedAt_ || duration < minimumRecordingSeconds;
+    if (tooShort && !endedBy) {
         cancelSession(); // an accidental tap leaves no trace
         return;
     }
-    if (!gate_.isOpen()) {
+    if (tooShort || !gate_.isOpen()) {
+        // Nothing worth transcribing; a lost microphone is still worth saying.
         dropSession();
-        showResult(DictationPhase::failed(noSpeechMessage), hideAfter::noSpeech);
+        if (endedBy)
+            showResult(DictationPhase::failed(*endedBy), hideAfter::recognitionFailed);
+        else
+            showResult(DictationPhase::failed(noSpeechMessage), hideAfter::noSpeech);
         return;
     }
     playSound(Sound::pop);
@@ -447,6 +474,7 @@ void DictationController::stopRecording()
     capture.style = targetApp_ ? forApp(*targetApp_) : AppStyle::general;
     capture.appName = targetApp_ && !targetApp_->name.isEmpty() ? targetApp_->name : unknownAppName;
     capture.seconds = duration;
+    capture.endedBy = std::move(endedBy);
     capture.audio = std::exchange(sent_, {});
     ++pipeline_;
     processTranscript(asr_, capture);
@@ -478,7 +506,10 @@ void DictationController::processTranscript(std::shared_ptr<RecognitionSession> 
         if (isEmptyOrFiller(raw)) {
             // The gate heard speech, so an empty answer is most likely the connection's fault.
             self->keepFailedAudio(capture);
-            self->showResult(DictationPhase::failed(noValidSpeechMessage), hideAfter::noSpeech);
+            if (capture.endedBy)
+                self->showResult(DictationPhase::failed(*capture.endedBy), hideAfter::recognitionFailed);
+            else
+                self->showResult(DictationPhase::failed(noValidSpeechMessage), hideAfter::noSpeech);
             return;
         }
         self->refine(raw, capture);
@@ -553,7 +584,7 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
     if (deps_.addHistory)
         deps_.addHistory(entry);
     dropFailedAudio(); // this dictation's words arrived; an older failure's audio is not needed now
-    setLastMessage(outcome.note);
+    setLastMessage(outcome.note ? outcome.note : capture.endedBy);
 
     if (inserted == InsertOutcome::clipboardFailed) {
         // Nothing reached the clipboard: asking for ⌘V would paste something else.
@@ -568,6 +599,11 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
     if (inserted == InsertOutcome::notTrusted) {
         showResult(DictationPhase::failed(notPastedMessage), hideAfter::notPasted);
         deps_.permissions.promptForAccessibility();
+        return;
+    }
+    if (capture.endedBy) {
+        // The text is in place; the panel says why the recording stopped short.
+        showResult(DictationPhase::failed(*capture.endedBy), hideAfter::recognitionFailed);
         return;
     }
     showResult(DictationPhase::done(final), hideAfter::done);

@@ -116,6 +116,9 @@ private:
         AppStyle style = AppStyle::general;
         QString appName;
         double seconds = 0;
+        // Why the recording ended before the user ended it (the microphone went away);
+        // shown once the text recognised so far has been delivered.
+        std::optional<QString> endedBy;
         // The audio handed to the service, kept should recognition fail; empty when
         // there is none to keep.
         QByteArray audio;
@@ -142,13 +145,15 @@ private:
     void prepare(RecordingMode mode, HotkeySlot holdSlot, bool autoSend);
     void openSession(const QString &apiKey);
     void handleAudioChunk(std::uint64_t recording, const QByteArray &data, float level);
+    void handleRecorderLost(std::uint64_t recording, const QString &description);
     void feed(const QByteArray &data, float level);
     void rememberSent(const QByteArray &chunk);
     void beginRetry(const QString &apiKey);
     void keepFailedAudio(const Capture &capture);
     void dropFailedAudio();
     void updateElapsed();
-    void stopRecording();
+    // endedBy: the recorder's message when capture ended on its own.
+    void stopRecording(std::optional<QString> endedBy = std::nullopt);
     void processTranscript(std::shared_ptr<RecognitionSession> session, const Capture &capture);
     void refine(const QString &raw, const Capture &capture);
     void deliverText(const QString &raw, const RefinementOutcome &outcome, const Capture &capture);

@@ -17,13 +17,16 @@ namespace quillo {
 // The narrow views of its collaborators the dictation controller works with.
 // The application wires the real components to them; tests use fakes.
 
-// Microphone capture. The chunk callback runs on the audio thread.
+// Microphone capture. Both callbacks run on the audio thread.
 class DictationRecorder {
 public:
     using ChunkCallback = std::function<void(const QByteArray &pcm16, float level)>;
+    // Capture ended before stop (microphone removed, sound server gone): the
+    // description the user sees. At most once per start.
+    using LostCallback = std::function<void(const QString &description)>;
     virtual ~DictationRecorder() = default;
     // Fails with the description the user sees.
-    virtual Expected<Done, QString> start(ChunkCallback onChunk) = 0;
+    virtual Expected<Done, QString> start(ChunkCallback onChunk, LostCallback onLost) = 0;
     virtual void stop() = 0;
 };
 

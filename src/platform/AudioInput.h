@@ -37,15 +37,21 @@ struct AudioBufferView {
 class AudioInput {
 public:
     using BufferHandler = std::function<void(const AudioBufferView &)>;
+    // Capture ended on its own (device removed, sound server gone); the text is the
+    // platform's own description. Called at most once per start, on the audio thread.
+    using ErrorHandler = std::function<void(const QString &reason)>;
 
     virtual ~AudioInput() = default;
 
     // Native format of the device the next start() opens; unusable when there is none.
     virtual AudioInputFormat inputFormat() = 0;
     // Opens the device in `format` and delivers buffers of roughly framesHint
-    // frames to handler until stop(). Replaces a capture already running.
-    // The error text is the platform's own description.
-    virtual Expected<Done, QString> start(AudioInputFormat format, std::size_t framesHint, BufferHandler handler) = 0;
+    // frames to handler until stop(), or until capture ends on its own, which is told
+    // to onError. Replaces a capture already running. The error text is the
+    // platform's own description.
+    virtual Expected<Done, QString> start(
+        AudioInputFormat format, std::size_t framesHint, BufferHandler handler, ErrorHandler onError)
+        = 0;
     // Ends delivery. Never waits for a handler that is running; one buffer already
     // in flight may still arrive. Harmless when not started.
     virtual void stop() = 0;

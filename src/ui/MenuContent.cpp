@@ -225,8 +225,15 @@ QWidget *MenuContent::buildWarnings()
     keyWarning_ = warningRow(QCoreApplication::translate("Menu", "尚未配置千问 API Key"), icons::key, warningBox_);
     accessibilityWarning_ = warningRow(
         QCoreApplication::translate("Menu", "尚未授予辅助功能权限，无法自动输入文字"), icons::hand, warningBox_);
+    saveWarning_ = warningRow(
+        QCoreApplication::translate("Menu", "无法保存设置（磁盘已满或只读），更改暂存在内存中"),
+        +[](QPainter &p, const QRectF &box, const QColor &color) {
+            icons::exclamationCircle(p, box, color, Qt::white);
+        },
+        warningBox_);
     column->addWidget(keyWarning_);
     column->addWidget(accessibilityWarning_);
+    column->addWidget(saveWarning_);
     return warningBox_;
 }
 
@@ -306,7 +313,7 @@ QString MenuContent::historyHint() const
 QStringList MenuContent::warnings() const
 {
     QStringList shown;
-    for (const QWidget *row : {keyWarning_, accessibilityWarning_}) {
+    for (const QWidget *row : {keyWarning_, accessibilityWarning_, saveWarning_}) {
         if (!row->isHidden() && !warningBox_->isHidden())
             shown.append(row->property("warningText").toString());
     }
@@ -357,7 +364,14 @@ void MenuContent::updateWarnings()
     const bool untrusted = !permissions_.isAccessibilityTrusted();
     keyWarning_->setHidden(!noKey);
     accessibilityWarning_->setHidden(!untrusted);
-    warningBox_->setHidden(!noKey && !untrusted);
+    saveWarning_->setHidden(!settingsWriteFailed_);
+    warningBox_->setHidden(!noKey && !untrusted && !settingsWriteFailed_);
+}
+
+void MenuContent::setSettingsWriteFailed(bool failed)
+{
+    settingsWriteFailed_ = failed;
+    updateWarnings();
 }
 
 void MenuContent::rebuildHistory()

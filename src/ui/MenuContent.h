@@ -58,6 +58,9 @@ public:
     // Where the desktop binds the shortcuts (a portal), the rows show its
     // triggers instead of the stored hotkeys; null for the stored hotkeys.
     void setShortcutBindings(const ShortcutBindings *bindings);
+    // Whether the settings file could not be written the last time (full disk,
+    // read-only file): shown among the warnings until a write succeeds again.
+    void setSettingsWriteFailed(bool failed);
 
     // For tests and screenshots.
     QString statusText() const;
@@ -109,6 +112,8 @@ private:
     QWidget *warningBox_ = nullptr;
     QWidget *keyWarning_ = nullptr;
     QWidget *accessibilityWarning_ = nullptr;
+    QWidget *saveWarning_ = nullptr;
+    bool settingsWriteFailed_ = false;
     QLabel *historyCaption_ = nullptr;
     QLabel *historyHint_ = nullptr;
     QVBoxLayout *historyList_ = nullptr;

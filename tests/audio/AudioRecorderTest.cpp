@@ -168,5 +168,40 @@ TEST_F(AudioRecorderTest, StopDoesNotWaitForARunningCallback)
     EXPECT_EQ(calls.load(), 1);
 }
 
+TEST_F(AudioRecorderTest, LostDeviceIsReportedOnceOnTheAudioThreadAndEndsDelivery)
+{
+    std::vector<AudioRecorderError> errors;
+    std::vector<std::thread::id> errorThreads;
+    ASSERT_TRUE(recorder->start(collect(), [&](const AudioRecorderError &error) {
+        errors.push_back(error);
+        errorThreads.push_back(std::this_thread::get_id());
+    }));
+    std::thread audio([&] {
+        for (int i = 0; i < 4; ++i)
+            fake->feed(buffer());
+        fake->lose(QStringLiteral("Stream killed"));
+        fake->feed(buffer()); // nothing runs any more
+    });
+    audio.join();
+    const std::size_t before = got.chunks.size();
+    EXPECT_GE(before, 2u);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].kind, AudioRecorderError::Kind::deviceLost);
+    EXPECT_EQ(errors[0].description(), QStringLiteral("麦克风已断开，录音已结束"));
+    EXPECT_NE(errorThreads[0], std::this_thread::get_id());
+    EXPECT_FALSE(fake->lose(QStringLiteral("again")));
+    recorder->stop();
+    EXPECT_EQ(errors.size(), 1u);
+
+    // The next recording starts as usual and hears again.
+    ASSERT_TRUE(recorder->start(collect(), [&](const AudioRecorderError &error) { errors.push_back(error); }));
+    fake->feed(buffer());
+    fake->feed(buffer());
+    EXPECT_GT(got.chunks.size(), before);
+    recorder->stop();
+    EXPECT_FALSE(fake->lose(QStringLiteral("after stop")));
+    EXPECT_EQ(errors.size(), 1u);
+}
+
 } // namespace
 } // namespace quillo

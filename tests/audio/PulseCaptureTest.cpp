@@ -2,9 +2,11 @@
 // default source "vmic" hears whatever is played into the sink "vsink".
 #include "audio/AudioRecorder.h"
 #include "audio/SpeechGate.h"
+#include "platform/pulse/PulseAudioInput.h"
 #include "platform/qt/QtAudioInput.h"
 
 #include <QCoreApplication>
+#include <QLocalServer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -14,6 +16,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <iostream>
 #include <list>
 #include <mutex>
 #include <thread>
@@ -74,10 +77,51 @@ struct Capture {
         return chunks;
     }
 
+    AudioRecorder::ErrorCallback errorCallback()
+    {
+        return [this](const AudioRecorderError &error) {
+            const std::lock_guard guard(lock);
+            errors.push_back({error, std::this_thread::get_id()});
+            arrived.notify_all();
+        };
+    }
+
+    bool waitForError(std::chrono::milliseconds limit)
+    {
+        std::unique_lock guard(lock);
+        return arrived.wait_for(guard, limit, [&] { return !errors.empty(); });
+    }
+
+    std::size_t errorCount()
+    {
+        const std::lock_guard guard(lock);
+        return errors.size();
+    }
+
+    struct Error {
+        AudioRecorderError error;
+        std::thread::id thread;
+    };
+
     std::mutex lock;
     std::condition_variable arrived;
     std::vector<Chunk> chunks;
+    std::vector<Error> errors;
 };
+
+// The two capture adapters: PulseAudio with a connection per recording, and Qt
+// Multimedia, kept as the fallback.
+std::unique_ptr<AudioInput> makeInput(const std::string &adapter, const QString &device = {})
+{
+    if (adapter == "pulse")
+        return std::make_unique<PulseAudioInput>(device);
+    return std::make_unique<QtAudioInput>(device);
+}
+
+long long millisecondsOf(Clock::duration d)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+}
 
 bool runToEnd(QProcess &process, const QString &program, const QStringList &args, int timeoutMs)
 {
@@ -85,7 +129,7 @@ bool runToEnd(QProcess &process, const QString &program, const QStringList &args
     return process.waitForFinished(timeoutMs) && process.exitCode() == 0;
 }
 
-class PulseCaptureTest : public ::testing::Test {
+class PulseServer : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -101,7 +145,7 @@ protected:
         keepAlive->waitForStarted(5000);
         // Wait out the block the sink was in when the stream arrived.
         Capture capture;
-        AudioRecorder warmUp(std::make_unique<QtAudioInput>());
+        AudioRecorder warmUp(makeInput("pulse"));
         if (warmUp.start(capture.callback()))
             capture.waitForChunks(1, 5000ms);
         warmUp.stop();
@@ -118,12 +162,14 @@ protected:
     static QProcess *keepAlive;
 };
 
-QProcess *PulseCaptureTest::keepAlive = nullptr;
+QProcess *PulseServer::keepAlive = nullptr;
 
-TEST_F(PulseCaptureTest, FirstChunkArrivesQuicklyAcrossStopsAndRestarts)
+class PulseCaptureTest : public PulseServer, public ::testing::WithParamInterface<std::string> { };
+
+TEST_P(PulseCaptureTest, FirstChunkArrivesQuicklyAcrossStopsAndRestarts)
 {
     std::list<Capture> captures;
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
+    AudioRecorder recorder(makeInput(GetParam()));
     recorder.stop();
     for (int run = 0; run < 3; ++run) {
         Capture &replaced = captures.emplace_back();
@@ -135,13 +181,13 @@ TEST_F(PulseCaptureTest, FirstChunkArrivesQuicklyAcrossStopsAndRestarts)
         const auto firstChunk = capture.taken().front().at - started;
         recorder.stop();
         recorder.stop();
-        EXPECT_LT(firstChunk, 500ms) << "run " << run << ": first chunk after "
-                                     << std::chrono::duration_cast<std::chrono::milliseconds>(firstChunk).count()
-                                     << " ms";
+        // The figure for bench/README.md: start() (device query included) to the first chunk.
+        std::cout << GetParam() << " run " << run << ": first chunk " << millisecondsOf(firstChunk) << " ms\n";
+        EXPECT_LT(firstChunk, 500ms) << "run " << run << ": first chunk after " << millisecondsOf(firstChunk) << " ms";
     }
 }
 
-TEST_F(PulseCaptureTest, SpeechArrivesOffTheMainThreadAtFullRateAndOpensTheGate)
+TEST_P(PulseCaptureTest, SpeechArrivesOffTheMainThreadAtFullRateAndOpensTheGate)
 {
     QTemporaryDir dir;
     const QString speech = dir.filePath(QStringLiteral("speech.wav"));
@@ -152,7 +198,7 @@ TEST_F(PulseCaptureTest, SpeechArrivesOffTheMainThreadAtFullRateAndOpensTheGate)
         20000));
 
     Capture capture;
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
+    AudioRecorder recorder(makeInput(GetParam()));
     const auto started = Clock::now();
     ASSERT_TRUE(recorder.start(capture.callback()));
     QProcess player;
@@ -188,14 +234,14 @@ TEST_F(PulseCaptureTest, SpeechArrivesOffTheMainThreadAtFullRateAndOpensTheGate)
     EXPECT_NEAR(rate, 16000, 1600) << bytes << " bytes in " << elapsed << " s";
 }
 
-TEST_F(PulseCaptureTest, UnknownDeviceNameMeansNoDevice)
+TEST_P(PulseCaptureTest, UnknownDeviceNameMeansNoDevice)
 {
     Capture capture;
-    AudioRecorder recorder(std::make_unique<QtAudioInput>(QStringLiteral("no-such-microphone-xyz")));
+    AudioRecorder recorder(makeInput(GetParam(), QStringLiteral("no-such-microphone-xyz")));
     const auto result = recorder.start(capture.callback());
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);
-    AudioRecorder named(std::make_unique<QtAudioInput>(QStringLiteral("VMIC")));
+    AudioRecorder named(makeInput(GetParam(), QStringLiteral("VMIC")));
     EXPECT_TRUE(named.start(capture.callback()));
 }
 
@@ -205,77 +251,137 @@ bool shell(const char *script)
     return runToEnd(process, QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(script)}, 20000);
 }
 
-// The faults below change the server itself: they run last.
-TEST_F(PulseCaptureTest, ZMicrophoneRemovedMidRecordingEndsCleanlyAndTheNextOneHears)
+INSTANTIATE_TEST_SUITE_P(Adapters, PulseCaptureTest, ::testing::Values("pulse", "qt"),
+    [](const ::testing::TestParamInfo<std::string> &info) { return info.param; });
+
+// The faults below change the server itself (a CTest entry of their own runs them
+// with a server of their own), with the adapter the program prefers.
+class PulseFaultTest : public PulseServer { };
+
+const char *const unloadMicrophone
+    = "pactl unload-module $(pactl list short modules | awk '/module-remap-source/ { print $1 }')";
+const char *const loadMicrophone = "pactl load-module module-remap-source master=vsink.monitor source_name=vmic"
+                                   " >/dev/null && pactl set-default-source vmic";
+
+TEST_F(PulseFaultTest, MicrophoneRemovedMidRecordingEndsItOnceAndTheNextOneHears)
 {
     Capture before;
     Capture after;
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
-    ASSERT_TRUE(recorder.start(before.callback()));
+    AudioRecorder recorder(makeInput("pulse"));
+    ASSERT_TRUE(recorder.start(before.callback(), before.errorCallback()));
     ASSERT_TRUE(before.waitForChunks(2, 3000ms));
-    ASSERT_TRUE(shell("pactl unload-module $(pactl list short modules | awk '/module-remap-source/ { print $1 }')"));
+    ASSERT_TRUE(shell(unloadMicrophone));
+    ASSERT_TRUE(before.waitForError(3000ms)) << "the recording went on without a microphone";
+    const std::size_t chunks = before.taken().size();
     std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(before.errorCount(), 1u);
+    EXPECT_EQ(before.errors[0].error.kind, AudioRecorderError::Kind::deviceLost);
+    EXPECT_NE(before.errors[0].thread, std::this_thread::get_id());
+    EXPECT_EQ(before.taken().size(), chunks) << "audio after the end was reported";
     const auto stopping = Clock::now();
     recorder.stop();
     EXPECT_LT(Clock::now() - stopping, 2s) << "stop waited for a gone device";
-    EXPECT_GE(before.taken().size(), 2u);
 
-    ASSERT_TRUE(shell("pactl load-module module-remap-source master=vsink.monitor source_name=vmic >/dev/null"
-                      " && pactl set-default-source vmic"));
-    ASSERT_TRUE(recorder.start(after.callback()));
+    ASSERT_TRUE(shell(loadMicrophone));
+    ASSERT_TRUE(recorder.start(after.callback(), after.errorCallback()));
     EXPECT_TRUE(after.waitForChunks(2, 3000ms)) << "no audio once the microphone was back";
     recorder.stop();
+    EXPECT_EQ(after.errorCount(), 0u);
+    EXPECT_EQ(before.errorCount(), 1u);
 }
 
-// Known fault, kept off until the capture adapter opens its own connection per
-// recording: Qt Multimedia 6.4 connects to the sound server once per process and
-// never again, so after a restart every start fails with "音频服务不可用" until
-// the program is restarted.
-TEST_F(PulseCaptureTest, DISABLED_ZSoundServerRestartedBetweenRecordings)
+// The same server with-pulse starts, started again.
+const char *const restartServer
+    = "pulseaudio --kill; for i in $(seq 100); do pactl info >/dev/null 2>&1 || break; sleep 0.05; done;"
+      " pulseaudio -D --exit-idle-time=-1 -n --disallow-exit=false --system=false"
+      " --load=module-native-protocol-unix --load='module-null-sink sink_name=vsink'"
+      " --load='module-remap-source master=vsink.monitor source_name=vmic' --load=module-always-sink"
+      " >/dev/null 2>&1;"
+      " for i in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done;"
+      " pactl set-default-source vmic && pactl set-default-sink vsink";
+
+TEST_F(PulseFaultTest, ServerKilledMidRecordingEndsItAndARestartedOneIsFoundAgain)
 {
     Capture first;
     Capture second;
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
-    ASSERT_TRUE(recorder.start(first.callback()));
+    AudioRecorder recorder(makeInput("pulse"));
+    ASSERT_TRUE(recorder.start(first.callback(), first.errorCallback()));
     ASSERT_TRUE(first.waitForChunks(2, 3000ms));
+    ASSERT_TRUE(shell(restartServer));
+    EXPECT_TRUE(first.waitForError(3000ms)) << "the recording outlived its server";
+    EXPECT_EQ(first.errorCount(), 1u);
     recorder.stop();
-
-    // The same server with-pulse starts, started again.
-    ASSERT_TRUE(
-        shell("pulseaudio --kill; for i in $(seq 100); do pactl info >/dev/null 2>&1 || break; sleep 0.05; done;"
-              " pulseaudio -D --exit-idle-time=-1 -n --disallow-exit=false --system=false"
-              " --load=module-native-protocol-unix --load='module-null-sink sink_name=vsink'"
-              " --load='module-remap-source master=vsink.monitor source_name=vmic' --load=module-always-sink"
-              " >/dev/null 2>&1;"
-              " for i in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done;"
-              " pactl set-default-source vmic && pactl set-default-sink vsink"));
     keepAlive->kill();
     keepAlive->waitForFinished(5000);
     keepAlive->start(keepAlive->program(), keepAlive->arguments());
     keepAlive->waitForStarted(5000);
 
-    // The program's event loop runs between two dictations.
-    auto started = recorder.start(second.callback());
-    for (int attempt = 0; attempt < 30 && !started; ++attempt) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-        std::this_thread::sleep_for(100ms);
-        started = recorder.start(second.callback());
-    }
+    // No event loop, no retry: the next start simply finds the new server.
+    const auto started = recorder.start(second.callback(), second.errorCallback());
     ASSERT_TRUE(started) << started.error().description().toStdString();
     EXPECT_TRUE(second.waitForChunks(2, 5000ms)) << "no audio from the restarted server";
     recorder.stop();
+    EXPECT_EQ(second.errorCount(), 0u);
 }
 
-// Run with no sound server reachable (PULSE_SERVER pointing nowhere).
-TEST(NoSoundServer, StartReportsNoInputDevice)
+// Known fault of the fallback, kept off: Qt Multimedia 6.4 connects to the sound
+// server once per process and never again, so after a restart every start fails
+// with "音频服务不可用" until the program is restarted.
+TEST_F(PulseFaultTest, DISABLED_QtAdapterAfterAServerRestart)
+{
+    Capture first;
+    Capture second;
+    AudioRecorder recorder(makeInput("qt"));
+    ASSERT_TRUE(recorder.start(first.callback()));
+    ASSERT_TRUE(first.waitForChunks(2, 3000ms));
+    recorder.stop();
+    ASSERT_TRUE(shell(restartServer));
+    const auto started = recorder.start(second.callback());
+    ASSERT_TRUE(started) << started.error().description().toStdString();
+    EXPECT_TRUE(second.waitForChunks(2, 5000ms));
+    recorder.stop();
+}
+
+// Run with no sound server reachable (PULSE_SERVER pointing nowhere): both
+// adapters refuse at once.
+class NoSoundServer : public ::testing::TestWithParam<std::string> { };
+
+TEST_P(NoSoundServer, StartReportsNoInputDeviceAtOnce)
 {
     Capture capture;
-    AudioRecorder recorder(std::make_unique<QtAudioInput>());
-    const auto result = recorder.start(capture.callback());
+    AudioRecorder recorder(makeInput(GetParam()));
+    const auto starting = Clock::now();
+    const auto result = recorder.start(capture.callback(), capture.errorCallback());
+    EXPECT_LT(Clock::now() - starting, 1s);
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);
     EXPECT_EQ(result.error().description(), QStringLiteral("没有可用的麦克风输入设备"));
     recorder.stop();
+    EXPECT_EQ(capture.errorCount(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Adapters, NoSoundServer, ::testing::Values("pulse", "qt"),
+    [](const ::testing::TestParamInfo<std::string> &info) { return info.param; });
+
+// A server that takes the connection and never answers (hung, stopped): the
+// start gives up within the connection time-out instead of freezing the program.
+TEST(SilentSoundServer, StartGivesUpWithinTheTimeOut)
+{
+    QTemporaryDir dir;
+    QLocalServer silent;
+    ASSERT_TRUE(silent.listen(dir.filePath(QStringLiteral("native"))));
+    const QByteArray saved = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", "unix:" + silent.fullServerName().toUtf8());
+    Capture capture;
+    AudioRecorder recorder(std::make_unique<PulseAudioInput>(QString(), 500ms));
+    const auto starting = Clock::now();
+    const auto result = recorder.start(capture.callback(), capture.errorCallback());
+    const auto took = Clock::now() - starting;
+    qputenv("PULSE_SERVER", saved);
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);
+    EXPECT_GE(took, 400ms);
+    EXPECT_LT(took, 2s) << millisecondsOf(took) << " ms";
 }
 
 } // namespace

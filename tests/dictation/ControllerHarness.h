@@ -18,6 +18,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // Readable failure messages for texts.
@@ -85,12 +86,13 @@ private:
 
 class FakeRecorder final : public DictationRecorder {
 public:
-    Expected<Done, QString> start(ChunkCallback callback) override
+    Expected<Done, QString> start(ChunkCallback callback, LostCallback lost) override
     {
         ++starts;
         if (failure)
             return unexpected(*failure);
         onChunk = std::move(callback);
+        onLost = std::move(lost);
         running = true;
         return Done{};
     }
@@ -108,8 +110,18 @@ public:
         QCoreApplication::sendPostedEvents();
     }
 
+    // The microphone goes away "on the audio thread"; the main thread picks it up.
+    void lose(const QString &description)
+    {
+        running = false;
+        if (auto lost = std::exchange(onLost, {}))
+            lost(description);
+        QCoreApplication::sendPostedEvents();
+    }
+
     std::optional<QString> failure;
     ChunkCallback onChunk;
+    LostCallback onLost;
     bool running = false;
     int starts = 0;
     int stops = 0;

@@ -97,6 +97,91 @@ TEST_F(ControllerPipelineTest, TranscriptFailures)
     EXPECT_TRUE(history.empty());
 }
 
+TEST_F(ControllerPipelineTest, AMicrophoneLostMidRecordingStillDeliversWhatWasSaid)
+{
+    const QString lost = QStringLiteral("麦克风已断开，录音已结束");
+    controller->handlePress(HotkeySlot::hold);
+    speak(1.2);
+    recorder.lose(lost);
+    EXPECT_FALSE(recorder.running);
+    EXPECT_EQ(phase(), Kind::transcribing);
+    EXPECT_FALSE(session().sent.isEmpty());
+    // The key let go afterwards changes nothing.
+    controller->handleRelease(HotkeySlot::hold);
+    EXPECT_EQ(phase(), Kind::transcribing);
+
+    finishTranscript(QStringLiteral("我们明天下午四点开会。"));
+    ASSERT_EQ(insertions.size(), 1u);
+    EXPECT_EQ(insertions[0].text, transcript);
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_NEAR(history[0].seconds, 1.2, 1e-9);
+    EXPECT_EQ(controller->phase(), DictationPhase::failed(lost));
+    EXPECT_EQ(controller->lastMessage(), lost);
+    EXPECT_TRUE(panel.visible);
+    scheduler.advance(2999ms);
+    EXPECT_EQ(phase(), Kind::failed);
+    scheduler.advance(1ms);
+    EXPECT_EQ(phase(), Kind::idle);
+
+    // The next dictation works as usual, and the note goes with the lost recording.
+    holdDictation();
+    finishTranscript(transcript);
+    EXPECT_EQ(controller->phase(), DictationPhase::done(transcript));
+    EXPECT_EQ(controller->lastMessage(), std::nullopt);
+}
+
+TEST_F(ControllerPipelineTest, AMicrophoneLostWithNothingToTranscribeSaysSo)
+{
+    const QString lost = QStringLiteral("麦克风已断开，录音已结束");
+    struct Case {
+        const char *name;
+        double after; // seconds recorded before the loss
+        bool speech;
+        std::optional<QString> transcript; // none: the session is not even asked
+    };
+    const Case cases[] = {
+        {"within the tap threshold", 0.2, true, std::nullopt},
+        {"before any speech", 2.0, false, std::nullopt},
+        {"speech the service did not recognise", 2.0, true, QStringLiteral("嗯")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        controller->handlePress(HotkeySlot::hold);
+        if (c.speech)
+            speak(c.after);
+        else
+            scheduler.advance(std::chrono::round<Scheduler::Duration>(std::chrono::duration<double>(c.after)));
+        recorder.lose(lost);
+        if (c.transcript) {
+            EXPECT_EQ(phase(), Kind::transcribing);
+            finishTranscript(*c.transcript);
+        } else {
+            EXPECT_FALSE(static_cast<bool>(session().finishDone));
+            EXPECT_FALSE(session().alive);
+        }
+        EXPECT_EQ(controller->phase(), DictationPhase::failed(lost));
+        EXPECT_TRUE(panel.visible);
+        scheduler.advance(3s);
+        EXPECT_EQ(phase(), Kind::idle);
+    }
+    EXPECT_TRUE(insertions.empty());
+    EXPECT_TRUE(history.empty());
+}
+
+TEST_F(ControllerPipelineTest, ALossReportedAfterTheRecordingEndedIsIgnored)
+{
+    controller->handlePress(HotkeySlot::hold);
+    speak();
+    auto late = recorder.onLost;
+    controller->handleRelease(HotkeySlot::hold);
+    ASSERT_TRUE(late);
+    late(QStringLiteral("麦克风已断开，录音已结束"));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(phase(), Kind::transcribing);
+    finishTranscript(transcript);
+    EXPECT_EQ(controller->phase(), DictationPhase::done(transcript));
+}
+
 TEST_F(ControllerPipelineTest, PolishUsesTheModelOrFallsBackWithANote)
 {
     struct Case {

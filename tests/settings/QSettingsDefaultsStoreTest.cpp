@@ -11,6 +11,7 @@
 #include <sys/mount.h>
 
 #include <functional>
+#include <vector>
 
 namespace quillo {
 namespace {
@@ -203,6 +204,8 @@ TEST_F(QSettingsDefaultsStoreTest, AFailedWriteKeepsTheFileSaysSoOnceAndLaterWri
         QSettingsDefaultsStore store(path, QStringLiteral("com.nolt.quillo"));
         QStringList notices;
         store.setWriteFailureHandler([&](const QString &notice) { notices << notice; });
+        std::vector<bool> states;
+        store.setWriteStateHandler([&](bool failed) { states.push_back(failed); });
         store.setValue("history", QByteArray(R"([{"text":"已经保存的一条"}])"));
         ASSERT_FALSE(store.lastWriteFailed());
         const QByteArray saved = fileBytes(store.filePath());
@@ -215,12 +218,14 @@ TEST_F(QSettingsDefaultsStoreTest, AFailedWriteKeepsTheFileSaysSoOnceAndLaterWri
         store.setValue("language", QStringLiteral("en"));
         EXPECT_TRUE(store.lastWriteFailed());
         EXPECT_EQ(notices.size(), 1) << "told once per streak of failures";
+        EXPECT_EQ(states, std::vector<bool>{true});
         EXPECT_EQ(fileBytes(store.filePath()), saved) << "the stored file is untouched";
         EXPECT_EQ(store.bytes("history"), longer) << "the running program keeps what it has";
 
         fault.repairDisk(disk);
         store.setValue("language", QStringLiteral("zh"));
         EXPECT_FALSE(store.lastWriteFailed());
+        EXPECT_EQ(states, (std::vector<bool>{true, false})) << "the menu's warning goes away";
         EXPECT_EQ(QSettingsDefaultsStore(path, QStringLiteral("com.nolt.quillo")).bytes("history"), longer);
 
         ASSERT_TRUE(fault.breakDisk(disk));

@@ -140,6 +140,18 @@ TEST(MenuContent, WarningsOnlyForWhatIsMissing)
     env.permissions.accessibility = true;
     menu.refresh();
     EXPECT_TRUE(menu.warnings().isEmpty());
+
+    // A settings file that cannot be written shows until a write succeeds again.
+    const QString notSaved = QStringLiteral("无法保存设置（磁盘已满或只读），更改暂存在内存中");
+    menu.setSettingsWriteFailed(true);
+    EXPECT_EQ(menu.warnings(), QStringList{notSaved});
+    env.permissions.accessibility = false;
+    menu.refresh();
+    EXPECT_EQ(menu.warnings(), (QStringList{untrusted, notSaved}));
+    env.permissions.accessibility = true;
+    menu.setSettingsWriteFailed(false);
+    menu.refresh();
+    EXPECT_TRUE(menu.warnings().isEmpty());
 }
 
 TEST(MenuContent, ControlsWriteTheSettingsAndRunTheActions)

@@ -1,5 +1,7 @@
 #include "platform/fake/FakeAudioInput.h"
 
+#include <utility>
+
 namespace quillo {
 
 AudioInputFormat FakeAudioInput::inputFormat()
@@ -8,7 +10,8 @@ AudioInputFormat FakeAudioInput::inputFormat()
     return format_;
 }
 
-Expected<Done, QString> FakeAudioInput::start(AudioInputFormat format, std::size_t framesHint, BufferHandler handler)
+Expected<Done, QString> FakeAudioInput::start(
+    AudioInputFormat format, std::size_t framesHint, BufferHandler handler, ErrorHandler onError)
 {
     const std::lock_guard guard(lock_);
     ++starts_;
@@ -17,10 +20,12 @@ Expected<Done, QString> FakeAudioInput::start(AudioInputFormat format, std::size
         QString message = *startFailure_;
         startFailure_.reset();
         handler_ = nullptr;
+        onError_ = nullptr;
         return unexpected(std::move(message));
     }
     running_ = format;
     handler_ = std::move(handler);
+    onError_ = std::move(onError);
     return Done{};
 }
 
@@ -29,6 +34,7 @@ void FakeAudioInput::stop()
     const std::lock_guard guard(lock_);
     ++stops_;
     handler_ = nullptr;
+    onError_ = nullptr;
 }
 
 void FakeAudioInput::setFormat(AudioInputFormat format)
@@ -55,6 +61,21 @@ bool FakeAudioInput::feed(const std::vector<float> &interleaved)
     if (!handler)
         return false;
     handler(AudioBufferView{interleaved, format});
+    return true;
+}
+
+bool FakeAudioInput::lose(const QString &reason)
+{
+    ErrorHandler onError;
+    {
+        const std::lock_guard guard(lock_);
+        if (!handler_)
+            return false;
+        handler_ = nullptr;
+        onError = std::exchange(onError_, nullptr);
+    }
+    if (onError)
+        onError(reason);
     return true;
 }
 

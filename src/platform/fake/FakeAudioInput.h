@@ -19,13 +19,17 @@ public:
     }
 
     AudioInputFormat inputFormat() override;
-    Expected<Done, QString> start(AudioInputFormat format, std::size_t framesHint, BufferHandler handler) override;
+    Expected<Done, QString> start(
+        AudioInputFormat format, std::size_t framesHint, BufferHandler handler, ErrorHandler onError) override;
     void stop() override;
 
     void setFormat(AudioInputFormat format);
     void failNextStart(QString message);
     // Returns false when nothing is running (the buffer is dropped).
     bool feed(const std::vector<float> &interleaved);
+    // Ends the running capture as a removed device would: the error handler is called
+    // on the caller's thread. Returns false when nothing is running.
+    bool lose(const QString &reason);
 
     bool isRunning() const;
     int startCount() const;
@@ -37,6 +41,7 @@ private:
     AudioInputFormat format_;
     std::optional<QString> startFailure_;
     BufferHandler handler_;
+    ErrorHandler onError_;
     AudioInputFormat running_;
     int starts_ = 0;
     int stops_ = 0;

@@ -157,7 +157,15 @@ void QSettingsDefaultsStore::commit()
         onWriteFailure_(QCoreApplication::translate(
             "App", "无法保存设置到 %1（磁盘已满或只读），本次运行中的更改暂存在内存中，恢复写入后会自动保存")
                             .arg(QDir::toNativeSeparators(path_)));
+    const bool changed = failed != lastWriteFailed_;
     lastWriteFailed_ = failed;
+    if (changed && onWriteState_)
+        onWriteState_(failed);
+}
+
+void QSettingsDefaultsStore::setWriteStateHandler(std::function<void(bool failed)> handler)
+{
+    onWriteState_ = std::move(handler);
 }
 
 void QSettingsDefaultsStore::setWriteFailureHandler(std::function<void(const QString &notice)> handler)

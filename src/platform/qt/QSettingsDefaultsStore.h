@@ -38,6 +38,9 @@ public:
     // succeeded: once per streak of failures, not once per change. By default
     // the line goes to standard error.
     void setWriteFailureHandler(std::function<void(const QString &notice)> handler);
+    // handler hears every change of lastWriteFailed(): true when a write fails after
+    // one that succeeded, false when one succeeds again.
+    void setWriteStateHandler(std::function<void(bool failed)> handler);
 
 private:
     QString pathOf(const QString &domain) const;
@@ -51,6 +54,7 @@ private:
     QVariantMap registered_;
     bool lastWriteFailed_ = false;
     std::function<void(const QString &)> onWriteFailure_;
+    std::function<void(bool)> onWriteState_;
     std::function<void()> onExternalChange_;
     std::unique_ptr<QFileSystemWatcher> watcher_;
     bool reloadQueued_ = false;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace quillo {
@@ -82,8 +83,8 @@ QString describe(QAudio::Error error)
 // Owns the QAudioSource; every member is touched only on the audio thread.
 class QtAudioInput::Worker final : public QObject {
 public:
-    Expected<Done, QString> start(
-        const QAudioDevice &device, AudioInputFormat expected, std::size_t framesHint, BufferHandler handler)
+    Expected<Done, QString> start(const QAudioDevice &device, AudioInputFormat expected, std::size_t framesHint,
+        BufferHandler handler, ErrorHandler onError)
     {
         stop();
         const QAudioFormat format = captureFormat(device);
@@ -107,13 +108,19 @@ public:
         }
         format_ = format;
         handler_ = std::move(handler);
+        onError_ = std::move(onError);
         QObject::connect(device_, &QIODevice::readyRead, this, [this] { drain(); });
+        QObject::connect(source_.get(), &QAudioSource::stateChanged, this, [this](QAudio::State state) {
+            if (state == QAudio::StoppedState && source_ && source_->error() != QAudio::NoError)
+                fail(describe(source_->error()));
+        });
         return Done{};
     }
 
     void stop()
     {
         handler_ = nullptr;
+        onError_ = nullptr;
         pending_.clear();
         if (device_)
             QObject::disconnect(device_, nullptr, this, nullptr);
@@ -126,6 +133,14 @@ public:
     ~Worker() override { stop(); }
 
 private:
+    // The stream ended without being asked to: tell the owner once and deliver no more.
+    void fail(const QString &reason)
+    {
+        handler_ = nullptr;
+        if (auto onError = std::exchange(onError_, nullptr))
+            onError(reason);
+    }
+
     void drain()
     {
         if (!device_ || !handler_)
@@ -165,6 +180,7 @@ private:
     QIODevice *device_ = nullptr;
     QAudioFormat format_;
     BufferHandler handler_;
+    ErrorHandler onError_;
     QByteArray pending_; // a partial frame left by the last read
     std::size_t framesHint_ = 1600;
     std::vector<float> floats_;
@@ -212,14 +228,15 @@ AudioInputFormat QtAudioInput::inputFormat()
     return toInputFormat(captureFormat(chosenDevice()));
 }
 
-Expected<Done, QString> QtAudioInput::start(AudioInputFormat format, std::size_t framesHint, BufferHandler handler)
+Expected<Done, QString> QtAudioInput::start(
+    AudioInputFormat format, std::size_t framesHint, BufferHandler handler, ErrorHandler onError)
 {
     // Blocks only while Qt opens the stream; the worker never waits on us.
     const QAudioDevice device = chosenDevice();
     Expected<Done, QString> result = unexpected(QStringLiteral("音频线程未运行"));
     Worker *worker = worker_;
     QMetaObject::invokeMethod(
-        worker, [&] { result = worker->start(device, format, framesHint, std::move(handler)); },
+        worker, [&] { result = worker->start(device, format, framesHint, std::move(handler), std::move(onError)); },
         Qt::BlockingQueuedConnection);
     return result;
 }

@@ -28,7 +28,8 @@ public:
     QtAudioInput &operator=(const QtAudioInput &) = delete;
 
     AudioInputFormat inputFormat() override;
-    Expected<Done, QString> start(AudioInputFormat format, std::size_t framesHint, BufferHandler handler) override;
+    Expected<Done, QString> start(
+        AudioInputFormat format, std::size_t framesHint, BufferHandler handler, ErrorHandler onError) override;
     void stop() override;
 
 private:
