@@ -394,7 +394,7 @@
     </message>
     <message>
         <source>麦克风录音流无法打开</source>
-        <translation>The microphone's recording stream could not be opened</translation>
+        <translation>The microphone&apos;s recording stream could not be opened</translation>
     </message>
 </context>
 <context>
