@@ -272,14 +272,8 @@ void DictationController::startRecording(RecordingMode mode, bool translate, Hot
     const std::optional<HotkeySlot> releaseSlot
         = mode == RecordingMode::hold ? std::optional<HotkeySlot>(holdSlot) : std::nullopt;
     withAPIKey(releaseSlot, [this, mode, translate, holdSlot](const APIKeyRead &read) {
-        if (read.storeFailed) {
-            showResult(DictationPhase::failed(keyStoreUnavailableMessage), hideAfter::refused);
+        if (!keyCanStart(read))
             return;
-        }
-        if (read.key.isEmpty()) {
-            showResult(DictationPhase::failed(noApiKeyMessage), hideAfter::refused);
-            return;
-        }
         beginRecording(mode, translate, holdSlot, read.key);
     });
 }
@@ -685,19 +679,26 @@ void DictationController::beginEndToEnd(const QString &audioFile, bool autoSend,
     filePlayer_->start();
 }
 
+bool DictationController::keyCanStart(const APIKeyRead &read)
+{
+    if (read.storeFailed) {
+        showResult(DictationPhase::failed(keyStoreUnavailableMessage), hideAfter::refused);
+        return false;
+    }
+    if (read.key.isEmpty()) {
+        showResult(DictationPhase::failed(noApiKeyMessage), hideAfter::refused);
+        return false;
+    }
+    return true;
+}
+
 bool DictationController::retryLastRecording()
 {
     if (isBusy() || pendingStart_ || !deps_.failedRecordings || !deps_.failedRecordings->current())
         return false;
     withAPIKey(std::nullopt, [this](const APIKeyRead &read) {
-        if (read.storeFailed) {
-            showResult(DictationPhase::failed(keyStoreUnavailableMessage), hideAfter::refused);
+        if (!keyCanStart(read))
             return;
-        }
-        if (read.key.isEmpty()) {
-            showResult(DictationPhase::failed(noApiKeyMessage), hideAfter::refused);
-            return;
-        }
         beginRetry(read.key);
     });
     return true;

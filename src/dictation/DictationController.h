@@ -137,6 +137,8 @@ private:
     void applyHotkeySettings();
     // Reads the key, then runs start with it; a refusal shows the matching message.
     void withAPIKey(std::optional<HotkeySlot> releaseSlot, std::function<void(const APIKeyRead &)> start);
+    // Shows why a read key cannot start a dictation; true when it can.
+    bool keyCanStart(const APIKeyRead &read);
     void dropPendingStart();
     void startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot);
     void beginRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot, const QString &apiKey);

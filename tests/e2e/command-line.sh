@@ -4,13 +4,6 @@
 # in the focused window. `--cancel` drops a dictation; with no Quillo running a command exits 1.
 source "$(dirname "$0")/lib.sh"
 
-# cli ARGS...: runs a command-line action, bounded; sets CLI_STATUS and CLI_ERR.
-cli() {
-  CLI_STATUS=0
-  timeout 10 "$QUILLO" "$@" >"$E2E_TMP/cli.out" 2>"$E2E_TMP/cli.err" || CLI_STATUS=$?
-  CLI_ERR=$(cat "$E2E_TMP/cli.err")
-}
-
 cli --toggle
 [ "$CLI_STATUS" = 1 ] || fail "--toggle without a running Quillo exited $CLI_STATUS"
 grep -qF "没有正在运行的 Quillo" "$E2E_TMP/cli.err" || fail "--toggle without a running Quillo said: '$CLI_ERR'"
@@ -27,12 +20,7 @@ import_key test-key "$FAKE_HOST"
 espeak-ng -v cmn -s 170 -w "$E2E_TMP/speech.wav" "我们明天下午四点开会" 2>/dev/null
 start_target "Quillo Command Target"
 
-"$QUILLO" >"$E2E_TMP/quillo.out" 2>&1 &
-E2E_PIDS+=($!)
-quillo_pid=$!
-sleep 2
-kill -0 "$quillo_pid" 2>/dev/null || { cat "$E2E_TMP/quillo.out"; fail "the program exited at start-up"; }
-focus_target || fail "target window lost the focus"
+start_quillo
 
 cli --start
 [ "$CLI_STATUS" = 0 ] || fail "--start exited $CLI_STATUS: '$CLI_ERR'"

@@ -119,3 +119,21 @@ PY
 has_history_text() {
   history_texts | grep -xF -- "$1" >/dev/null
 }
+
+# cli ARGS...: runs a command-line action, bounded; sets CLI_STATUS and CLI_ERR.
+cli() {
+  CLI_STATUS=0
+  timeout 10 "$QUILLO" "$@" >"$E2E_TMP/cli.out" 2>"$E2E_TMP/cli.err" || CLI_STATUS=$?
+  CLI_ERR=$(cat "$E2E_TMP/cli.err")
+}
+
+# start_quillo: the program as a user starts it, output in $E2E_TMP/quillo.out, its pid in
+# quillo_pid; fails when it has exited after its start-up, then gives the target the focus.
+start_quillo() {
+  "$QUILLO" >"$E2E_TMP/quillo.out" 2>&1 &
+  E2E_PIDS+=($!)
+  quillo_pid=$!
+  sleep 2
+  kill -0 "$quillo_pid" 2>/dev/null || { cat "$E2E_TMP/quillo.out"; fail "the program exited at start-up"; }
+  focus_target || fail "target window lost the focus"
+}

@@ -8,13 +8,6 @@ start_target "Quillo Retry Target"
 kept=${XDG_CACHE_HOME:-$HOME/.cache}/nolt/Quillo/last-failed-recording
 rm -f "$kept.wav" "$kept.json"
 
-# cli ARGS...: runs a command-line action, bounded; sets CLI_STATUS and CLI_ERR.
-cli() {
-  CLI_STATUS=0
-  timeout 10 "$QUILLO" "$@" >"$E2E_TMP/cli.out" 2>"$E2E_TMP/cli.err" || CLI_STATUS=$?
-  CLI_ERR=$(cat "$E2E_TMP/cli.err")
-}
-
 start_fake "$SCENARIOS/asr-error.json"
 import_key test-key "$FAKE_HOST"
 status=0
@@ -35,12 +28,7 @@ kill "${E2E_PIDS[-1]}" 2>/dev/null || true
 # A healthy service and a fresh start of the program.
 start_fake "$SCENARIOS/polite.json"
 import_key test-key "$FAKE_HOST"
-"$QUILLO" >"$E2E_TMP/quillo.out" 2>&1 &
-E2E_PIDS+=($!)
-quillo_pid=$!
-sleep 2
-kill -0 "$quillo_pid" 2>/dev/null || { cat "$E2E_TMP/quillo.out"; fail "the program exited at start-up"; }
-focus_target || fail "target window lost the focus"
+start_quillo
 
 cli --retry
 [ "$CLI_STATUS" = 0 ] || fail "--retry exited $CLI_STATUS: '$CLI_ERR'"

@@ -24,12 +24,7 @@ stop_server() {
 }
 
 stop_server
-"$QUILLO" >"$E2E_TMP/quillo.out" 2>&1 &
-E2E_PIDS+=($!)
-quillo_pid=$!
-sleep 2
-kill -0 "$quillo_pid" 2>/dev/null || { cat "$E2E_TMP/quillo.out"; fail "the program exited at start-up"; }
-focus_target || fail "target window lost the focus"
+start_quillo
 
 pasted() { grep -o "四点开会" "$TARGET_OUT" 2>/dev/null | wc -l; }
 pasted_at_least() { [ "$(pasted)" -ge "$1" ]; }
