@@ -468,7 +468,7 @@ void DictationController::stopRecording(std::optional<QString> endedBy)
     capture.style = targetApp_ ? forApp(*targetApp_) : AppStyle::general;
     capture.appName = targetApp_ && !targetApp_->name.isEmpty() ? targetApp_->name : unknownAppName;
     capture.seconds = duration;
-    capture.endedBy = std::move(endedBy);
+    capture.endedBy = endedBy.value_or(QString());
     capture.audio = std::exchange(sent_, {});
     ++pipeline_;
     processTranscript(asr_, capture);
@@ -500,8 +500,8 @@ void DictationController::processTranscript(std::shared_ptr<RecognitionSession> 
         if (isEmptyOrFiller(raw)) {
             // The gate heard speech, so an empty answer is most likely the connection's fault.
             self->keepFailedAudio(capture);
-            if (capture.endedBy)
-                self->showResult(DictationPhase::failed(*capture.endedBy), hideAfter::recognitionFailed);
+            if (!capture.endedBy.isEmpty())
+                self->showResult(DictationPhase::failed(capture.endedBy), hideAfter::recognitionFailed);
             else
                 self->showResult(DictationPhase::failed(noValidSpeechMessage), hideAfter::noSpeech);
             return;
@@ -578,7 +578,10 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
     if (deps_.addHistory)
         deps_.addHistory(entry);
     dropFailedAudio(); // this dictation's words arrived; an older failure's audio is not needed now
-    setLastMessage(outcome.note ? outcome.note : capture.endedBy);
+    if (outcome.note)
+        setLastMessage(outcome.note);
+    else
+        setLastMessage(capture.endedBy.isEmpty() ? std::nullopt : std::optional<QString>(capture.endedBy));
 
     if (inserted == InsertOutcome::clipboardFailed) {
         // Nothing reached the clipboard: asking for ⌘V would paste something else.
@@ -595,9 +598,9 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
         deps_.permissions.promptForAccessibility();
         return;
     }
-    if (capture.endedBy) {
+    if (!capture.endedBy.isEmpty()) {
         // The text is in place; the panel says why the recording stopped short.
-        showResult(DictationPhase::failed(*capture.endedBy), hideAfter::recognitionFailed);
+        showResult(DictationPhase::failed(capture.endedBy), hideAfter::recognitionFailed);
         return;
     }
     showResult(DictationPhase::done(final), hideAfter::done);

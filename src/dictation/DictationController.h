@@ -117,8 +117,8 @@ private:
         QString appName;
         double seconds = 0;
         // Why the recording ended before the user ended it (the microphone went away);
-        // shown once the text recognised so far has been delivered.
-        std::optional<QString> endedBy;
+        // shown once the text recognised so far has been delivered. Empty: the user ended it.
+        QString endedBy;
         // The audio handed to the service, kept should recognition fail; empty when
         // there is none to keep.
         QByteArray audio;
