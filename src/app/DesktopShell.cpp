@@ -11,6 +11,7 @@
 #include "ui/TrayIcon.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -31,6 +32,11 @@ Expected<QByteArray, QString> loadFile(const QString &path)
 
 void DesktopShell::LazyPanel::show()
 {
+    // A Wayland window of ours may take the keyboard focus from the window being dictated
+    // into (KWin activates new windows), and no protocol every compositor offers keeps it
+    // from doing so: on Wayland alone there is no panel; the tray icon shows the state.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        return;
     if (!shell_.panel_)
         shell_.panel_
             = std::make_unique<RecordingPanel>(shell_.controller_.hud(), shell_.core_.scheduler, &shell_.windowHints_);
@@ -47,24 +53,6 @@ DesktopShell::DesktopShell(AppCore &core)
     : DesktopShell(core, std::nullopt)
 {
 }
-
-namespace {
-
-// What the desktop lists for each hot key; the ids are what it remembers triggers by.
-PortalGlobalShortcuts::Names shortcutNames()
-{
-    return {
-        {1, {QStringLiteral("hold"), QCoreApplication::translate("App", "按住说话")}},
-        {2, {QStringLiteral("toggle"), QCoreApplication::translate("App", "开始 / 结束免提")}},
-        {3, {QStringLiteral("toggleTranslate"), QCoreApplication::translate("App", "开始免提翻译")}},
-        {4, {QStringLiteral("holdSend"), QCoreApplication::translate("App", "按住说话，松开后发送")}},
-        {HotkeyManager::cancelHotKeyId, {QStringLiteral("cancel"), QCoreApplication::translate("App", "取消本次录音")}},
-        {HotkeyManager::translateHotKeyId,
-            {QStringLiteral("translate"), QCoreApplication::translate("App", "录音中切换翻译")}},
-    };
-}
-
-} // namespace
 
 DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> waylandOffer)
     : core_(core)
@@ -101,13 +89,14 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
           .makeSession = core.sessions,
           .chat = core.chat,
           .insertText =
-              [this](const QString &text, bool restore, std::function<void()> afterPaste) {
+              [this](const QString &text, bool restore, InsertDone done) {
                   // An open tray menu holds the keyboard: the paste would go to it, not to the user's window.
                   if (tray_)
                       tray_->hideMenu();
                   if (wayland_)
-                      return wayland_->insert(text, restore, std::move(afterPaste));
-                  return inserter_.insert(text, restore, std::move(afterPaste));
+                      wayland_->insert(text, restore, std::move(done));
+                  else
+                      inserter_.insert(text, restore, std::move(done));
               },
           .pressReturn =
               [this] {
@@ -139,50 +128,21 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
 {
     // Escape is taken from other programs exactly while a dictation is under way.
     QObject::connect(&controller_, &DictationController::phaseChanged, &controller_,
-        [this](const DictationPhase &) { hotkeys_.refreshEscapeInterception(); });
-    sinceStart_.start();
+        [this](const DictationPhase &phase) {
+            hotkeys_.refreshEscapeInterception();
+            // The window focused as recording starts is the one its text may go to.
+            if (wayland_ && phase.kind() == DictationPhase::Kind::recording)
+                wayland_->noteTarget();
+        });
     // The portal may take a while to answer (or never, a stuck desktop): start-up goes on with
     // the X11 hotkeys and the portal's adapters take over when its answer comes.
-    if (wayland_)
-        PortalSupport::probe(
-            QDBusConnection::sessionBus(), &portalCalls_, [this](const PortalSupport &support) { usePortal(support); });
-}
-
-void DesktopShell::usePortal(const PortalSupport &support)
-{
-    reportPortal(QStringLiteral("answered: global shortcuts %1, remote desktop keyboard %2")
-                     .arg(support.hasGlobalShortcuts() ? QStringLiteral("yes") : QStringLiteral("no"),
-                         support.hasRemoteKeyboard() ? QStringLiteral("yes") : QStringLiteral("no")));
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (support.hasRemoteKeyboard())
-        wayland_->useRemoteDesktop(bus, core_.defaults);
-    if (!support.hasGlobalShortcuts())
-        return;
-    portalKeyboard_ = std::make_unique<PortalGlobalShortcuts>(bus, shortcutNames(), support.globalShortcutsVersion);
-    portalKeyboard_->onChanged = [this] { showBoundShortcuts(); };
-    WaylandPermissions::Sources &sources = wayland_->permissions().sources();
-    sources.shortcutsOffered = [] { return true; };
-    sources.shortcutsBound = [this] {
-        return portalKeyboard_->state() == PortalGlobalShortcuts::State::bound
-            && !portalKeyboard_->triggerDescriptions().empty();
-    };
-    sources.askShortcuts = [this] { portalKeyboard_->bindAgain(); };
-    // What was bound through X11 moves to the portal (nothing yet when the hotkeys were not bound).
-    const bool installed = !hotkeys_.bindings().empty() && !hotkeys_.suspended();
-    if (installed)
-        hotkeys_.uninstall();
-    keyboardSwitch_.switchTo(*portalKeyboard_);
-    if (installed)
-        hotkeys_.install();
-    if (menu_)
-        menu_->setShortcutBindings(portalKeyboard_.get());
-    showBoundShortcuts();
-}
-
-void DesktopShell::reportPortal(const QString &line)
-{
-    if (portalReport_)
-        portalReport_(QStringLiteral("%1 after %2 ms").arg(line).arg(sinceStart_.elapsed()));
+    if (wayland_) {
+        portal_ = std::make_unique<PortalDesktop>(
+            PortalDesktop::Parts{hotkeys_, keyboardSwitch_, keyboard_, *wayland_, core.defaults},
+            PortalConnection::openPrivate());
+        portal_->onShortcutsChanged = [this] { showBoundShortcuts(); };
+        portal_->start();
+    }
 }
 
 DesktopShell::~DesktopShell() = default;
@@ -201,6 +161,17 @@ FrontmostApp &DesktopShell::frontmost()
     return frontmost_;
 }
 
+PortalGlobalShortcuts *DesktopShell::portalShortcuts()
+{
+    return portal_ ? portal_->shortcuts() : nullptr;
+}
+
+void DesktopShell::setPortalReport(std::function<void(const QString &)> report)
+{
+    if (portal_)
+        portal_->report = std::move(report);
+}
+
 void DesktopShell::setPasteReport(std::function<void(const QString &)> report)
 {
     if (wayland_)
@@ -216,16 +187,15 @@ void DesktopShell::openSettings()
 // The desktop bound (or rebound) the shortcuts: the menu and the settings show what it chose.
 void DesktopShell::showBoundShortcuts()
 {
-    if (!portalKeyboard_)
+    PortalGlobalShortcuts *shortcuts = portalShortcuts();
+    if (!shortcuts)
         return;
-    if (!reportedBinding_ && portalKeyboard_->state() == PortalGlobalShortcuts::State::bound) {
-        reportedBinding_ = true;
-        reportPortal(QStringLiteral("shortcuts bound"));
-    }
-    if (menu_)
+    if (menu_) {
+        menu_->setShortcutBindings(shortcuts);
         menu_->refresh();
+    }
     if (SettingsWindow *window = settingsWindow_.window())
-        window->view().setShortcutBindings(portalKeyboard_.get());
+        window->view().setShortcutBindings(shortcuts);
 }
 
 void DesktopShell::showRetryOffer()
@@ -268,8 +238,8 @@ void DesktopShell::showTray()
     auto *menu = new MenuContent(core_.settings, core_.history, permissions(), std::move(actions));
     tray_ = std::make_unique<TrayIcon>(menu);
     menu_ = menu;
-    if (portalKeyboard_)
-        menu->setShortcutBindings(portalKeyboard_.get());
+    if (PortalGlobalShortcuts *shortcuts = portalShortcuts())
+        menu->setShortcutBindings(shortcuts);
     // The notice still goes to standard error as well; the menu shows it while it holds.
     menu->setSettingsWriteFailed(core_.defaults.lastWriteFailed());
     core_.defaults.setWriteStateHandler([menu = QPointer<MenuContent>(menu)](bool failed) {

@@ -2,6 +2,7 @@
 
 #include "app/AppCore.h"
 #include "app/KeyboardSourceSwitch.h"
+#include "app/PortalDesktop.h"
 #include "app/WaylandDesktop.h"
 #include "audio/AudioRecorder.h"
 #include "dictation/DictationAdapters.h"
@@ -10,7 +11,6 @@
 #include "dictation/TextInserter.h"
 #include "hotkeys/HotkeyManager.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
-#include "platform/portal/PortalSupport.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/QtSounds.h"
 #include "platform/x11/X11FrontmostApp.h"
@@ -54,10 +54,14 @@ public:
     void setPasteReport(std::function<void(const QString &)> report);
     // Where the Wayland side reports the portal's answer at start-up and the shortcuts it
     // bound, with the time since start-up (the observation modes).
-    void setPortalReport(std::function<void(const QString &)> report) { portalReport_ = std::move(report); }
+    void setPortalReport(std::function<void(const QString &)> report);
     void openSettings();
     // Whether hotkeys come from the desktop portal's global shortcuts.
-    bool usesGlobalShortcuts() const { return portalKeyboard_ != nullptr; }
+    bool usesGlobalShortcuts() const { return portal_ && portal_->servesHotkeys(); }
+    // The desktop's shortcuts through its portal, once it answered; else null.
+    PortalGlobalShortcuts *portalShortcuts();
+    WaylandDesktop *wayland() { return wayland_.get(); }
+    PortalDesktop *portal() { return portal_.get(); }
     // The tray icon with its menu; not needed by the observation modes.
     void showTray();
 
@@ -65,8 +69,6 @@ private:
     void showBoundShortcuts();
     void showRetryOffer();
     // The desktop portal answered the start-up probe: its adapters take over.
-    void usePortal(const PortalSupport &support);
-    void reportPortal(const QString &line);
 
     // Creates the panel the first time the controller shows it.
     class LazyPanel final : public DictationPanel {
@@ -87,9 +89,6 @@ private:
     X11KeyboardSource keyboard_;
     // X11 until the portal has answered; then its global shortcuts where it offers them.
     KeyboardSourceSwitch keyboardSwitch_;
-    // The desktop's global shortcuts (portal) in a Wayland session that offers them:
-    // an X11 client there hears no key while a native window has the focus.
-    std::unique_ptr<PortalGlobalShortcuts> portalKeyboard_;
     HotkeyManager hotkeys_;
     QtPasteboard clipboard_;
     QtPasteboard selection_;
@@ -111,11 +110,9 @@ private:
     SettingsWindowController settingsWindow_;
     std::unique_ptr<TrayIcon> tray_;
     QPointer<MenuContent> menu_;
-    std::function<void(const QString &)> portalReport_;
-    QElapsedTimer sinceStart_;
-    bool reportedBinding_ = false;
-    // Owns the pending portal answers; gone first, so no answer arrives into a half-destroyed shell.
-    QObject portalCalls_;
+    // The desktop portal's shortcuts and keyboard in a Wayland session; last, so it goes
+    // first and no portal answer arrives into a half-destroyed shell.
+    std::unique_ptr<PortalDesktop> portal_;
 };
 
 } // namespace quillo

@@ -29,7 +29,25 @@ WaylandPermissions::Sources pasteSources(bool tools, bool x11Paste)
     return sources;
 }
 
-QString routeName(InsertionRoute route)
+// Two sightings of the focus name the same window: by the window's id where the platform
+// gives one, else (a compositor we cannot ask) the focus cannot be told apart at all.
+bool sameWindow(const std::optional<AppIdentity> &before, const std::optional<AppIdentity> &now)
+{
+    if (!before || !now)
+        return !before && !now;
+    if (!before->window.isEmpty() || !now->window.isEmpty())
+        return before->window == now->window;
+    return before->identifier == now->identifier && before->pid == now->pid;
+}
+
+QString milliseconds(const QElapsedTimer &timer)
+{
+    return QString::number(static_cast<double>(timer.nsecsElapsed()) / 1e6, 'f', 1);
+}
+
+} // namespace
+
+QString WaylandDesktop::routeName(InsertionRoute route)
 {
     switch (route) {
     case InsertionRoute::x11:
@@ -44,26 +62,30 @@ QString routeName(InsertionRoute route)
     return QStringLiteral("clipboard-only");
 }
 
-} // namespace
-
 WaylandDesktop::Offer WaylandDesktop::probe()
 {
     Offer offer;
-    const QStringList globals = WaylandRegistryProbe::globals(WaylandRegistryProbe::sessionSocket());
-    offer.dataControl = globals.contains(QLatin1String("ext_data_control_manager_v1"))
-        || globals.contains(QLatin1String("zwlr_data_control_manager_v1"));
-    offer.virtualKeyboard = globals.contains(QLatin1String("zwp_virtual_keyboard_manager_v1"));
+    const std::optional<QStringList> globals = WaylandRegistryProbe::globals(WaylandRegistryProbe::sessionSocket());
+    offer.registryRead = globals.has_value();
+    const QStringList found = globals.value_or(QStringList());
+    offer.dataControl = found.contains(QLatin1String("ext_data_control_manager_v1"))
+        || found.contains(QLatin1String("zwlr_data_control_manager_v1"));
+    offer.virtualKeyboard = found.contains(QLatin1String("zwp_virtual_keyboard_manager_v1"));
     offer.clipboardTools = !QStandardPaths::findExecutable(QStringLiteral("wl-copy")).isEmpty()
         && !QStandardPaths::findExecutable(QStringLiteral("wl-paste")).isEmpty();
     offer.keyTool = !QStandardPaths::findExecutable(QStringLiteral("wtype")).isEmpty();
     offer.swaySocket = qEnvironmentVariable("SWAYSOCK");
     offer.hyprlandSocket = HyprlandIpcFocus::sessionSocket();
+    offer.desktop = DesktopShortcutSettings::current();
     return offer;
 }
 
 QString WaylandDesktop::Offer::describe() const
 {
     const auto yes = [](bool b) { return b ? QStringLiteral("yes") : QStringLiteral("no"); };
+    if (!registryRead)
+        return QStringLiteral("the compositor did not answer the registry probe; wl-clipboard %1, wtype %2")
+            .arg(yes(clipboardTools), yes(keyTool));
     return QStringLiteral("data-control %1, virtual keyboard %2, wl-clipboard %3, wtype %4, compositor IPC %5")
         .arg(yes(dataControl), yes(virtualKeyboard), yes(clipboardTools), yes(keyTool),
             !swaySocket.isEmpty() ? QStringLiteral("sway")
@@ -72,90 +94,164 @@ QString WaylandDesktop::Offer::describe() const
 
 WaylandDesktop::WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &scheduler)
     : wlClipboard_(runner_)
-    , timedPoster_(*this)
+    , toolsPoster_(*this, wtype_, false)
     , frontmost_(compositorFocus(offer), x11.frontmost,
           DesktopEntryIndex(DesktopEntryIndex::systemApplicationDirs(), QLocale::system().name()))
     , permissions_(pasteSources(offer.canUseTools(), x11.inserter != nullptr))
     , toolsInserter_(offer.canUseTools() ? std::make_unique<TextInserter>(
-                         TextInserter::Ports{wlClipboard_, nullptr, timedPoster_, permissions_, frontmost_, scheduler})
+                         TextInserter::Ports{wlClipboard_, nullptr, toolsPoster_, permissions_, frontmost_, scheduler})
                                          : nullptr)
     , offer_(offer)
     , scheduler_(scheduler)
+    , x11Clipboard_(x11.clipboard)
     , router_(
           InsertionRouter::Routes{
               .x11 = x11.inserter,
               .waylandTools = toolsInserter_.get(),
               // Set by useRemoteDesktop once the desktop's portal has answered.
               .portal = nullptr,
-              .portalReady = {},
-              .clipboardOnly = offer.dataControl && offer.clipboardTools ? &wlClipboard_ : x11.clipboard,
+              .portalUsable = {},
+              .openPortal = {},
+              .clipboardOnly = textClipboard(x11.clipboard),
+              .focusStayed = {},
           },
           frontmost_, QString::fromLatin1(TextInserter::defaultSource))
 {
+    router_.setFocusCheck([this] { return focusStayed(); });
 }
 
 WaylandDesktop::~WaylandDesktop() = default;
 
-void WaylandDesktop::useRemoteDesktop(const QDBusConnection &bus, DefaultsStore &settings)
+// Where a text can wait for the user's own paste: wl-copy reaches native windows (with
+// data-control, or on GNOME through a surface of its own); X11's clipboard does not
+// reliably, so it is the last resort.
+Pasteboard *WaylandDesktop::textClipboard(Pasteboard *x11Clipboard)
+{
+    if (offer_.clipboardTools)
+        return &wlClipboard_;
+    if (remoteClipboard_)
+        return remoteClipboard_.get();
+    return x11Clipboard;
+}
+
+void WaylandDesktop::useRemoteDesktop(const QDBusConnection &bus, DefaultsStore &settings, const PortalSupport &support)
 {
     if (offer_.canUseTools() || remoteKeys_)
         return;
-    remoteKeys_ = std::make_unique<PortalRemoteDesktop>(bus, settings);
-    Pasteboard *clipboard = &wlClipboard_;
-    if (!offer_.dataControl || !offer_.clipboardTools) {
-        remoteKeys_->setClipboardWanted(true);
+    // Where the portal restores a grant silently, a session stands only while it pastes.
+    // Without that, each new session asks the user again: GNOME's all-day screen-sharing
+    // indicator is the greater nuisance there, elsewhere (KDE) a notification once is.
+    const bool gnome = offer_.desktop == DesktopShortcutSettings::Desktop::gnome;
+    const bool portalHoldsText = !offer_.clipboardTools && support.hasClipboard();
+    const PortalRemoteDesktop::Options options{
+        .restores = support.remoteDesktopRestores(),
+        .clipboardWanted = portalHoldsText,
+        // The portal's clipboard ends with its session: the text and the restored clipboard
+        // must outlive a paste, so such a session stands.
+        .lifetime = !portalHoldsText && (support.remoteDesktopRestores() || gnome)
+            ? PortalRemoteDesktop::Lifetime::perUse
+            : PortalRemoteDesktop::Lifetime::standing,
+    };
+    remoteKeys_ = std::make_unique<PortalRemoteDesktop>(bus, settings, options);
+    if (portalHoldsText)
         remoteClipboard_ = std::make_unique<PortalClipboard>(bus, *remoteKeys_);
-        clipboard = remoteClipboard_.get();
-    }
+    Pasteboard *clipboard = textClipboard(x11Clipboard_);
+    if (clipboard == x11Clipboard_)
+        return; // the chord would paste what the X11 clipboard holds, not our text
+    remotePoster_ = std::make_unique<PastePoster>(*this, *remoteKeys_, offer_.clipboardTakesFocus());
     remoteInserter_ = std::make_unique<TextInserter>(
-        TextInserter::Ports{*clipboard, nullptr, *remoteKeys_, permissions_, frontmost_, scheduler_});
-    router_.setPortal(remoteInserter_.get(), [this] { return remoteReady(); });
+        TextInserter::Ports{*clipboard, nullptr, *remotePoster_, permissions_, frontmost_, scheduler_});
+    router_.setPortal(
+        remoteInserter_.get(), [this] { return remoteKeys_->usable(); },
+        [this](std::function<void(bool)> open) { openPortal(std::move(open)); });
     WaylandPermissions::Sources &sources = permissions_.sources();
     sources.remoteKeyboardOffered = [] { return true; };
-    sources.remoteKeyboardRunning = [this] { return remoteReady(); };
+    sources.remoteKeyboardRunning = [this] {
+        return remoteKeys_->state() == PortalRemoteDesktop::State::started
+            || (remoteKeys_->lifetime() == PortalRemoteDesktop::Lifetime::perUse && remoteKeys_->usable());
+    };
     sources.askRemoteKeyboard = [this] { remoteKeys_->start(); };
-    remoteKeys_->start();
+    if (options.lifetime == PortalRemoteDesktop::Lifetime::standing)
+        remoteKeys_->start();
 }
 
-// The keystroke can go out now, and the clipboard it pastes holds our text.
-bool WaylandDesktop::remoteReady() const
+void WaylandDesktop::portalGone()
 {
-    if (!remoteKeys_ || remoteKeys_->state() != PortalRemoteDesktop::State::started)
-        return false;
-    return !remoteClipboard_ || remoteKeys_->clipboardEnabled();
+    if (remoteKeys_)
+        remoteKeys_->portalGone();
 }
 
-InsertOutcome WaylandDesktop::insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste)
+// A session that had to ask the user showed a dialog: the focus comes back from it first.
+void WaylandDesktop::openPortal(std::function<void(bool)> open)
+{
+    const bool wasRunning = remoteKeys_->state() == PortalRemoteDesktop::State::started;
+    remoteKeys_->whenStarted([this, wasRunning, open = std::move(open)](bool started) mutable {
+        if (!started || wasRunning || !remoteKeys_->startMayHaveAsked()) {
+            open(started);
+            return;
+        }
+        settleWork_ = scheduler_.after(focusSettle, [open = std::move(open)] { open(true); });
+    });
+}
+
+void WaylandDesktop::noteTarget()
+{
+    target_ = frontmost_.current();
+    targetNoted_ = true;
+}
+
+bool WaylandDesktop::focusStayed()
+{
+    return !targetNoted_ || sameWindow(target_, frontmost_.current());
+}
+
+void WaylandDesktop::insert(const QString &text, bool restoreClipboard, InsertDone done)
 {
     delivered_.start();
-    const InsertOutcome outcome = router_.insert(text, restoreClipboard, std::move(afterPaste));
-    // A session the desktop closed (or one that failed) is started again for the next paste;
-    // a refusal stands until the user asks again in the settings.
-    if (remoteKeys_ && router_.lastRoute() == InsertionRoute::clipboardOnly) {
-        const auto state = remoteKeys_->state();
-        if (state == PortalRemoteDesktop::State::idle || state == PortalRemoteDesktop::State::failed)
-            remoteKeys_->start();
-    }
-    if (report_ && router_.lastRoute() != InsertionRoute::waylandTools)
-        report_(QStringLiteral("route %1, outcome after %2 ms")
-                    .arg(routeName(router_.lastRoute()))
-                    .arg(static_cast<double>(delivered_.nsecsElapsed()) / 1e6, 0, 'f', 1));
-    return outcome;
+    router_.insert(text, restoreClipboard, [this, done = std::move(done)](InsertOutcome outcome) {
+        targetNoted_ = false;
+        const InsertionRoute route = router_.lastRoute();
+        if (route != InsertionRoute::waylandTools)
+            report(QStringLiteral("route %1, outcome %2 after %3 ms")
+                       .arg(routeName(route),
+                           outcome == InsertOutcome::pasted ? QStringLiteral("pasted")
+                                                            : (outcome == InsertOutcome::copiedOnly
+                                                                      ? QStringLiteral("copied only")
+                                                                      : QStringLiteral("not pasted")),
+                           milliseconds(delivered_)));
+        done(outcome);
+    });
 }
 
-void WaylandDesktop::TimedPoster::postPaste(PasteChord chord, Done done)
+void WaylandDesktop::report(const QString &line)
+{
+    if (report_)
+        report_(line);
+}
+
+void WaylandDesktop::PastePoster::postPaste(PasteChord chord, Done done)
 {
     // The clipboard holds the text by now: the rest is the keystroke's own time.
-    const qint64 clipboardReady = owner_.delivered_.nsecsElapsed();
-    owner_.wtype_.postPaste(chord, [this, clipboardReady, done = std::move(done)](bool posted) {
-        if (owner_.report_)
-            owner_.report_(QStringLiteral("route wayland-tools, paste %1 after %2 ms (clipboard ready after %3 ms)")
-                               .arg(posted ? QStringLiteral("posted") : QStringLiteral("failed"))
-                               .arg(static_cast<double>(owner_.delivered_.nsecsElapsed()) / 1e6, 0, 'f', 1)
-                               .arg(static_cast<double>(clipboardReady) / 1e6, 0, 'f', 1));
-        if (done)
-            done(posted);
-    });
+    const QString clipboardReady = milliseconds(owner_.delivered_);
+    auto post = [this, chord, clipboardReady, done = std::move(done)]() mutable {
+        if (!owner_.focusStayed()) {
+            done(false); // the text stays on the clipboard for the user's own paste
+            return;
+        }
+        keys_.postPaste(chord, [this, clipboardReady, done = std::move(done)](bool posted) {
+            owner_.report(QStringLiteral("route %1, paste %2 after %3 ms (clipboard ready after %4 ms)")
+                              .arg(routeName(owner_.router_.lastRoute()),
+                                  posted ? QStringLiteral("posted") : QStringLiteral("failed"),
+                                  milliseconds(owner_.delivered_), clipboardReady));
+            if (done)
+                done(posted);
+        });
+    };
+    if (!settle_) {
+        post();
+        return;
+    }
+    owner_.settleWork_ = owner_.scheduler_.after(focusSettle, std::move(post));
 }
 
 } // namespace quillo

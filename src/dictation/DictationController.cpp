@@ -551,19 +551,6 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
     const QString final = stripTrailingPeriod(outcome.text);
     const bool trusted = deps_.permissions.isAccessibilityTrusted();
     const bool restore = deps_.settings.restoreClipboard() && trusted;
-    std::function<void()> afterPaste;
-    if (autoSend_) {
-        // Timed from the keystroke itself: the paste may first wait for held modifiers.
-        afterPaste = [self = QPointer<DictationController>(this)] {
-            if (!self)
-                return;
-            self->returnWork_ = self->deps_.scheduler.after(autoSendDelay, [self] {
-                if (self && self->deps_.pressReturn)
-                    self->deps_.pressReturn();
-            });
-        };
-    }
-    const InsertOutcome inserted = deps_.insertText(final, restore, std::move(afterPaste));
 
     HistoryEntry entry;
     entry.id = QUuid::createUuid();
@@ -574,7 +561,7 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
     entry.seconds = capture.seconds;
     if (capture.translation)
         entry.language = rawValue(*capture.translation);
-    // Kept whether or not the paste went through: the text is not lost.
+    // Kept whether or not the paste goes through: the text is not lost.
     if (deps_.addHistory)
         deps_.addHistory(entry);
     dropFailedAudio(); // this dictation's words arrived; an older failure's audio is not needed now
@@ -583,6 +570,23 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
     else
         setLastMessage(capture.endedBy.isEmpty() ? std::nullopt : std::optional<QString>(capture.endedBy));
 
+    const QPointer<DictationController> self(this);
+    const std::uint64_t pipeline = pipeline_;
+    deps_.insertText(final, restore, [self, pipeline, final, endedBy = capture.endedBy](InsertOutcome inserted) {
+        if (self && self->isCurrent(pipeline))
+            self->presentInsertion(inserted, final, endedBy);
+    });
+}
+
+void DictationController::presentInsertion(InsertOutcome inserted, const QString &final, const QString &endedBy)
+{
+    if (inserted == InsertOutcome::pasted && autoSend_) {
+        // Timed from the keystroke itself: the paste may first wait for held modifiers.
+        returnWork_ = deps_.scheduler.after(autoSendDelay, [self = QPointer<DictationController>(this)] {
+            if (self && self->deps_.pressReturn)
+                self->deps_.pressReturn();
+        });
+    }
     if (inserted == InsertOutcome::clipboardFailed) {
         // Nothing reached the clipboard: asking for ⌘V would paste something else.
         showResult(DictationPhase::failed(clipboardFailedMessage), hideAfter::notPasted);
@@ -598,9 +602,9 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
         deps_.permissions.promptForAccessibility();
         return;
     }
-    if (!capture.endedBy.isEmpty()) {
+    if (!endedBy.isEmpty()) {
         // The text is in place; the panel says why the recording stopped short.
-        showResult(DictationPhase::failed(capture.endedBy), hideAfter::recognitionFailed);
+        showResult(DictationPhase::failed(endedBy), hideAfter::recognitionFailed);
         return;
     }
     showResult(DictationPhase::done(final), hideAfter::done);

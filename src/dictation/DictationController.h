@@ -49,10 +49,8 @@ public:
         DictationRecorder &recorder;
         RecognitionSessionFactory makeSession;
         ChatFunction chat;
-        // TextInserter::insert: pasted, or why not.
-        // afterPaste runs once the paste keystroke really went out.
-        std::function<InsertOutcome(const QString &text, bool restoreClipboard, std::function<void()> afterPaste)>
-            insertText;
+        // TextInserter::insert: answers once, `pasted` when the paste keystroke really went out.
+        std::function<void(const QString &text, bool restoreClipboard, InsertDone done)> insertText;
         std::function<void()> pressReturn;
         FrontmostApp &frontmost;
         Permissions &permissions;
@@ -159,6 +157,7 @@ private:
     void processTranscript(std::shared_ptr<RecognitionSession> session, const Capture &capture);
     void refine(const QString &raw, const Capture &capture);
     void deliverText(const QString &raw, const RefinementOutcome &outcome, const Capture &capture);
+    void presentInsertion(InsertOutcome inserted, const QString &final, const QString &endedBy);
     void showResult(const DictationPhase &phase, double hideAfter);
     void hidePanel();
     void cancelSession();

@@ -4,6 +4,8 @@ namespace quillo {
 
 InsertionRoute chooseInsertionRoute(const InsertionFacts &facts)
 {
+    if (facts.focusMoved)
+        return InsertionRoute::clipboardOnly;
     if (facts.focusIsX11 && facts.x11Paste)
         return InsertionRoute::x11;
     // The compositor's virtual keyboard reaches XWayland windows too, and it hands our

@@ -2,6 +2,8 @@
 
 #include "dictation/PasteChordTable.h"
 
+#include <memory>
+#include <optional>
 #include <utility>
 
 namespace quillo {
@@ -41,10 +43,13 @@ void TextInserter::restorePasteboard(Pasteboard &pasteboard, std::uint64_t chang
 
 bool TextInserter::insertText(const QString &text, bool restoreClipboard)
 {
-    return insert(text, restoreClipboard) == InsertOutcome::pasted;
+    auto outcome = std::make_shared<std::optional<InsertOutcome>>();
+    insert(text, restoreClipboard, [outcome](InsertOutcome o) { *outcome = o; });
+    // Not answered yet: the keystroke is still on its way.
+    return outcome->value_or(InsertOutcome::pasted) == InsertOutcome::pasted;
 }
 
-InsertOutcome TextInserter::insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste)
+void TextInserter::insert(const QString &text, bool restoreClipboard, InsertDone done)
 {
     Pasteboard &clipboard = ports_.clipboard;
     PasteboardItems snapshot = restoreClipboard ? snapshotPasteboard(clipboard) : PasteboardItems{};
@@ -54,13 +59,16 @@ InsertOutcome TextInserter::insert(const QString &text, bool restoreClipboard, s
         // Pasting now would insert stale content; at least give the user's copy back.
         if (!snapshot.empty())
             clipboard.write(snapshot);
-        return InsertOutcome::clipboardFailed;
+        done(InsertOutcome::clipboardFailed);
+        return;
     }
     std::vector<PendingRestore> restores;
     restores.push_back({&clipboard, clipboard.changeCount(), std::move(snapshot)});
 
-    if (!ports_.permissions.isAccessibilityTrusted())
-        return InsertOutcome::notTrusted;
+    if (!ports_.permissions.isAccessibilityTrusted()) {
+        done(InsertOutcome::notTrusted);
+        return;
+    }
 
     const PasteChord chord = pastechords::forApp(ports_.frontmost.current());
     if (chord == PasteChord::shiftInsert && ports_.selection) {
@@ -73,17 +81,14 @@ InsertOutcome TextInserter::insert(const QString &text, bool restoreClipboard, s
 
     std::weak_ptr<int> alive = alive_;
     ports_.keys.postPaste(chord,
-        [this, alive, restoreClipboard, restores = std::move(restores), afterPaste = std::move(afterPaste)](
-            bool posted) mutable {
-            // A paste that never happened leaves the text on the clipboard for a manual paste.
-            if (alive.expired() || !posted)
+        [this, alive, restoreClipboard, restores = std::move(restores), done = std::move(done)](bool posted) mutable {
+            if (alive.expired())
                 return;
-            if (restoreClipboard)
+            // A paste that never happened leaves the text on the clipboard for a manual paste.
+            if (posted && restoreClipboard)
                 scheduleRestore(std::move(restores));
-            if (afterPaste)
-                afterPaste();
+            done(posted ? InsertOutcome::pasted : InsertOutcome::copiedOnly);
         });
-    return InsertOutcome::pasted;
 }
 
 void TextInserter::scheduleRestore(std::vector<PendingRestore> restores)

@@ -17,11 +17,15 @@
 namespace quillo {
 
 enum class InsertOutcome {
-    pasted, // the paste keystroke is on its way
+    pasted, // the paste keystroke went out
     notTrusted, // synthetic keys are not allowed; the text is on the clipboard
     clipboardFailed, // the clipboard refused the text; nothing was pasted
-    copiedOnly // no way to paste into the focused window here; the text waits on the clipboard
+    copiedOnly // no way to paste into the focused window (or the keystroke did not go out); the text waits on the
+               // clipboard
 };
+
+// Told once how an insertion ended (on the main thread, possibly before insert returns).
+using InsertDone = std::function<void(InsertOutcome)>;
 
 // Puts a finished text at the cursor of the focused application: the text goes
 // on the clipboard, the application's paste keystroke is posted, and the previous
@@ -49,9 +53,9 @@ public:
 
     // True when the paste keystroke was posted (synthetic keys are allowed).
     bool insertText(const QString &text, bool restoreClipboard);
-    // afterPaste runs once the paste keystroke has really been posted (it may wait
-    // for the user to let go of modifier keys); never when it was not.
-    InsertOutcome insert(const QString &text, bool restoreClipboard, std::function<void()> afterPaste = {});
+    // `done` hears `pasted` once the paste keystroke has really been posted (it may wait
+    // for the user to let go of modifier keys), `copiedOnly` when it could not be.
+    void insert(const QString &text, bool restoreClipboard, InsertDone done);
     // Posts Return; it follows any paste still waiting to be posted.
     void pressReturn();
 

@@ -101,6 +101,7 @@ void HotkeyManager::uninstall()
     heldModifierSlots_.clear();
     heldComboSlots_.clear();
     pendingTranslate_.reset();
+    shortcutPresses_.reset();
     updateTakenKeys();
 }
 
@@ -215,14 +216,29 @@ void HotkeyManager::handleSystemHotKey(HotkeySlot slot, bool pressed)
 
 bool HotkeyManager::handleSystemHotKeyId(std::uint32_t id, bool pressed)
 {
-    if (registeredExtras_.contains(id)) {
-        handleShortcutOnlyKey(id, pressed);
+    const bool extra = registeredExtras_.contains(id);
+    const std::optional<HotkeySlot> slot = hotkeySlotFromRaw(id);
+    if (!extra && !slot)
+        return false;
+    const auto deliver = [&](bool down) {
+        if (extra)
+            handleShortcutOnlyKey(id, down);
+        else
+            handleSystemHotKey(*slot, down);
+    };
+    if (!source_.shortcutsOnly()) {
+        deliver(pressed);
         return true;
     }
-    const std::optional<HotkeySlot> slot = hotkeySlotFromRaw(id);
-    if (!slot)
-        return false;
-    handleSystemHotKey(*slot, pressed);
+    // A desktop's shortcuts repeat, lose releases and tap: see ShortcutPressTracker.
+    const bool holdLike = slot == HotkeySlot::hold || slot == HotkeySlot::holdSend;
+    const TimePoint now = scheduler_.now();
+    const auto events = pressed ? shortcutPresses_.activated(id, now) : shortcutPresses_.deactivated(id, now, holdLike);
+    if (events.empty())
+        log(QStringLiteral("shortcut %1 %2 kept as held").arg(id).arg(pressed ? QStringLiteral("activation")
+                                                                                 : QStringLiteral("release")));
+    for (const ShortcutPressTracker::Event event : events)
+        deliver(event == ShortcutPressTracker::Event::press);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hotkeys/Hotkey.h"
+#include "hotkeys/ShortcutPressTracker.h"
 #include "platform/KeyboardSource.h"
 #include "platform/Scheduler.h"
 
@@ -138,6 +139,7 @@ private:
     std::optional<TimePoint> lastTapToggle_;
     bool suspended_ = false;
     std::set<std::uint16_t> takenKeys_;
+    ShortcutPressTracker shortcutPresses_;
 };
 
 } // namespace quillo

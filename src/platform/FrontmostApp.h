@@ -20,6 +20,9 @@ struct AppIdentity {
     qint64 pid = 0;
     // A native Wayland window: X11 cannot paste into it (XWayland windows are X11 ones).
     bool nativeWayland = false;
+    // Which window, where the platform tells (an X11 window id, a compositor's window id);
+    // empty otherwise. Two windows of one application differ here.
+    QString window;
 
     friend bool operator==(const AppIdentity &, const AppIdentity &) = default;
 };

@@ -220,15 +220,12 @@ public:
             [this](const ChatRequest &request, ChatCompletion done) {
                 chats.push_back({request, std::move(done)});
             },
-            [this](const QString &text, bool restore, std::function<void()> afterPaste) {
+            [this](const QString &text, bool restore, InsertDone done) {
                 insertions.push_back({text, restore});
-                if (insertOutcome == InsertOutcome::pasted && afterPaste) {
-                    if (pasteWaitsForModifiers)
-                        pendingPastes.push_back(std::move(afterPaste));
-                    else
-                        afterPaste();
-                }
-                return insertOutcome;
+                if (insertOutcome == InsertOutcome::pasted && pasteWaitsForModifiers)
+                    pendingPastes.push_back([done = std::move(done)] { done(InsertOutcome::pasted); });
+                else
+                    done(insertOutcome);
             },
             [this] { ++returns; },
             frontmost,

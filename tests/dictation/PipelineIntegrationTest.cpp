@@ -105,9 +105,9 @@ TEST_F(PipelineIntegrationTest, SpokenFileIsRecognisedPolishedPastedAndRemembere
         recorder,
         makeQwenRealtimeSessionFactory(scheduler, QtWebSocket::factory()),
         makeChatFunction(http),
-        [&](const QString &text, bool, std::function<void()>) {
+        [&](const QString &text, bool, InsertDone done) {
             pasted.push_back(text);
-            return InsertOutcome::pasted;
+            done(InsertOutcome::pasted);
         },
         [] {},
         frontmost,

@@ -449,6 +449,7 @@ TEST_F(ShortcutsOnlyTest, ActivationAndDeactivationOfALoneModifierHold)
     source.systemHotKey(rawValue(HotkeySlot::hold), true); // repeated activation
     source.systemHotKey(rawValue(HotkeySlot::toggle), true);
     source.systemHotKey(rawValue(HotkeySlot::toggle), false);
+    scheduler.advance(2s); // held to talk, not tapped
     source.systemHotKey(rawValue(HotkeySlot::hold), false);
     EXPECT_THAT(events, ElementsAre("press hold", "press toggle", "release toggle", "release hold"));
 }

@@ -28,14 +28,13 @@ protected:
 
     bool start()
     {
-        remote.setClipboardWanted(true);
         remote.start();
         return waitUntil([this] { return remote.state() == PortalRemoteDesktop::State::started; });
     }
 
     FakePortalProcess portal;
     MemoryDefaultsStore settings;
-    PortalRemoteDesktop remote{QDBusConnection::sessionBus(), settings};
+    PortalRemoteDesktop remote{QDBusConnection::sessionBus(), settings, {.restores = true, .clipboardWanted = true}};
     PortalClipboard clipboard{QDBusConnection::sessionBus(), remote};
 };
 

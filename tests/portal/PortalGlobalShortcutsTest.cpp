@@ -1,7 +1,7 @@
 #include "FakePortalProcess.h"
 
+#include "platform/portal/PortalConnection.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
-#include "platform/portal/PortalSupport.h"
 
 #include <QDBusConnection>
 
@@ -16,12 +16,13 @@
 using namespace quillo;
 using namespace quillo::test;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using State = PortalGlobalShortcuts::State;
 
 namespace {
 
-constexpr std::uint64_t option = 0x80000, control = 0x40000;
+constexpr std::uint64_t option = 0x80000, control = 0x40000, shift = 0x20000;
 constexpr std::uint16_t rightOption = 61, space = 49, escape = 53, keyD = 2;
 
 PortalGlobalShortcuts::Names names()
@@ -37,7 +38,13 @@ protected:
 
     std::unique_ptr<PortalGlobalShortcuts> makeShortcuts(std::uint32_t version = 2)
     {
-        auto shortcuts = std::make_unique<PortalGlobalShortcuts>(QDBusConnection::sessionBus(), names(), version);
+        PortalGlobalShortcuts::Options options;
+        options.openDesktopSettings = [this] {
+            ++desktopSettingsOpened;
+            return true;
+        };
+        auto shortcuts = std::make_unique<PortalGlobalShortcuts>(
+            QDBusConnection::sessionBus(), names(), version, std::move(options));
         shortcuts->setSink({nullptr, [this](std::uint32_t id, bool pressed) { hotKeys.emplace_back(id, pressed); }});
         shortcuts->onChanged = [this] { ++changes; };
         return shortcuts;
@@ -58,30 +65,34 @@ protected:
     FakePortalProcess portal;
     std::vector<std::pair<std::uint32_t, bool>> hotKeys;
     int changes = 0;
+    int desktopSettingsOpened = 0;
 };
 
-TEST_F(PortalGlobalShortcutsTest, BindsOneShortcutPerHotKeyInOneGo)
+// Lone modifiers, bare Escape and Alt+Space never reach a desktop: their defaults do.
+TEST_F(PortalGlobalShortcutsTest, DeclaresEveryShortcutOnceWithTriggersDesktopsFire)
 {
     portal.setTrigger(QStringLiteral("toggle"), QStringLiteral("Ctrl+Space"));
     auto shortcuts = makeShortcuts();
     registerDefaults(*shortcuts);
-    EXPECT_EQ(shortcuts->registerHotKey(7, 63, 0x800000), -1) << "Fn has no keysym";
+    EXPECT_EQ(shortcuts->registerHotKey(7, 63, 0x800000), -1) << "not one of the session's shortcuts";
     ASSERT_TRUE(settled(*shortcuts));
     EXPECT_EQ(shortcuts->state(), State::bound) << shortcuts->problem().toStdString();
-    EXPECT_THAT(portal.log(QStringLiteral("GlobalShortcuts.")),
-        ElementsAre("GlobalShortcuts.CreateSession app=-",
-            "GlobalShortcuts.BindShortcuts hold=Alt_R toggle=ALT+space cancel=Escape"));
+    EXPECT_THAT(portal.log(QStringLiteral("GlobalShortcuts.CreateSession")),
+        ElementsAre("GlobalShortcuts.CreateSession app=-"));
+    EXPECT_THAT(portal.log(QStringLiteral("GlobalShortcuts.BindShortcuts")),
+        ElementsAre("GlobalShortcuts.BindShortcuts hold=CTRL+ALT+space toggle=CTRL+ALT+SHIFT+space "
+                    "cancel=CTRL+SHIFT+Escape"));
     using Trigger = std::pair<const std::uint32_t, QString>;
     EXPECT_THAT(shortcuts->triggerDescriptions(),
-        ElementsAre(Trigger{1, QStringLiteral("Alt_R")}, Trigger{2, QStringLiteral("Ctrl+Space")},
-            Trigger{101, QStringLiteral("Escape")}))
+        ElementsAre(Trigger{1, QStringLiteral("CTRL+ALT+space")}, Trigger{2, QStringLiteral("Ctrl+Space")},
+            Trigger{101, QStringLiteral("CTRL+SHIFT+Escape")}))
         << "what the desktop bound, not what was asked";
-    EXPECT_TRUE(shortcuts->canConfigure());
+    EXPECT_EQ(shortcuts->boundCount(), 3u);
+    EXPECT_TRUE(shortcuts->serves());
     EXPECT_FALSE(shortcuts->access().listen);
-    EXPECT_FALSE(shortcuts->startListening());
 }
 
-TEST_F(PortalGlobalShortcutsTest, ActivatedAndDeactivatedArePressAndRelease)
+TEST_F(PortalGlobalShortcutsTest, ActivatedAndDeactivatedArePressAndReleaseOfRegisteredKeys)
 {
     auto shortcuts = makeShortcuts();
     registerDefaults(*shortcuts);
@@ -100,44 +111,57 @@ TEST_F(PortalGlobalShortcutsTest, ActivatedAndDeactivatedArePressAndRelease)
     portal.activate(QStringLiteral("hold"));
     waitUntil([] { return false; }, std::chrono::milliseconds(100));
     EXPECT_EQ(hotKeys.size(), 4u);
-    // The same set again binds nothing new and is delivered again.
-    registerDefaults(*shortcuts);
+    // Registered again, changed or not: no new session, nothing bound again, delivered again.
+    shortcuts->registerHotKey(1, keyD, control | shift);
+    shortcuts->registerHotKey(2, space, option);
     portal.activate(QStringLiteral("hold"));
     ASSERT_TRUE(waitUntil([&] { return hotKeys.size() == 5; }));
     EXPECT_EQ(hotKeys.back(), (Event{1, true}));
+    EXPECT_EQ(portal.log(QStringLiteral("GlobalShortcuts.CreateSession")).size(), 1);
     EXPECT_EQ(portal.log(QStringLiteral("GlobalShortcuts.BindShortcuts")).size(), 1);
+    EXPECT_THAT(portal.log(QStringLiteral("Session.Close")), IsEmpty());
 }
 
-TEST_F(PortalGlobalShortcutsTest, ChangedHotKeysBindANewSessionOnce)
+// The desktop keeps the keys of shortcuts it knows: changing them is its own dialog's job.
+TEST_F(PortalGlobalShortcutsTest, ChangesGoThroughTheDesktopsOwnPlace)
+{
+    for (const std::uint32_t version : {2u, 1u}) {
+        auto shortcuts = makeShortcuts(version);
+        registerDefaults(*shortcuts);
+        ASSERT_TRUE(settled(*shortcuts));
+        const int before = changes;
+        portal.changeTrigger(QStringLiteral("hold"), QStringLiteral("Super+H"));
+        ASSERT_TRUE(waitUntil([&] { return shortcuts->boundTrigger(1) == QStringLiteral("Super+H"); }));
+        EXPECT_GT(changes, before);
+        portal.changeTrigger(QStringLiteral("cancel"), QString());
+        ASSERT_TRUE(waitUntil([&] { return !shortcuts->triggerDescriptions().contains(101); }))
+            << "a shortcut left without a trigger is not shown as bound";
+        EXPECT_EQ(shortcuts->boundCount(), 2u);
+
+        ASSERT_TRUE(shortcuts->canConfigure());
+        shortcuts->configureShortcuts();
+        if (version >= 2) {
+            ASSERT_TRUE(waitUntil(
+                [&] { return !portal.log(QStringLiteral("GlobalShortcuts.ConfigureShortcuts")).isEmpty(); }));
+        }
+        EXPECT_EQ(desktopSettingsOpened, version >= 2 ? 0 : 1) << version;
+        shortcuts.reset();
+        portal.closeSessions(QStringLiteral("GlobalShortcuts"));
+    }
+}
+
+TEST_F(PortalGlobalShortcutsTest, ASessionTheDesktopClosedComesBackUnderTheSameIdentity)
 {
     auto shortcuts = makeShortcuts();
     registerDefaults(*shortcuts);
     ASSERT_TRUE(settled(*shortcuts));
-    shortcuts->unregisterHotKey(1);
-    shortcuts->registerHotKey(1, keyD, control | 0x20000);
-    ASSERT_TRUE(waitUntil([&] { return portal.log(QStringLiteral("GlobalShortcuts.BindShortcuts")).size() == 2; }));
-    ASSERT_TRUE(settled(*shortcuts));
-    EXPECT_THAT(portal.log(QStringLiteral("GlobalShortcuts.BindShortcuts")).last().toStdString(),
-        ::testing::HasSubstr("hold=CTRL+SHIFT+d"));
-    EXPECT_THAT(portal.log(QStringLiteral("Session.Close")), ElementsAre("Session.Close GlobalShortcuts"));
-    EXPECT_EQ(shortcuts->triggerDescriptions().at(1), QStringLiteral("CTRL+SHIFT+d"));
-}
-
-TEST_F(PortalGlobalShortcutsTest, TriggersRebounByTheUserAreFollowed)
-{
-    auto shortcuts = makeShortcuts();
-    registerDefaults(*shortcuts);
-    ASSERT_TRUE(settled(*shortcuts));
-    const int before = changes;
-    portal.changeTrigger(QStringLiteral("hold"), QStringLiteral("Super+H"));
-    ASSERT_TRUE(waitUntil([&] { return shortcuts->triggerDescriptions().at(1) == QStringLiteral("Super+H"); }));
-    EXPECT_GT(changes, before);
-    portal.changeTrigger(QStringLiteral("cancel"), QString());
-    ASSERT_TRUE(waitUntil([&] { return !shortcuts->triggerDescriptions().contains(101); }))
-        << "a shortcut left without a trigger is not shown as bound";
-
-    shortcuts->configureShortcuts();
-    ASSERT_TRUE(waitUntil([&] { return !portal.log(QStringLiteral("GlobalShortcuts.ConfigureShortcuts")).isEmpty(); }));
+    const QStringList created = portal.log(QStringLiteral("GlobalShortcuts.CreateSession"));
+    portal.closeSessions(QStringLiteral("GlobalShortcuts"));
+    ASSERT_TRUE(waitUntil([&] { return portal.log(QStringLiteral("GlobalShortcuts.CreateSession")).size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return shortcuts->state() == State::bound; }));
+    portal.activate(QStringLiteral("toggle"));
+    ASSERT_TRUE(waitUntil([&] { return !hotKeys.empty(); })) << "the new session delivers";
+    EXPECT_EQ(hotKeys.front(), (std::pair<std::uint32_t, bool>{2, true}));
 }
 
 struct RefusalCase {
@@ -158,7 +182,11 @@ TEST_P(PortalRefusalTest, IsReportedAndNotAskedAgainUnbidden)
     ASSERT_TRUE(settled(*shortcuts));
     EXPECT_EQ(shortcuts->state(), c.state) << c.label;
     EXPECT_FALSE(shortcuts->problem().isEmpty()) << c.label;
-    EXPECT_THAT(shortcuts->triggerDescriptions(), IsEmpty()) << c.label;
+    EXPECT_FALSE(shortcuts->serves()) << c.label;
+    // Re-registering (a reconfiguration, the hotkey recorder) asks nothing again.
+    shortcuts->registerHotKey(1, rightOption, option);
+    waitUntil([] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_EQ(portal.log(QString::fromLatin1(c.method)).size(), 1) << c.label;
 
     portal.setOutcome(QString::fromLatin1(c.method), 0);
     shortcuts->bindAgain();
@@ -171,41 +199,29 @@ INSTANTIATE_TEST_SUITE_P(Cases, PortalRefusalTest,
         RefusalCase{"bind ended", "GlobalShortcuts.BindShortcuts", 2, State::failed},
         RefusalCase{"session refused", "GlobalShortcuts.CreateSession", 1, State::refused}));
 
-TEST_F(PortalGlobalShortcutsTest, RefusedShortcutsAreNotAskedForAtEveryReconfiguration)
-{
-    portal.setOutcome(QStringLiteral("GlobalShortcuts.BindShortcuts"), 1);
-    auto shortcuts = makeShortcuts();
-    registerDefaults(*shortcuts);
-    ASSERT_TRUE(settled(*shortcuts));
-    shortcuts->unregisterHotKey(1);
-    shortcuts->registerHotKey(1, rightOption, option);
-    waitUntil([] { return false; }, std::chrono::milliseconds(100));
-    EXPECT_EQ(portal.log(QStringLiteral("GlobalShortcuts.BindShortcuts")).size(), 1);
-}
-
 // Start-up asks without blocking; the answer comes through the event loop.
-std::optional<PortalSupport> probe()
+std::optional<PortalSupport> probe(PortalConnection &connection)
 {
     std::optional<PortalSupport> answer;
-    QObject context;
-    PortalSupport::probe(QDBusConnection::sessionBus(), &context, [&](const PortalSupport &s) { answer = s; });
+    connection.onAnswer = [&](const PortalSupport &s) { answer = s; };
+    connection.start();
     waitUntil([&] { return answer.has_value(); });
     return answer;
 }
 
-TEST_F(PortalGlobalShortcutsTest, HostRegistrationComesFirstAndOnce)
+TEST_F(PortalGlobalShortcutsTest, RegistrationComesFirstOnAConnectionOfOurOwn)
 {
-    const std::optional<PortalSupport> answer = probe();
+    PortalConnection connection(PortalConnection::openPrivate());
+    const std::optional<PortalSupport> answer = probe(connection);
     ASSERT_TRUE(answer);
-    const PortalSupport support = *answer;
-    EXPECT_FALSE(registerHostApplication(QDBusConnection::sessionBus()).isEmpty()) << "the portal allows it once";
-    EXPECT_TRUE(support.hasGlobalShortcuts());
-    EXPECT_TRUE(support.canConfigureShortcuts());
-    EXPECT_TRUE(support.hasRemoteKeyboard());
-
-    auto shortcuts = makeShortcuts(support.globalShortcutsVersion);
-    registerDefaults(*shortcuts);
-    ASSERT_TRUE(settled(*shortcuts));
+    EXPECT_TRUE(answer->registered) << answer->registryProblem.toStdString();
+    EXPECT_TRUE(answer->hasGlobalShortcuts());
+    EXPECT_TRUE(answer->canConfigureShortcuts());
+    EXPECT_TRUE(answer->hasRemoteKeyboard());
+    // The shared connection spoke to the portal first; ours is still registered.
+    PortalGlobalShortcuts shortcuts(connection.bus(), names(), answer->globalShortcutsVersion, {});
+    registerDefaults(shortcuts);
+    ASSERT_TRUE(settled(shortcuts));
     EXPECT_THAT(portal.log(QStringLiteral("GlobalShortcuts.CreateSession")),
         ElementsAre("GlobalShortcuts.CreateSession app=com.nolt.quillo"));
 }
@@ -214,15 +230,12 @@ TEST_F(PortalGlobalShortcutsTest, OlderOrMissingPortalsAreRecognised)
 {
     portal.setVersion(QStringLiteral("GlobalShortcuts"), 1);
     portal.setVersion(QStringLiteral("RemoteDesktop"), 0);
-    const PortalSupport support = probe().value_or(PortalSupport{});
+    PortalConnection connection(PortalConnection::openPrivate());
+    const PortalSupport support = probe(connection).value_or(PortalSupport{});
     EXPECT_EQ(support.globalShortcutsVersion, 1u);
     EXPECT_FALSE(support.canConfigureShortcuts());
     EXPECT_FALSE(support.hasRemoteKeyboard());
-
-    auto shortcuts = makeShortcuts(support.globalShortcutsVersion);
-    registerDefaults(*shortcuts);
-    ASSERT_TRUE(settled(*shortcuts));
-    EXPECT_FALSE(shortcuts->canConfigure());
+    EXPECT_FALSE(support.remoteDesktopRestores());
 }
 
 } // namespace

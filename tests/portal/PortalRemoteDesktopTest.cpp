@@ -22,9 +22,16 @@ class PortalRemoteDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(portal.ready()); }
 
-    std::unique_ptr<PortalRemoteDesktop> makePoster()
+    std::unique_ptr<PortalRemoteDesktop> makePoster(PortalRemoteDesktop::Options options = restoring())
     {
-        return std::make_unique<PortalRemoteDesktop>(QDBusConnection::sessionBus(), settings);
+        return std::make_unique<PortalRemoteDesktop>(QDBusConnection::sessionBus(), settings, options);
+    }
+
+    static PortalRemoteDesktop::Options restoring()
+    {
+        PortalRemoteDesktop::Options options;
+        options.restores = true;
+        return options;
     }
 
     KeystrokePoster::Done record()
@@ -164,6 +171,27 @@ TEST_F(PortalRemoteDesktopTest, RevokedGrantIsForgotten)
     EXPECT_THAT(portal.log(QStringLiteral("RemoteDesktop.S")),
         ElementsAre(
             "RemoteDesktop.SelectDevices types=1 persist_mode=2 restore_token=revoked", "RemoteDesktop.Start asked"));
+    EXPECT_TRUE(storedToken().isEmpty());
+}
+
+// GNOME's indicator shows while a session runs: one opened for a paste closes after it,
+// and a portal that cannot restore grants is not sent what it would ignore.
+TEST_F(PortalRemoteDesktopTest, APerUseSessionEndsAfterItsKeystrokes)
+{
+    PortalRemoteDesktop::Options options;
+    options.lifetime = PortalRemoteDesktop::Lifetime::perUse;
+    options.linger = std::chrono::milliseconds(50);
+    auto poster = makePoster(options);
+    for (int paste = 1; paste <= 2; ++paste) {
+        poster->postPaste(PasteChord::ctrlV, record());
+        ASSERT_TRUE(waitUntil([&] { return answers.size() == static_cast<std::size_t>(paste); }));
+        ASSERT_TRUE(waitUntil([&] { return poster->state() == State::idle; })) << "closed after the paste";
+        EXPECT_EQ(portal.log(QStringLiteral("Session.Close")).size(), paste);
+    }
+    EXPECT_THAT(answers, ElementsAre(true, true));
+    EXPECT_THAT(portal.log(QStringLiteral("RemoteDesktop.SelectDevices")),
+        ElementsAre("RemoteDesktop.SelectDevices types=1 persist_mode=0 restore_token=-",
+            "RemoteDesktop.SelectDevices types=1 persist_mode=0 restore_token=-"));
     EXPECT_TRUE(storedToken().isEmpty());
 }
 

@@ -338,9 +338,9 @@ TEST_F(SoakTest, ManyDictationsWithFaultsLeaveNothingBehind)
         recorder,
         makeQwenRealtimeSessionFactory(scheduler, QtWebSocket::factory()),
         makeChatFunction(http),
-        [&](const QString &text, bool, std::function<void()>) {
+        [&](const QString &text, bool, InsertDone done) {
             delivered.push_back(text);
-            return InsertOutcome::pasted;
+            done(InsertOutcome::pasted);
         },
         [] {},
         frontmost,

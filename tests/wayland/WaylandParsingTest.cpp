@@ -31,8 +31,9 @@ TEST(SwayTree, NamesTheFocusedWindow)
     };
     const Case cases[] = {
         // Recorded from sway 1.7 headless: a native foot, an XWayland xterm, an empty workspace.
-        {"sway-tree-foot.json", CompositorWindow{QStringLiteral("foot"), {}, {}, 0, false}},
-        {"sway-tree-xterm.json", CompositorWindow{QStringLiteral("XTerm"), QStringLiteral("xterm"), {}, 0, true}},
+        {"sway-tree-foot.json", CompositorWindow{QStringLiteral("foot"), {}, {}, 0, false, QStringLiteral("5")}},
+        {"sway-tree-xterm.json", CompositorWindow{
+                                     QStringLiteral("XTerm"), QStringLiteral("xterm"), {}, 0, true, QStringLiteral("6")}},
         {"sway-tree-empty.json", std::nullopt},
     };
     for (const Case &c : cases) {
@@ -43,6 +44,7 @@ TEST(SwayTree, NamesTheFocusedWindow)
         EXPECT_EQ(window->appId, c.expected->appId) << c.file;
         EXPECT_EQ(window->x11Instance, c.expected->x11Instance) << c.file;
         EXPECT_EQ(window->xwayland, c.expected->xwayland) << c.file;
+        EXPECT_EQ(window->id, c.expected->id) << c.file << ": two windows of one program are told apart";
         EXPECT_GT(window->pid, 0) << c.file;
     }
 }

@@ -19,6 +19,8 @@ public:
         written.push_back(items);
         if (refuseWrites)
             return false;
+        if (forgetWrites)
+            return true;
         items_ = items;
         ++changes_;
         ++writes;
@@ -34,6 +36,8 @@ public:
     }
 
     bool refuseWrites = false;
+    // Writes report success but the clipboard keeps what it held.
+    bool forgetWrites = false;
     // Every write asked for, refused or not.
     std::vector<PasteboardItems> written;
     int writes = 0;

@@ -133,10 +133,11 @@ PasteboardItems PortalClipboard::items() const
     return item.empty() ? PasteboardItems{} : PasteboardItems{item};
 }
 
+// An empty type list is refused (mutter rejects it), and a Wayland clipboard cannot be
+// emptied by a client anyway: clearing only drops what we offer; the next write replaces it.
 void PortalClipboard::clear()
 {
     offered_.clear();
-    setSelection({});
 }
 
 bool PortalClipboard::write(const PasteboardItems &items)
@@ -152,7 +153,7 @@ bool PortalClipboard::write(const PasteboardItems &items)
 
 bool PortalClipboard::setSelection(const QStringList &types)
 {
-    if (!session_.clipboardEnabled())
+    if (!session_.clipboardEnabled() || types.isEmpty())
         return false;
     QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(portal::service),
         QLatin1String(portal::objectPath), interfaceName, QStringLiteral("SetSelection"));
@@ -197,10 +198,15 @@ void PortalClipboard::onOwnerChanged(const QDBusMessage &message)
     if (!ours(message) || message.arguments().size() < 2)
         return;
     const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().at(1));
-    owner_ = options.value(QStringLiteral("session_is_owner")).toBool();
+    // Our own selection comes back as a change with us as owner (GNOME): that is no one
+    // else's copy, and counting it would keep the user's clipboard from being put back.
+    if (options.value(QStringLiteral("session_is_owner")).toBool()) {
+        owner_ = true;
+        return;
+    }
+    owner_ = false;
     available_ = options.value(QStringLiteral("mime_types")).toStringList();
-    if (!owner_)
-        offered_.clear();
+    offered_.clear();
     ++changeCount_;
 }
 

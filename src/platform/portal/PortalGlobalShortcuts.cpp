@@ -8,6 +8,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QTimer>
 
+#include <algorithm>
 #include <utility>
 
 namespace quillo {
@@ -18,18 +19,26 @@ const QString interfaceName = QStringLiteral("org.freedesktop.portal.GlobalShort
 // The session handle arrives as text although it is an object path; accept both.
 QString pathText(const QVariant &value)
 {
-    if (value.canConvert<QDBusObjectPath>() && value.userType() == qMetaTypeId<QDBusObjectPath>())
+    if (value.userType() == qMetaTypeId<QDBusObjectPath>())
         return value.value<QDBusObjectPath>().path();
     return value.toString();
 }
 
+PortalGlobalShortcuts::State failureState(const PortalResponse &response)
+{
+    return response.code == PortalResponse::Code::refused ? PortalGlobalShortcuts::State::refused
+                                                          : PortalGlobalShortcuts::State::failed;
+}
+
 } // namespace
 
-PortalGlobalShortcuts::PortalGlobalShortcuts(QDBusConnection bus, Names names, std::uint32_t version, QObject *parent)
+PortalGlobalShortcuts::PortalGlobalShortcuts(
+    QDBusConnection bus, Names names, std::uint32_t version, Options options, QObject *parent)
     : QObject(parent)
     , bus_(std::move(bus))
     , names_(std::move(names))
     , version_(version)
+    , options_(std::move(options))
 {
     registerPortalShortcutTypes();
     connectSignal("Activated", SLOT(onActivated(QDBusMessage)));
@@ -40,7 +49,7 @@ PortalGlobalShortcuts::PortalGlobalShortcuts(QDBusConnection bus, Names names, s
 PortalGlobalShortcuts::~PortalGlobalShortcuts()
 {
     onChanged = nullptr;
-    closeSession();
+    // The session stays the desktop's record of our shortcuts; it ends with our connection.
 }
 
 bool PortalGlobalShortcuts::connectSignal(const char *name, const char *slot)
@@ -49,25 +58,38 @@ bool PortalGlobalShortcuts::connectSignal(const char *name, const char *slot)
         QLatin1String(name), this, slot);
 }
 
+void PortalGlobalShortcuts::declare(std::map<std::uint32_t, std::optional<StoredKey>> stored)
+{
+    stored_ = std::move(stored);
+    declared_ = true;
+    scheduleBind();
+}
+
 int PortalGlobalShortcuts::registerHotKey(std::uint32_t id, std::uint16_t keyCode, std::uint64_t modifiers)
 {
-    const std::optional<QString> trigger = XdgShortcutTrigger::fromHotKey(keyCode, modifiers);
-    if (!trigger)
+    if (!names_.contains(id))
         return -1;
-    wanted_[id] = *trigger;
+    active_.insert(id);
+    // Without a declaration the registrations are what the session is declared with.
+    if (!declared_)
+        stored_[id] = StoredKey{keyCode, modifiers};
     scheduleBind();
     return 0;
 }
 
 void PortalGlobalShortcuts::unregisterHotKey(std::uint32_t id)
 {
-    if (wanted_.erase(id) > 0)
-        scheduleBind();
+    active_.erase(id);
 }
 
 bool PortalGlobalShortcuts::hasKey(std::uint16_t keyCode) const
 {
     return XdgShortcutTrigger::keysymName(keyCode).has_value();
+}
+
+std::size_t PortalGlobalShortcuts::boundCount() const
+{
+    return options_.triggersElsewhere ? known_.size() : triggers_.size();
 }
 
 QString PortalGlobalShortcuts::boundTrigger(std::uint32_t id) const
@@ -76,10 +98,22 @@ QString PortalGlobalShortcuts::boundTrigger(std::uint32_t id) const
     return it == triggers_.end() ? QString() : it->second;
 }
 
+bool PortalGlobalShortcuts::canConfigure() const
+{
+    if (session_.isEmpty())
+        return false;
+    return version_ >= 2 || static_cast<bool>(options_.openDesktopSettings);
+}
+
 void PortalGlobalShortcuts::configureShortcuts(const QString &parentWindow)
 {
     if (!canConfigure())
         return;
+    if (version_ < 2) {
+        if (!options_.openDesktopSettings())
+            setOutcome(state_, QStringLiteral("the desktop's shortcut settings could not be opened"));
+        return;
+    }
     QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(portal::service),
         QLatin1String(portal::objectPath), interfaceName, QStringLiteral("ConfigureShortcuts"));
     call.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), parentWindow, QVariantMap{}});
@@ -95,34 +129,79 @@ void PortalGlobalShortcuts::configureShortcuts(const QString &parentWindow)
 
 void PortalGlobalShortcuts::bindAgain()
 {
-    boundWanted_.clear();
+    if (inFlight_)
+        return;
+    if (session_.isEmpty()) {
+        state_ = State::unbound;
+        scheduleBind();
+        return;
+    }
+    inFlight_ = true;
+    setOutcome(State::binding, {});
+    bindShortcuts();
+}
+
+void PortalGlobalShortcuts::portalGone()
+{
+    portalPresent_ = false;
+    forgetSession();
+    setOutcome(State::unbound, QStringLiteral("the desktop portal went away"));
+}
+
+void PortalGlobalShortcuts::portalBack()
+{
+    portalPresent_ = true;
+    forgetSession();
+    state_ = State::unbound;
     scheduleBind();
 }
 
-// Registrations come in bursts (a whole configuration at once): bind once after them.
+// Registrations come in bursts (a whole configuration at once): one session after them.
 void PortalGlobalShortcuts::scheduleBind()
 {
-    if (bindQueued_)
+    if (bindQueued_ || !session_.isEmpty() || inFlight_)
         return;
     bindQueued_ = true;
     QTimer::singleShot(0, this, [this] {
         bindQueued_ = false;
-        bindNow();
+        // After a refusal or failure only the user's "ask again" (or a new portal) asks again.
+        const bool settled = state_ == State::refused || state_ == State::failed;
+        if (session_.isEmpty() && !inFlight_ && portalPresent_ && !stored_.empty() && !settled)
+            createSession();
     });
 }
 
-void PortalGlobalShortcuts::bindNow()
+QVariant PortalGlobalShortcuts::shortcutList() const
 {
-    if (inFlight_ || wanted_.empty())
-        return; // an empty set keeps the session: its activations are simply dropped
-    // Asking again after a refusal would pop the dialog at every reconfiguration.
-    if (wanted_ == boundWanted_ && (state_ == State::bound || state_ == State::refused))
-        return;
-    closeSession();
+    PortalShortcutList shortcuts;
+    for (const auto &[id, name] : names_) {
+        QVariantMap properties{{QStringLiteral("description"), name.description}};
+        const auto trigger = preferred_.find(id);
+        if (trigger != preferred_.end())
+            properties.insert(QStringLiteral("preferred_trigger"), trigger->second);
+        shortcuts.append({name.id, properties});
+    }
+    return QVariant::fromValue(shortcuts);
+}
+
+void PortalGlobalShortcuts::createSession()
+{
+    preferred_.clear();
+    for (const auto &[id, name] : names_) {
+        const auto stored = stored_.find(id);
+        const bool hasKey = stored != stored_.end() && stored->second.has_value();
+        const std::optional<QString> trigger = XdgShortcutTrigger::forPortal(name.id,
+            hasKey ? std::optional(stored->second->keyCode) : std::nullopt, hasKey ? stored->second->modifiers : 0);
+        if (trigger)
+            preferred_[id] = *trigger;
+    }
     inFlight_ = true;
-    boundWanted_ = wanted_;
     setOutcome(State::binding, {});
-    const QVariantMap options{{QStringLiteral("session_handle_token"), PortalRequest::newToken()}};
+    // KDE 5.27 binds only what CreateSession brings; other desktops drop the option.
+    const QVariantMap options{
+        {QStringLiteral("session_handle_token"), QLatin1String(sessionToken)},
+        {QStringLiteral("shortcuts"), shortcutList()},
+    };
     PortalRequest::send(bus_, interfaceName, QStringLiteral("CreateSession"), {}, options, &requests_,
         [this](const PortalResponse &response) { onSessionCreated(response); });
 }
@@ -133,18 +212,43 @@ void PortalGlobalShortcuts::onSessionCreated(const PortalResponse &response)
         session_ = pathText(response.results.value(QStringLiteral("session_handle")));
     if (!response.ok() || session_.isEmpty()) {
         inFlight_ = false;
-        const State state = response.code == PortalResponse::Code::refused ? State::refused : State::failed;
-        setOutcome(state, QStringLiteral("shortcuts session %1").arg(response.describe()));
+        session_.clear();
+        setOutcome(failureState(response), QStringLiteral("shortcuts session %1").arg(response.describe()));
         return;
     }
-    PortalShortcutList shortcuts;
-    for (const auto &[id, trigger] : boundWanted_) {
-        const auto name = names_.find(id);
-        const QString description = name != names_.end() ? name->second.description : shortcutId(id);
-        shortcuts.append({shortcutId(id),
-            {{QStringLiteral("description"), description}, {QStringLiteral("preferred_trigger"), trigger}}});
+    bus_.connect(QLatin1String(portal::service), session_, QLatin1String(portal::sessionInterface),
+        QStringLiteral("Closed"), this, SLOT(onSessionClosed(QDBusMessage)));
+    known_ = readTriggers(response.results.value(QStringLiteral("shortcuts")));
+    listShortcuts();
+}
+
+void PortalGlobalShortcuts::listShortcuts()
+{
+    PortalRequest::send(bus_, interfaceName, QStringLiteral("ListShortcuts"),
+        {QVariant::fromValue(QDBusObjectPath(session_))}, {}, &requests_,
+        [this](const PortalResponse &response) { onListed(response); });
+}
+
+void PortalGlobalShortcuts::onListed(const PortalResponse &response)
+{
+    if (response.ok()) {
+        const std::set<std::uint32_t> listed = readTriggers(response.results.value(QStringLiteral("shortcuts")));
+        known_.insert(listed.begin(), listed.end());
     }
-    const QVariantList args{QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(shortcuts), QString()};
+    const bool allKnown = std::all_of(names_.begin(), names_.end(), [this](const auto &name) {
+        return known_.contains(name.first);
+    });
+    if (allKnown) {
+        inFlight_ = false;
+        setOutcome(State::bound, {});
+        return;
+    }
+    bindShortcuts();
+}
+
+void PortalGlobalShortcuts::bindShortcuts()
+{
+    const QVariantList args{QVariant::fromValue(QDBusObjectPath(session_)), shortcutList(), QString()};
     PortalRequest::send(bus_, interfaceName, QStringLiteral("BindShortcuts"), args, {}, &requests_,
         [this](const PortalResponse &bound) { onBound(bound); });
 }
@@ -152,40 +256,45 @@ void PortalGlobalShortcuts::onSessionCreated(const PortalResponse &response)
 void PortalGlobalShortcuts::onBound(const PortalResponse &response)
 {
     inFlight_ = false;
-    if (response.ok()) {
-        triggers_.clear();
-        readTriggers(response.results.value(QStringLiteral("shortcuts")));
-        setOutcome(State::bound, {});
-    } else {
-        const State state = response.code == PortalResponse::Code::refused ? State::refused : State::failed;
-        setOutcome(state, QStringLiteral("binding the shortcuts %1").arg(response.describe()));
-    }
-    if (wanted_ != boundWanted_)
-        scheduleBind(); // the hot keys changed while the desktop was asking
-}
-
-void PortalGlobalShortcuts::readTriggers(const QVariant &shortcuts)
-{
-    for (const PortalShortcut &shortcut : portalShortcutsFromVariant(shortcuts)) {
-        for (const auto &[id, trigger] : boundWanted_) {
-            if (shortcutId(id) != shortcut.id)
-                continue;
-            const QString bound = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
-            if (bound.isEmpty())
-                triggers_.erase(id);
-            else
-                triggers_[id] = bound;
-        }
-    }
-}
-
-void PortalGlobalShortcuts::closeSession()
-{
-    if (session_.isEmpty())
+    if (!response.ok()) {
+        setOutcome(failureState(response), QStringLiteral("binding the shortcuts %1").arg(response.describe()));
         return;
-    bus_.asyncCall(QDBusMessage::createMethodCall(
-        QLatin1String(portal::service), session_, QLatin1String(portal::sessionInterface), QStringLiteral("Close")));
+    }
+    const std::set<std::uint32_t> answered = readTriggers(response.results.value(QStringLiteral("shortcuts")));
+    known_.insert(answered.begin(), answered.end());
+    setOutcome(State::bound, {});
+}
+
+// Takes the triggers of the shortcuts listed; answers the ids listed.
+std::set<std::uint32_t> PortalGlobalShortcuts::readTriggers(const QVariant &shortcuts)
+{
+    std::set<std::uint32_t> listed;
+    for (const PortalShortcut &shortcut : portalShortcutsFromVariant(shortcuts)) {
+        const std::optional<std::uint32_t> id = idOf(shortcut.id);
+        if (!id)
+            continue;
+        listed.insert(*id);
+        const QString bound = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
+        if (bound.isEmpty())
+            triggers_.erase(*id);
+        else
+            triggers_[*id] = bound;
+    }
+    return listed;
+}
+
+void PortalGlobalShortcuts::forgetSession()
+{
+    if (!session_.isEmpty())
+        bus_.disconnect(QLatin1String(portal::service), session_, QLatin1String(portal::sessionInterface),
+            QStringLiteral("Closed"), this, SLOT(onSessionClosed(QDBusMessage)));
+    // Answers still due belong to the old session.
+    const auto pending = requests_.children();
+    for (QObject *request : pending)
+        delete request;
+    inFlight_ = false;
     session_.clear();
+    known_.clear();
     triggers_.clear();
 }
 
@@ -195,6 +304,13 @@ void PortalGlobalShortcuts::setOutcome(State state, const QString &problem)
     problem_ = problem;
     if (onChanged)
         onChanged();
+}
+
+void PortalGlobalShortcuts::onSessionClosed(const QDBusMessage &)
+{
+    forgetSession();
+    setOutcome(State::unbound, QStringLiteral("the desktop closed the shortcuts session"));
+    scheduleBind();
 }
 
 void PortalGlobalShortcuts::onActivated(const QDBusMessage &message)
@@ -210,9 +326,10 @@ void PortalGlobalShortcuts::onDeactivated(const QDBusMessage &message)
 void PortalGlobalShortcuts::onShortcutsChanged(const QDBusMessage &message)
 {
     const QVariantList args = message.arguments();
-    if (args.size() < 2 || session_.isEmpty() || pathText(args.at(0)) != session_)
+    if (args.size() < 2 || !ownSession(args.at(0)))
         return;
-    readTriggers(args.at(1));
+    const std::set<std::uint32_t> listed = readTriggers(args.at(1));
+    known_.insert(listed.begin(), listed.end());
     if (onChanged)
         onChanged();
 }
@@ -220,24 +337,25 @@ void PortalGlobalShortcuts::onShortcutsChanged(const QDBusMessage &message)
 void PortalGlobalShortcuts::deliver(const QDBusMessage &message, bool pressed)
 {
     const QVariantList args = message.arguments();
-    if (args.size() < 2 || session_.isEmpty() || pathText(args.at(0)) != session_)
+    if (args.size() < 2 || !ownSession(args.at(0)))
         return;
-    const QString shortcut = args.at(1).toString();
-    for (const auto &[id, trigger] : wanted_) {
-        if (shortcutId(id) != shortcut)
-            continue;
-        if (sink_.onSystemHotKey)
-            sink_.onSystemHotKey(id, pressed);
-        return;
-    }
+    const std::optional<std::uint32_t> id = idOf(args.at(1).toString());
+    if (id && active_.contains(*id) && sink_.onSystemHotKey)
+        sink_.onSystemHotKey(*id, pressed);
 }
 
-QString PortalGlobalShortcuts::shortcutId(std::uint32_t id) const
+bool PortalGlobalShortcuts::ownSession(const QVariant &handle) const
 {
-    const auto name = names_.find(id);
-    if (name != names_.end())
-        return name->second.id;
-    return QStringLiteral("hotkey-%1").arg(id);
+    return !session_.isEmpty() && pathText(handle) == session_;
+}
+
+std::optional<std::uint32_t> PortalGlobalShortcuts::idOf(const QString &shortcut) const
+{
+    for (const auto &[id, name] : names_) {
+        if (name.id == shortcut)
+            return id;
+    }
+    return std::nullopt;
 }
 
 } // namespace quillo

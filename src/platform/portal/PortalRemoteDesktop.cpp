@@ -4,7 +4,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 
-#include <memory>
+#include <algorithm>
 #include <utility>
 
 namespace quillo {
@@ -36,20 +36,34 @@ PortalRemoteDesktop::State failureState(const PortalResponse &response)
     return response.code == PortalResponse::Code::refused ? PortalRemoteDesktop::State::refused
                                                           : PortalRemoteDesktop::State::failed;
 }
+
 } // namespace
 
-PortalRemoteDesktop::PortalRemoteDesktop(QDBusConnection bus, DefaultsStore &settings, QObject *parent)
+PortalRemoteDesktop::PortalRemoteDesktop(
+    QDBusConnection bus, DefaultsStore &settings, Options options, QObject *parent)
     : QObject(parent)
     , bus_(std::move(bus))
     , settings_(settings)
+    , options_(options)
 {
+    linger_.setSingleShot(true);
+    linger_.setInterval(options_.linger);
+    connect(&linger_, &QTimer::timeout, this, [this] {
+        if (queue_.empty() && !sending_ && waiting_.empty() && state_ == State::started) {
+            closeSession();
+            setOutcome(State::idle, {});
+        }
+    });
 }
 
 PortalRemoteDesktop::~PortalRemoteDesktop()
 {
     onChanged = nullptr;
     closeSession();
-    failQueue();
+    for (Job &job : queue_) {
+        if (job.done)
+            job.done(false);
+    }
 }
 
 void PortalRemoteDesktop::postPaste(PasteChord chord, Done done)
@@ -74,22 +88,47 @@ void PortalRemoteDesktop::postReturn(Done done)
 
 void PortalRemoteDesktop::enqueue(Job job)
 {
-    if (state_ == State::refused) {
-        if (job.done)
-            job.done(false);
+    queue_.push_back(std::move(job));
+    whenStarted([this](bool started) {
+        if (started) {
+            pump();
+            return;
+        }
+        std::deque<Job> failed = std::move(queue_);
+        queue_.clear();
+        for (Job &job : failed) {
+            if (job.done)
+                job.done(false);
+        }
+    });
+}
+
+void PortalRemoteDesktop::whenStarted(std::function<void(bool)> ready)
+{
+    linger_.stop();
+    switch (state_) {
+    case State::started:
+        ready(true);
+        return;
+    case State::refused:
+        ready(false);
+        return;
+    case State::starting:
+        waiting_.push_back(std::move(ready));
+        return;
+    case State::idle:
+    case State::failed:
+        waiting_.push_back(std::move(ready));
+        start();
         return;
     }
-    queue_.push_back(std::move(job));
-    if (state_ == State::started)
-        pump();
-    else if (state_ != State::starting)
-        start();
 }
 
 void PortalRemoteDesktop::start()
 {
     if (state_ == State::starting)
         return;
+    linger_.stop();
     closeSession();
     clipboardEnabled_ = false;
     setOutcome(State::starting, {});
@@ -98,25 +137,36 @@ void PortalRemoteDesktop::start()
         [this](const PortalResponse &response) { onSessionCreated(response); });
 }
 
+void PortalRemoteDesktop::portalGone()
+{
+    session_.clear();
+    clipboardEnabled_ = false;
+    if (state_ == State::started || state_ == State::starting)
+        setOutcome(State::idle, QStringLiteral("the desktop portal went away"));
+    failWaiting();
+}
+
 void PortalRemoteDesktop::onSessionCreated(const PortalResponse &response)
 {
     if (response.ok())
         session_ = pathText(response.results.value(QStringLiteral("session_handle")));
     if (!response.ok() || session_.isEmpty()) {
         setOutcome(failureState(response), QStringLiteral("remote desktop session %1").arg(response.describe()));
-        failQueue();
+        failWaiting();
         return;
     }
     // The desktop may end the session at any time (the user revoked it, the portal restarted).
     bus_.connect(QLatin1String(portal::service), session_, QLatin1String(portal::sessionInterface),
         QStringLiteral("Closed"), this, SLOT(onSessionClosed(QDBusMessage)));
-    QVariantMap options{
-        {QStringLiteral("types"), keyboardDevice},
-        {QStringLiteral("persist_mode"), persistUntilRevoked},
-    };
-    const QString token = settings_.text(QLatin1String(restoreTokenKey)).value_or(QString());
-    if (!token.isEmpty())
-        options.insert(QStringLiteral("restore_token"), token);
+    QVariantMap options{{QStringLiteral("types"), keyboardDevice}};
+    offeredToken_ = false;
+    if (options_.restores) {
+        options.insert(QStringLiteral("persist_mode"), persistUntilRevoked);
+        const QString token = settings_.text(QLatin1String(restoreTokenKey)).value_or(QString());
+        offeredToken_ = !token.isEmpty();
+        if (offeredToken_)
+            options.insert(QStringLiteral("restore_token"), token);
+    }
     PortalRequest::send(bus_, interfaceName, QStringLiteral("SelectDevices"),
         {QVariant::fromValue(QDBusObjectPath(session_))}, options, &requests_,
         [this](const PortalResponse &selected) { onDevicesSelected(selected); });
@@ -126,10 +176,10 @@ void PortalRemoteDesktop::onDevicesSelected(const PortalResponse &response)
 {
     if (!response.ok()) {
         setOutcome(failureState(response), QStringLiteral("keyboard selection %1").arg(response.describe()));
-        failQueue();
+        failWaiting();
         return;
     }
-    if (!clipboardWanted_) {
+    if (!options_.clipboardWanted) {
         requestStart();
         return;
     }
@@ -158,14 +208,16 @@ void PortalRemoteDesktop::onStarted(const PortalResponse &response)
         // A stored grant that no longer restores would only be offered again.
         if (response.code == PortalResponse::Code::refused)
             settings_.remove(QLatin1String(restoreTokenKey));
+        closeSession();
         setOutcome(failureState(response), QStringLiteral("keyboard access %1").arg(response.describe()));
-        failQueue();
+        failWaiting();
         return;
     }
     const std::uint32_t devices = response.results.value(QStringLiteral("devices")).toUInt();
     if ((devices & keyboardDevice) == 0) {
+        closeSession();
         setOutcome(State::refused, QStringLiteral("keyboard access was not granted"));
-        failQueue();
+        failWaiting();
         return;
     }
     // Each start hands out a fresh token; the old one is spent.
@@ -174,63 +226,105 @@ void PortalRemoteDesktop::onStarted(const PortalResponse &response)
         settings_.setValue(QLatin1String(restoreTokenKey), token);
     clipboardEnabled_ = response.results.value(QStringLiteral("clipboard_enabled")).toBool();
     setOutcome(State::started, {});
-    pump();
+    std::vector<std::function<void(bool)>> ready = std::move(waiting_);
+    waiting_.clear();
+    for (auto &callback : ready)
+        callback(true);
+    settleIfIdle();
+}
+
+void PortalRemoteDesktop::failWaiting()
+{
+    std::vector<std::function<void(bool)>> failed = std::move(waiting_);
+    waiting_.clear();
+    for (auto &callback : failed)
+        callback(false);
 }
 
 void PortalRemoteDesktop::pump()
 {
-    while (state_ == State::started && !queue_.empty()) {
-        Job job = std::move(queue_.front());
-        queue_.pop_front();
-        send(std::move(job));
-    }
-}
-
-// Calls from one connection arrive in the order sent, so every transition goes
-// out at once; the answer comes with the last reply.
-void PortalRemoteDesktop::send(Job job)
-{
-    std::vector<std::pair<std::int32_t, std::uint32_t>> transitions;
+    if (sending_ || queue_.empty() || state_ != State::started)
+        return;
+    Job job = std::move(queue_.front());
+    queue_.pop_front();
+    transitions_.clear();
     for (std::int32_t modifier : job.modifiers)
-        transitions.emplace_back(modifier, 1u);
-    transitions.emplace_back(job.key, 1u);
-    transitions.emplace_back(job.key, 0u);
+        transitions_.push_back({modifier, true});
+    transitions_.push_back({job.key, true});
+    transitions_.push_back({job.key, false});
     for (auto it = job.modifiers.rbegin(); it != job.modifiers.rend(); ++it)
-        transitions.emplace_back(*it, 0u);
-
-    struct Progress {
-        std::size_t pending = 0;
-        bool ok = true;
-        Done done;
-    };
-    auto progress = std::make_shared<Progress>(Progress{transitions.size(), true, std::move(job.done)});
-    for (const auto &[keycode, pressed] : transitions) {
-        QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(portal::service),
-            QLatin1String(portal::objectPath), interfaceName, QStringLiteral("NotifyKeyboardKeycode"));
-        call.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap{}, keycode, pressed});
-        auto *watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), &requests_);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, progress](QDBusPendingCallWatcher *w) {
-            w->deleteLater();
-            if (w->isError()) {
-                progress->ok = false;
-                // The desktop ended the session (revoked, or the portal restarted): start again next time.
-                if (state_ == State::started)
-                    setOutcome(State::idle, w->error().message());
-            }
-            if (--progress->pending == 0 && progress->done)
-                progress->done(progress->ok);
-        });
-    }
+        transitions_.push_back({*it, false});
+    nextTransition_ = 0;
+    held_.clear();
+    jobOk_ = true;
+    jobDone_ = std::move(job.done);
+    sending_ = true;
+    sendNext();
 }
 
-void PortalRemoteDesktop::failQueue()
+void PortalRemoteDesktop::sendNext()
 {
-    std::deque<Job> failed = std::move(queue_);
-    queue_.clear();
-    for (Job &job : failed) {
-        if (job.done)
-            job.done(false);
+    if (nextTransition_ == transitions_.size()) {
+        finishJob(jobOk_);
+        return;
     }
+    const Transition transition = transitions_[nextTransition_++];
+    notifyKey(transition, [this, transition](bool ok) {
+        if (!ok) {
+            jobOk_ = false;
+            releaseHeld();
+            finishJob(false);
+            return;
+        }
+        if (transition.pressed)
+            held_.push_back(transition.keycode);
+        else
+            held_.erase(std::remove(held_.begin(), held_.end(), transition.keycode), held_.end());
+        sendNext();
+    });
+}
+
+// A failed event mid-chord must not leave a key down in the desktop.
+void PortalRemoteDesktop::releaseHeld()
+{
+    for (auto it = held_.rbegin(); it != held_.rend(); ++it)
+        notifyKey({*it, false}, [](bool) {});
+    held_.clear();
+}
+
+void PortalRemoteDesktop::finishJob(bool ok)
+{
+    sending_ = false;
+    Done done = std::move(jobDone_);
+    jobDone_ = nullptr;
+    if (done)
+        done(ok);
+    if (!ok && state_ == State::started) {
+        // The desktop ended the session (revoked, or the portal restarted): open anew next time.
+        closeSession();
+        setOutcome(State::idle, QStringLiteral("a key event was refused"));
+    }
+    pump();
+    settleIfIdle();
+}
+
+void PortalRemoteDesktop::settleIfIdle()
+{
+    if (options_.lifetime == Lifetime::perUse && queue_.empty() && !sending_ && state_ == State::started)
+        linger_.start();
+}
+
+void PortalRemoteDesktop::notifyKey(const Transition &transition, std::function<void(bool)> then)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(portal::service),
+        QLatin1String(portal::objectPath), interfaceName, QStringLiteral("NotifyKeyboardKeycode"));
+    call.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap{}, transition.keycode,
+        static_cast<std::uint32_t>(transition.pressed ? 1 : 0)});
+    auto *watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), &requests_);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [then = std::move(then)](QDBusPendingCallWatcher *w) {
+        w->deleteLater();
+        then(!w->isError());
+    });
 }
 
 void PortalRemoteDesktop::setOutcome(State state, const QString &problem)
@@ -243,14 +337,15 @@ void PortalRemoteDesktop::setOutcome(State state, const QString &problem)
 
 void PortalRemoteDesktop::onSessionClosed(const QDBusMessage &)
 {
-    // Not ours to close any more; the next keystroke starts a new one (a stored grant restores it).
+    // Not ours to close any more; the next keystroke opens a new one (a stored grant restores it).
     bus_.disconnect(QLatin1String(portal::service), session_, QLatin1String(portal::sessionInterface),
         QStringLiteral("Closed"), this, SLOT(onSessionClosed(QDBusMessage)));
     session_.clear();
     clipboardEnabled_ = false;
+    linger_.stop();
     if (state_ == State::started || state_ == State::starting)
         setOutcome(State::idle, QStringLiteral("the desktop closed the session"));
-    failQueue();
+    failWaiting();
 }
 
 void PortalRemoteDesktop::closeSession()

@@ -1,6 +1,8 @@
 #include "platform/portal/XdgShortcutTrigger.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <utility>
 
 namespace quillo::XdgShortcutTrigger {
@@ -155,7 +157,50 @@ std::uint64_t ownFlag(std::uint16_t macKeyCode)
     }
 }
 
+// Keys whose symbol changes with Shift on common layouts.
+bool shiftChangesSymbol(std::uint16_t macKeyCode)
+{
+    constexpr std::uint16_t keys[] = {29, 18, 19, 20, 21, 23, 22, 26, 28, 25, 27, 24, 33, 30, 42, 41, 39, 43, 47, 44, 50};
+    return std::find(std::begin(keys), std::end(keys), macKeyCode) != std::end(keys);
+}
+
+constexpr std::uint16_t escapeKeyCode = 53;
+
+// Chords no application types, whose release both KDE and GNOME report (GNOME only while
+// the modifiers are still down: let go of the last key first). Space for talking, Return
+// for sending, Escape for cancelling, T for translation.
+constexpr std::pair<const char *, const char *> defaults[] = {
+    {"hold", "CTRL+ALT+space"},
+    {"toggle", "CTRL+ALT+SHIFT+space"},
+    {"holdSend", "CTRL+ALT+Return"},
+    {"cancel", "CTRL+SHIFT+Escape"},
+    {"translate", "CTRL+ALT+SHIFT+t"},
+};
+
 } // namespace
+
+std::optional<QString> portalDefault(const QString &shortcutId)
+{
+    for (const auto &[id, trigger] : defaults) {
+        if (shortcutId == QLatin1String(id))
+            return QString::fromLatin1(trigger);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> forPortal(
+    const QString &shortcutId, std::optional<std::uint16_t> macKeyCode, std::uint64_t modifiers)
+{
+    if (!macKeyCode)
+        return portalDefault(shortcutId);
+    const std::optional<QString> own = fromHotKey(*macKeyCode, modifiers);
+    const bool loneModifier = ownFlag(*macKeyCode) != 0;
+    const bool bareEscape = *macKeyCode == escapeKeyCode && (modifiers & ~ownFlag(*macKeyCode)) == 0;
+    const bool shiftedSymbol = (modifiers & shiftFlag) != 0 && shiftChangesSymbol(*macKeyCode);
+    if (!own || loneModifier || bareEscape || shiftedSymbol || *own == QLatin1String("ALT+space"))
+        return portalDefault(shortcutId);
+    return own;
+}
 
 std::optional<QString> keysymName(std::uint16_t macKeyCode)
 {

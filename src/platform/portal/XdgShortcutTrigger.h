@@ -21,4 +21,17 @@ std::optional<QString> keysymName(std::uint16_t macKeyCode);
 // the key has no keysym.
 std::optional<QString> fromHotKey(std::uint16_t macKeyCode, std::uint64_t modifiers);
 
+// What a desktop can really bind and fire for the shortcut `shortcutId` ("hold", "toggle",
+// "toggleTranslate", "holdSend", "cancel", "translate") whose stored hot key is `keyCode` with
+// `modifiers`: the hot key's own trigger where desktops fire it with a press and a release,
+// else the shortcut's default. Not sent: a lone modifier (KDE fires it only at its release and
+// takes either side for both; GNOME never fires it), bare Escape (taken from every window while
+// the program runs), Shift with a digit or punctuation (KDE binds it, then matches the shifted
+// symbol and never fires), and Alt+Space (KRunner's and GNOME's window-menu key, so the desktop
+// refuses it). Empty when there is neither.
+std::optional<QString> forPortal(const QString &shortcutId, std::optional<std::uint16_t> macKeyCode,
+    std::uint64_t modifiers);
+// The default trigger of a shortcut id; empty for ids without one.
+std::optional<QString> portalDefault(const QString &shortcutId);
+
 } // namespace quillo::XdgShortcutTrigger

@@ -2,5 +2,7 @@
 quillo_add_sources(quillo_platform_portal
   PortalRequest.h PortalRequest.cpp
   PortalShortcut.h PortalShortcut.cpp
-  PortalSupport.h PortalSupport.cpp)
+  PortalSupport.h
+  PortalConnection.h PortalConnection.cpp
+  SystemdAppScope.h SystemdAppScope.cpp)
 target_link_libraries(quillo_platform_portal PUBLIC Qt6::Core Qt6::DBus)

@@ -40,6 +40,7 @@ std::optional<CompositorWindow> HyprlandIpcFocus::parseActiveWindow(const QByteA
         return std::nullopt;
     window.title = o.value(QLatin1String("title")).toString();
     window.pid = o.value(QLatin1String("pid")).toInteger();
+    window.id = o.value(QLatin1String("address")).toString();
     window.xwayland = o.value(QLatin1String("xwayland")).toBool();
     return window;
 }

@@ -76,6 +76,7 @@ std::optional<CompositorWindow> SwayIpcFocus::parseTree(const QByteArray &json)
     CompositorWindow window;
     window.title = node->value(QLatin1String("name")).toString();
     window.pid = node->value(QLatin1String("pid")).toInteger();
+    window.id = QString::number(node->value(QLatin1String("id")).toInteger());
     const QJsonValue appId = node->value(QLatin1String("app_id"));
     const QJsonObject x11 = node->value(QLatin1String("window_properties")).toObject();
     window.xwayland = node->value(QLatin1String("shell")).toString() == QLatin1String("xwayland")

@@ -21,6 +21,7 @@ AppIdentity WaylandFrontmostApp::identityOf(const CompositorWindow &window, Desk
     app.windowInstance = window.x11Instance;
     app.pid = window.pid;
     app.nativeWayland = !window.xwayland;
+    app.window = window.id;
     const QString executable
         = window.pid > 0 ? QFileInfo(QStringLiteral("/proc/%1/exe").arg(window.pid)).canonicalFilePath() : QString();
     const QString fallback = !window.appId.isEmpty() ? window.appId : window.x11Instance;

@@ -78,14 +78,14 @@ bool WaylandRegistryProbe::readEvents(QByteArray &buffer, QStringList &interface
     return false;
 }
 
-QStringList WaylandRegistryProbe::globals(const QString &socketPath)
+std::optional<QStringList> WaylandRegistryProbe::globals(const QString &socketPath)
 {
     if (socketPath.isEmpty())
-        return {};
+        return std::nullopt;
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     if (!socket.waitForConnected(static_cast<int>(answerBound.count())))
-        return {};
+        return std::nullopt;
     socket.write(request());
     socket.flush();
     const QDeadlineTimer deadline(answerBound);
@@ -98,7 +98,7 @@ QStringList WaylandRegistryProbe::globals(const QString &socketPath)
         if (readEvents(buffer, interfaces))
             return interfaces;
     }
-    return {};
+    return std::nullopt;
 }
 
 } // namespace quillo

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <optional>
 
 namespace quillo {
 
@@ -12,12 +13,14 @@ namespace quillo {
 // with the core wire protocol alone: get_registry, then a sync whose "done" ends the list.
 class WaylandRegistryProbe {
 public:
-    static constexpr std::chrono::milliseconds answerBound{1000};
+    // A compositor answers in milliseconds; a busy one (KWin under load) was seen to take
+    // over a second, and a wrong answer here picks the wrong paste route for the session.
+    static constexpr std::chrono::milliseconds answerBound{5000};
 
     // The socket of $WAYLAND_DISPLAY (absolute, or under $XDG_RUNTIME_DIR); empty when unset.
     static QString sessionSocket();
-    // The interface names of every global; empty when the compositor cannot be reached.
-    static QStringList globals(const QString &socketPath);
+    // The interface names of every global; none when the compositor did not answer.
+    static std::optional<QStringList> globals(const QString &socketPath);
 
     // The request bytes: wl_display.get_registry(2) then wl_display.sync(3).
     static QByteArray request();

@@ -8,5 +8,6 @@ quillo_add_sources(quillo_platform_wayland
   HyprlandIpcFocus.h HyprlandIpcFocus.cpp
   WaylandFrontmostApp.h WaylandFrontmostApp.cpp
   WaylandPermissions.h WaylandPermissions.cpp
-  WaylandRegistryProbe.h WaylandRegistryProbe.cpp)
+  WaylandRegistryProbe.h WaylandRegistryProbe.cpp
+  DesktopShortcutSettings.h DesktopShortcutSettings.cpp)
 target_link_libraries(quillo_platform_wayland PUBLIC Qt6::Core Qt6::Network quillo_platform_x11)

@@ -87,6 +87,7 @@ std::optional<AppIdentity> X11FrontmostApp::current()
         const Window window = windowWithClass(focusedWindow());
         if (window == None || !classHint(d, window, app.windowClass, app.windowInstance) || trap.failed())
             return std::nullopt;
+        app.window = QStringLiteral("x11:%1").arg(window, 0, 16);
         app.pid = static_cast<qint64>(cardinalProperty(d, window, "_NET_WM_PID", XA_CARDINAL).value_or(0));
         if (trap.failed())
             app.pid = 0;
