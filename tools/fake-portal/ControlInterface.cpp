@@ -61,11 +61,12 @@ void ControlInterface::handle(const QDBusMessage &message)
         {QStringLiteral("SetOutcome"), QStringLiteral("su")}, {QStringLiteral("SetVersion"), QStringLiteral("su")},
         {QStringLiteral("SetBackend"), QStringLiteral("sb")}, {QStringLiteral("SetAppId"), QStringLiteral("s")},
         {QStringLiteral("SetTrigger"), QStringLiteral("ss")}, {QStringLiteral("SetKeyMatching"), QStringLiteral("s")},
-        {QStringLiteral("SetKeyRepeat"), QStringLiteral("uu")}, {QStringLiteral("Activate"), QStringLiteral("s")},
-        {QStringLiteral("Deactivate"), QStringLiteral("s")}, {QStringLiteral("ChangeTrigger"), QStringLiteral("ss")},
-        {QStringLiteral("Press"), QStringLiteral("s")}, {QStringLiteral("Release"), QStringLiteral("s")},
-        {QStringLiteral("Keys"), QStringLiteral("s")}, {QStringLiteral("Copy"), QStringLiteral("ss")},
-        {QStringLiteral("Paste"), QStringLiteral("s")}, {QStringLiteral("CloseSessions"), QStringLiteral("s")},
+        {QStringLiteral("SetKeyRepeat"), QStringLiteral("uu")}, {QStringLiteral("SetShuffle"), QStringLiteral("uu")},
+        {QStringLiteral("Activate"), QStringLiteral("s")}, {QStringLiteral("Deactivate"), QStringLiteral("s")},
+        {QStringLiteral("ChangeTrigger"), QStringLiteral("ss")}, {QStringLiteral("Press"), QStringLiteral("s")},
+        {QStringLiteral("Release"), QStringLiteral("s")}, {QStringLiteral("Keys"), QStringLiteral("s")},
+        {QStringLiteral("Copy"), QStringLiteral("ss")}, {QStringLiteral("Paste"), QStringLiteral("s")},
+        {QStringLiteral("CloseSessions"), QStringLiteral("s")}, {QStringLiteral("Restart"), QStringLiteral("b")},
         {QStringLiteral("Log"), QString()}};
     PortalCore &core = portal_.core();
     const QString member = message.member();
@@ -110,6 +111,8 @@ bool ControlInterface::settings(const QDBusMessage &message)
         portal_.shortcuts().keys().setMatching(matchings.value(first));
     } else if (member == QLatin1String("SetKeyRepeat")) {
         portal_.shortcuts().keys().setRepeat(int(args.at(0).toUInt()), int(args.at(1).toUInt()));
+    } else if (member == QLatin1String("SetShuffle")) {
+        portal_.remote().keyboard().setShuffle(args.at(0).toUInt(), int(args.at(1).toUInt()));
     } else if (member == QLatin1String("SetKeyMatching")) {
         core.replyError(message, DBusError::invalidArgs, QStringLiteral("no key matching %1").arg(first));
         return true;
@@ -128,6 +131,11 @@ bool ControlInterface::desktop(const QDBusMessage &message)
     const QString first = args.value(0).toString();
     if (member == QLatin1String("Paste")) {
         portal_.clipboard().paste(message, first);
+        return true;
+    }
+    if (member == QLatin1String("Restart")) {
+        core.reply(message);
+        portal_.restart(args.at(0).toBool());
         return true;
     }
     if (member == QLatin1String("Activate") || member == QLatin1String("Deactivate"))

@@ -43,7 +43,8 @@ QString FakePortal::start()
     return {};
 }
 
-// The portal on a connection of its own, apart from the control name.
+// The portal on a connection of its own, so that a restart comes back under
+// another unique name, as a new frontend process does.
 QString FakePortal::takePortalName()
 {
     portalConnection_ = QStringLiteral("fake-portal-%1").arg(++generation_);
@@ -78,6 +79,25 @@ void FakePortal::closeSessions(const QString &kind)
         if (core_.sessions().value(path).kind == kind)
             core_.closeSession(path, true);
     }
+}
+
+// What lives in other processes stays: kglobalaccel's and GNOME Settings'
+// shortcuts, persistent grants in the permission store.
+void FakePortal::restart(bool announce)
+{
+    core_.log(QStringLiteral("Restart%1").arg(announce ? QStringLiteral(" announced") : QString()));
+    core_.forgetAll(announce);
+    remote_.forgetTransientGrants();
+    shortcuts_.keys().reset();
+    QDBusConnection old = core_.portalBus();
+    // A round trip: the Closed signals leave before the connection does.
+    old.interface()->isServiceRegistered(controlName);
+    old.unregisterObject(desktopPath, QDBusConnection::UnregisterTree);
+    old.unregisterService(portalName);
+    QDBusConnection::disconnectFromBus(portalConnection_);
+    const QString problem = takePortalName();
+    if (!problem.isEmpty())
+        core_.log(QStringLiteral("restart failed: %1").arg(problem));
 }
 
 void FakePortal::dispatch(const QDBusMessage &message)

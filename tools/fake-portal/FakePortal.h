@@ -32,6 +32,7 @@ namespace quillo::fakeportal {
 //   SetTrigger(s shortcut, s trigger)   what the desktop binds instead of the preferred trigger
 //   SetKeyMatching(s how)               documented, kwin5, kwin6 or mutter (the profile's by default)
 //   SetKeyRepeat(u delayMs, u intervalMs)  autorepeat of a held key; 0 turns it off
+//   SetShuffle(u seed, u maxDelayMs)    keyboard events each processed after a random delay; seed 0: in order
 //   Activate(s shortcut) / Deactivate(s shortcut)  the desktop fires a bound shortcut, whatever its key
 //   Press(s keysym) / Release(s keysym) a key of the desktop's keyboard, e.g. "Alt_R"
 //   Keys(s sequence)                    "+Control_L +space ~600 -space -Control_L"; a bare name goes
@@ -41,6 +42,8 @@ namespace quillo::fakeportal {
 //   Paste(s type)                       another application pastes (SelectionTransfer);
 //                                       what arrives is logged as "pasted <type> <text>"
 //   CloseSessions(s kind)               the desktop ends every session of that kind: Closed, then gone
+//   Restart(b announce)                 the portal leaves the bus and comes back on a new connection;
+//                                       sessions and registrations are forgotten (Closed first if announced)
 //   Log() -> as                         every call, one line each
 class FakePortal {
 public:
@@ -59,6 +62,7 @@ public:
     void setProfile(const Profile &profile);
     QString pressKey(const Keysym &key, bool down);
     void closeSessions(const QString &kind);
+    void restart(bool announce);
 
 private:
     void dispatch(const QDBusMessage &message);

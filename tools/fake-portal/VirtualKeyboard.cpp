@@ -19,6 +19,13 @@ VirtualKeyboard::VirtualKeyboard(PortalCore &core)
     QObject::connect(&settle_, &QTimer::timeout, [this] { settled(); });
 }
 
+void VirtualKeyboard::setShuffle(std::uint32_t seed, int maxDelayMs)
+{
+    shuffle_ = seed != 0;
+    maxDelayMs_ = maxDelayMs;
+    random_.seed(seed);
+}
+
 void VirtualKeyboard::reset()
 {
     held_.clear();
@@ -27,7 +34,10 @@ void VirtualKeyboard::reset()
 
 void VirtualKeyboard::notify(const QDBusMessage &message, bool keycode, int key, bool down)
 {
-    process(message, keycode, key, down);
+    if (!shuffle_)
+        return process(message, keycode, key, down);
+    const int delay = int(random_() % std::uint32_t(maxDelayMs_ + 1));
+    QTimer::singleShot(delay, [this, message, keycode, key, down] { process(message, keycode, key, down); });
 }
 
 void VirtualKeyboard::process(const QDBusMessage &message, bool keycode, int key, bool down)
