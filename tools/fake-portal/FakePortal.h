@@ -1,118 +1,88 @@
 #pragma once
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVirtualObject>
-#include <QMap>
-#include <QSet>
-#include <QString>
-#include <QStringList>
-#include <QVariantMap>
+#include "BusObject.h"
+#include "ClipboardPortal.h"
+#include "ControlInterface.h"
+#include "GlobalShortcutsPortal.h"
+#include "PortalCore.h"
+#include "RegistryPortal.h"
+#include "RemoteDesktopPortal.h"
 
-#include <cstdint>
+#include <QDBusServiceWatcher>
 
-namespace quillo {
+#include <memory>
 
-// The portal calls Quillo makes, answered as the portal documentation
-// describes them: methods checked against their documented signatures, Request
-// objects answering through Response (0 granted, 1 refused, 2 ended), Session
-// objects that can be closed, host registration allowed once and only before
-// any other call, restore tokens that are spent when used.
+namespace quillo::fakeportal {
+
+// The portal calls Quillo makes, answered as a desktop's portal answers
+// them. The profile picks the desktop: "documented" (the default) answers as
+// the portal documentation describes; kde5 (Plasma 5.27, frontend 1.16),
+// gnome43, gnome48 (frontend 1.20) and hyprland as those desktops do where
+// they differ (see Profile.cpp). Requests answer through Response (0
+// granted, 1 refused, 2 ended), sessions can be closed, a caller registers
+// its app id once and before any other call.
 //
 // Tests steer it through org.quillo.FakePortal at /org/quillo/FakePortal:
-//   SetOutcome(s method, u response)   e.g. ("GlobalShortcuts.BindShortcuts", 1)
-//   SetVersion(s interface, u version) e.g. ("GlobalShortcuts", 1)
-//   SetTrigger(s shortcut, s description)  what the desktop binds instead of the preferred trigger
-//   Activate(s shortcut) / Deactivate(s shortcut)
-//   ChangeTrigger(s shortcut, s description)  as if the user rebound it (ShortcutsChanged)
+//   SetProfile(s name)                  the desktop; first, before any client call (also --profile)
+//   SetOutcome(s method, u response)    e.g. ("GlobalShortcuts.BindShortcuts", 1); "Clipboard" and
+//                                       "RemoteDesktop.Persist" are the dialog's switches
+//   SetVersion(s interface, u version)  e.g. ("GlobalShortcuts", 1); 0 takes the interface away
+//   SetBackend(s interface, b present)  false: the frontend offers the interface, no backend serves it
+//   SetAppId(s id)                      the app id of unregistered callers (as from a systemd scope)
+//   SetTrigger(s shortcut, s trigger)   what the desktop binds instead of the preferred trigger
+//   SetKeyMatching(s how)               documented, kwin5, kwin6 or mutter (the profile's by default)
+//   SetKeyRepeat(u delayMs, u intervalMs)  autorepeat of a held key; 0 turns it off
+//   SetShuffle(u seed, u maxDelayMs)    keyboard events each processed after a random delay; seed 0: in order
+//   Activate(s shortcut) / Deactivate(s shortcut)  the desktop fires a bound shortcut, whatever its key
+//   Press(s keysym) / Release(s keysym) a key of the desktop's keyboard, e.g. "Alt_R"
+//   Keys(s sequence)                    "+Control_L +space ~600 -space -Control_L"; a bare name goes
+//                                       down in turn and up at the end; answered when played
+//   ChangeTrigger(s shortcut, s trigger)  as if the user rebound it (ShortcutsChanged where sent)
 //   Copy(s type, s text)                another application copies (SelectionOwnerChanged)
 //   Paste(s type)                       another application pastes (SelectionTransfer);
 //                                       what arrives is logged as "pasted <type> <text>"
-//   CloseSessions(s kind)               the desktop ends every session of that kind
-//                                       ("RemoteDesktop"): Session.Closed, then gone
+//   CloseSessions(s kind)               the desktop ends every session of that kind: Closed, then gone
+//   Restart(b announce)                 the portal leaves the bus and comes back on a new connection;
+//                                       sessions and registrations are forgotten (Closed first if announced)
 //   Log() -> as                         every call, one line each
-class FakePortal final : public QDBusVirtualObject {
-    Q_OBJECT
-
+class FakePortal {
 public:
-    explicit FakePortal(QDBusConnection bus);
+    explicit FakePortal(Profile profile);
 
-    // Registers the objects and bus names; the reason on failure, else empty.
+    // Takes the bus names; the reason on failure, else empty.
     QString start();
     // Portal calls get no answer at all (control calls still do).
     void setUnresponsive(bool unresponsive) { unresponsive_ = unresponsive; }
 
-    QString introspect(const QString &path) const override;
-    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override;
+    PortalCore &core() { return core_; }
+    GlobalShortcutsPortal &shortcuts() { return shortcuts_; }
+    RemoteDesktopPortal &remote() { return remote_; }
+    ClipboardPortal &clipboard() { return clipboard_; }
+
+    void setProfile(const Profile &profile);
+    QString pressKey(const Keysym &key, bool down);
+    void closeSessions(const QString &kind);
+    void restart(bool announce);
 
 private:
-    struct Session {
-        QString kind; // "GlobalShortcuts" or "RemoteDesktop"
-        QString owner;
-        bool bound = false;
-        QMap<QString, QString> triggers; // shortcut id -> trigger description
-        QStringList order;
-        std::uint32_t types = 0;
-        std::uint32_t persistMode = 0;
-        bool restored = false;
-        bool started = false;
-        bool clipboardRequested = false;
-        bool clipboardEnabled = false;
-    };
-
-    // A paste answered through SelectionWrite: the pipe end we read from.
-    struct Transfer {
-        QString type;
-        int readEnd = -1;
-    };
-
     void dispatch(const QDBusMessage &message);
-    void handleProperties(const QDBusMessage &message);
-    void handleRegistry(const QDBusMessage &message);
-    void handleGlobalShortcuts(const QDBusMessage &message);
-    void handleRemoteDesktop(const QDBusMessage &message);
-    void handleControl(const QDBusMessage &message);
-    void handleClipboard(const QDBusMessage &message);
-    void selectionWrite(const QDBusMessage &message, Session &session);
-    void selectionWriteDone(const QDBusMessage &message);
-    void selectionRead(const QDBusMessage &message);
-    void copyFromElsewhere(const QString &type, const QByteArray &data);
-    void pasteElsewhere(const QDBusMessage &message, const QString &type);
-    void announceOwner(const QStringList &types, const QString &ownerSession);
-    void createSession(const QDBusMessage &message, const QString &kind);
-    void bindShortcuts(const QDBusMessage &message);
-    void listShortcuts(const QDBusMessage &message);
-    void selectDevices(const QDBusMessage &message);
-    void startRemote(const QDBusMessage &message);
-    void notifyKey(const QDBusMessage &message, const QString &what);
-    void changeTrigger(const QString &shortcut, const QString &description);
-    void closeSessions(const QString &kind);
-    void emitShortcutSignal(const QString &name, const QString &shortcut);
+    bool dispatchSessionObjects(const QDBusMessage &message);
+    QString takePortalName();
+    void sessionGone(const QString &path);
+    void callerGone(const QString &sender);
 
-    bool checkSignature(const QDBusMessage &message, const QString &expected);
-    Session *ownedSession(const QDBusMessage &message, const QString &kind);
-    // Replies with the request path, then answers through its Response signal.
-    void respond(
-        const QDBusMessage &message, const QVariantMap &options, std::uint32_t code, const QVariantMap &results);
-    void replyError(const QDBusMessage &message, const QString &text);
-    std::uint32_t outcome(const QString &method) const { return outcomes_.value(method, 0); }
-    static QString objectPath(const QString &kind, const QString &sender, const QString &token);
-
-    QDBusConnection bus_;
-    QMap<QString, std::uint32_t> outcomes_;
-    QMap<QString, std::uint32_t> versions_;
-    QMap<QString, QString> triggerOverrides_;
-    QMap<QString, Session> sessions_;
-    QMap<QString, QString> registered_; // sender -> app id
-    QSet<QString> callers_; // senders that made a portal call
-    QSet<QString> tokens_; // restore tokens not yet spent
-    QStringList log_;
-    QString clipboardOwner_; // a session path, or empty for another application
-    QStringList clipboardTypes_;
-    QMap<QString, QByteArray> clipboardData_; // what another application copied
-    QMap<std::uint32_t, Transfer> transfers_;
-    int serial_ = 0;
+    PortalCore core_;
+    GlobalShortcutsPortal shortcuts_;
+    RemoteDesktopPortal remote_;
+    ClipboardPortal clipboard_;
+    RegistryPortal registry_;
+    ControlInterface control_;
+    BusObject portalObject_;
+    BusObject controlObject_;
+    QDBusServiceWatcher callers_;
+    QString portalConnection_;
+    int generation_ = 0;
     bool unresponsive_ = false;
 };
 
-} // namespace quillo
+} // namespace quillo::fakeportal
