@@ -7,7 +7,14 @@
 #include <QVariantList>
 
 #include <chrono>
+#include <ostream>
 #include <functional>
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace quillo::test {
 
@@ -40,9 +47,10 @@ public:
     QStringList log();
     // Log lines starting with `prefix`.
     QStringList log(const QString &prefix);
+    // Any other control call (SetProfile, Keys, Restart, SetShuffle, …; see FakePortal.h).
+    QDBusMessage control(const QString &method, const QVariantList &args = {});
 
 private:
-    QDBusMessage control(const QString &method, const QVariantList &args = {});
 
     QProcess process_;
     bool ready_ = false;

@@ -253,16 +253,32 @@ void PortalGlobalShortcuts::bindShortcuts()
         [this](const PortalResponse &bound) { onBound(bound); });
 }
 
+// GNOME 48 answers a successful bind as "ended" (2), so what the desktop then lists
+// decides, not the code.
 void PortalGlobalShortcuts::onBound(const PortalResponse &response)
 {
-    inFlight_ = false;
-    if (!response.ok()) {
+    const bool answered = response.ok() || response.code == PortalResponse::Code::ended;
+    if (!answered) {
+        inFlight_ = false;
         setOutcome(failureState(response), QStringLiteral("binding the shortcuts %1").arg(response.describe()));
         return;
     }
-    const std::set<std::uint32_t> answered = readTriggers(response.results.value(QStringLiteral("shortcuts")));
-    known_.insert(answered.begin(), answered.end());
-    setOutcome(State::bound, {});
+    const std::set<std::uint32_t> listed = readTriggers(response.results.value(QStringLiteral("shortcuts")));
+    known_.insert(listed.begin(), listed.end());
+    const QString problem = response.ok() ? QString()
+                                          : QStringLiteral("binding the shortcuts %1").arg(response.describe());
+    PortalRequest::send(bus_, interfaceName, QStringLiteral("ListShortcuts"),
+        {QVariant::fromValue(QDBusObjectPath(session_))}, {}, &requests_, [this, problem](const PortalResponse &list) {
+            inFlight_ = false;
+            if (list.ok()) {
+                const std::set<std::uint32_t> now = readTriggers(list.results.value(QStringLiteral("shortcuts")));
+                known_.insert(now.begin(), now.end());
+            }
+            if (known_.empty())
+                setOutcome(State::failed, problem.isEmpty() ? QStringLiteral("the desktop bound nothing") : problem);
+            else
+                setOutcome(State::bound, {});
+        });
 }
 
 // Takes the triggers of the shortcuts listed; answers the ids listed.
