@@ -120,6 +120,17 @@ const char *qtPlatformFor(const DesktopSession &session)
     return session.x11 ? "xcb" : "wayland";
 }
 
+// The observation modes' lines about the Wayland side: what the session offers, what the
+// portal answered, and each paste's route.
+void reportWayland(DesktopShell &shell, const std::optional<WaylandDesktop::Offer> &offer)
+{
+    if (!offer)
+        return;
+    printLine(QStringLiteral("[e2e] wayland: ") + offer->describe());
+    shell.setPasteReport([](const QString &line) { printLine(QStringLiteral("[e2e] paste: ") + line); });
+    shell.setPortalReport([](const QString &line) { printLine(QStringLiteral("[e2e] portal: ") + line); });
+}
+
 // What the running instance does for a later launch or a command-line action.
 bool handle(DesktopShell &shell, SingleInstance::Request request)
 {
@@ -219,7 +230,8 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     AppCore core;
     const auto waylandOffer = session.wayland ? std::optional(WaylandDesktop::probe()) : std::nullopt;
     DesktopShell shell(core, waylandOffer);
-    if (single)
+    // An observed instance is still the session's Quillo: desktop key bindings reach it.
+    if (single || mode == Mode::e2eObserve)
         instance.listen(core.scheduler, [&shell](SingleInstance::Request request) { return handle(shell, request); });
     E2eObserver observer(shell.controller(), core.history, printLine);
     // Held for the whole run: destroying it would cancel the scripted dictation before it starts.
@@ -234,18 +246,14 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     case Mode::e2eObserve:
         observer.observeAll(shell.hotkeys());
         observer.observeFailedRecordings(shell.failedRecordings());
-        shell.setPortalReport([](const QString &line) { printLine(QStringLiteral("[e2e] portal: ") + line); });
+        reportWayland(shell, waylandOffer);
         shell.controller().bindHotkeys();
         break;
     case Mode::e2eFile: {
         shell.controller().bindHotkeys();
         observer.observePhasesWithApp(shell.frontmost());
         observer.observeFailedRecordings(shell.failedRecordings());
-        if (waylandOffer) {
-            printLine(QStringLiteral("[e2e] wayland: ") + waylandOffer->describe());
-            shell.setPasteReport([](const QString &line) { printLine(QStringLiteral("[e2e] paste: ") + line); });
-            shell.setPortalReport([](const QString &line) { printLine(QStringLiteral("[e2e] portal: ") + line); });
-        }
+        reportWayland(shell, waylandOffer);
         const QString file = line.modeArgument();
         const bool send = line.hasFlag(QStringLiteral("--e2e-send"));
         const auto delay = std::chrono::duration<double>(line.e2eDelaySeconds());

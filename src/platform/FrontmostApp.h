@@ -22,7 +22,7 @@ struct AppIdentity {
     bool nativeWayland = false;
     // Which window, where the platform tells (an X11 window id, a compositor's window id);
     // empty otherwise. Two windows of one application differ here.
-    QString window;
+    QString window{};
 
     friend bool operator==(const AppIdentity &, const AppIdentity &) = default;
 };

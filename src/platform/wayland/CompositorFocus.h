@@ -13,7 +13,7 @@ struct CompositorWindow {
     QString title;
     qint64 pid = 0;
     bool xwayland = false;
-    QString id; // the compositor's id of the window (sway's node id, Hyprland's address)
+    QString id{}; // the compositor's id of the window (sway's node id, Hyprland's address)
 
     friend bool operator==(const CompositorWindow &, const CompositorWindow &) = default;
 };
