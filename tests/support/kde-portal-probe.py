@@ -307,6 +307,10 @@ def remote_desktop(out):
             spin(0.05)
         say(f"  NotifyKeyboardKeycode a s d: the GTK window has '{open(out).read()}' "
             f"({time.monotonic() - started:.3f}s); focus {query('focus')}")
+        if not open(out).read().endswith("asd"):
+            failures.append("RemoteDesktop's NotifyKeyboardKeycode did not type into the focused window")
+    else:
+        failures.append(f"RemoteDesktop Start with an empty app id answered {code}")
     bus.get_object(PORTAL, session).Close(dbus_interface="org.freedesktop.portal.Session")
 
 

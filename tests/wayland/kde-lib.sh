@@ -23,18 +23,23 @@ start_gtk_target() {
     >"$E2E_TMP/gtk.log" 2>&1 &
   E2E_PIDS+=($!)
   wait_until 15 test -e "$TARGET_OUT" || { cat "$E2E_TMP/gtk.log"; fail "the GTK window did not start"; }
-  wait_until 10 focused_is quillo-gtk-target \
+  wait_secs 10 focused_is quillo-gtk-target \
     || { cat "$E2E_TMP/gtk.log"; fail "the GTK window has no focus (focus: $(focused_app))"; }
 }
 target_text() { cat "$TARGET_OUT" 2>/dev/null || true; }
 
 # quillo_components: the kglobalaccel components that are Quillo's, one a line.
-quillo_components() {
-  {
-    kde_query find --name quillo
-    local action
-    for action in "${QUILLO_ACTIONS[@]}"; do kde_query find "$action"; done
-  } | grep -v -x -e kwin -e '' | sort -u
+quillo_components() { kde_query find --any "${QUILLO_ACTIONS[@]}" --name quillo | grep -v -x kwin || true; }
+
+# wait_secs SECONDS CMD...: polls CMD (every 0.2 s) until it succeeds or SECONDS have passed,
+# however long each try takes (lib.sh's wait_until counts tries).
+wait_secs() {
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.2
+  done
 }
 
 # shortcut_table COMPONENT: "action<TAB>keys" of every action, sorted.

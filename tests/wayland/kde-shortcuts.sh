@@ -32,7 +32,7 @@ one_component() {
     [ "$(printf '%s' "$found" | grep -c .)" = 1 ] || return 1
     kde_query keys hold --component "$found" >/dev/null 2>&1
   }
-  wait_until 20 holds_hold_key || {
+  wait_secs 20 holds_hold_key || {
     cat "$QUILLO_OUT"
     fail "$1: kglobalaccel does not hold Quillo's shortcuts under exactly one component with a key for 'hold' (Quillo's components: [$(printf '%s' "$found" | tr '\n' ',')])"
   }
