@@ -10,7 +10,8 @@ of 0.5 s; ListShortcuts' trigger_description; what BindShortcuts answers; a seco
 the same session token after Close (same component, same keys?). The Clipboard interface.
 --remote-desktop: RemoteDesktop's version and properties, a session started with the caller's
 app id, and NotifyKeyboardKeycode typing into a native GTK window.
-Exits non-zero when a shortcut the tests rely on (CTRL+ALT+space) does not work end to end.
+Exits non-zero when CTRL+ALT+space held 0.5 s does not give Activated then Deactivated, or (with
+--remote-desktop) when RemoteDesktop does not type into the focused window.
 """
 import json
 import os
@@ -160,14 +161,17 @@ def hold_report(name, keys, seconds=0.5):
     released = next(t for t, line in marks if line == f"up {codes[-1]}")
     got = [(round(t - pressed, 3) if kind == "Activated" else round(t - released, 3), kind, sid)
            for t, kind, sid in events]
-    activated = [g for g in got if g[1] == "Activated"]
-    shown = [g for g in got if g[1] != "Activated"]
-    if activated:
-        shown.insert(0, activated[0])
+    # The first Activated of each id, every Deactivated; repeats of an Activated counted apart.
+    shown, repeats = [], {}
+    for g in got:
+        if g[1] == "Activated" and any(s[1] == "Activated" and s[2] == g[2] for s in shown):
+            repeats[g[2]] = repeats.get(g[2], 1) + 1
+        else:
+            shown.append(g)
     text = ", ".join(f"{kind} {sid} at {dt:+.3f}s after the {'press' if kind == 'Activated' else 'release'}"
                      for dt, kind, sid in shown) or "no signal"
-    if len(activated) > 1:
-        text += f" ({len(activated)} Activated in all: the key repeats)"
+    for sid, n in repeats.items():
+        text += f" ({n} Activated of {sid} in all: the key repeats)"
     window = [line.split(" ", 1)[0][0] + line.split(" ")[2] for line in open(WINDOW["keys"]).read().splitlines()[seen:]]
     say(f"  {name}: keys {keys} held {seconds}s -> {text}; the window got [{' '.join(window)}]; "
         f"focus {query('focus').split(chr(9))[0]}")
@@ -221,7 +225,8 @@ def main():
     say(f"focus (KWin script): {query('focus')}")
 
     triggers = [("hold", "CTRL+ALT+space"), ("altr", "Alt_R"), ("shift1", "SHIFT+1"), ("logod", "LOGO+d"),
-                ("logoy", "LOGO+y"), ("esc", "Escape"), ("f9", "F9")]
+                ("logoy", "LOGO+y"), ("esc", "Escape"), ("f9", "F9"), ("shiftl", "Shift_L"), ("superr", "Super_R"),
+                ("altspace", "ALT+space")]
     made = global_shortcuts("quilloprobe", triggers)
     if not made:
         return finish(gtk)
@@ -236,6 +241,10 @@ def main():
     hold_report("Super+Y", "125+21")
     hold_report("Escape", "1")
     hold_report("F9", "67")
+    hold_report("left Shift alone", "42")
+    hold_report("Shift+A (typing a capital)", "42+30")
+    hold_report("right Super alone", "126")
+    hold_report("Alt+Space", "56+57")
     hold_report("left Alt+Tab", "56+15")
     # A key held long: one Activated, or one per autorepeat?
     hold_report("CTRL+ALT+space held 2 s", "29+56+57", 2.0)

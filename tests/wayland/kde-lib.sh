@@ -48,6 +48,24 @@ shortcut_table() { kde_query shortcuts "$1" | cut -f1,2 | sort; }
 # wayland_clipboard: what the Wayland clipboard holds (KWin 5.27 offers wlr data-control).
 wayland_clipboard() { timeout 5 wl-paste -n 2>/dev/null || true; }
 
+# watch_focus: samples KWin's focused window in the background (3 a second) into $FOCUS_LOG, one
+# line per change: "TIME RESOURCE_CLASS CAPTION".
+watch_focus() {
+  FOCUS_LOG=$E2E_TMP/focus.log
+  (
+    last=
+    while :; do
+      now=$(kde_query focus 2>/dev/null | cut -f1,2 | tr '\t' ' ')
+      if [ "$now" != "$last" ]; then
+        echo "$(date +%s.%N | cut -c1-14) $now" >>"$FOCUS_LOG"
+        last=$now
+      fi
+      sleep 0.3
+    done
+  ) &
+  E2E_PIDS+=($!)
+}
+
 # kde_diagnostics: the session's state and the ends of its logs, for a failure's report.
 kde_diagnostics() {
   echo "---- kglobalaccel components:"
@@ -58,6 +76,18 @@ kde_diagnostics() {
     kde_query shortcuts "$c" 2>&1 | sed 's/^/  /'
   done < <(quillo_components 2>/dev/null)
   echo "---- focus: $(kde_query focus 2>&1)"
+  if [ -s "${FOCUS_LOG:-}" ]; then
+    echo "---- KWin's focused window over time (Unix time, resource class, caption):"
+    sed 's/^/  /' "$FOCUS_LOG"
+  fi
+  if [ -n "${TARGET_OUT:-}" ]; then
+    echo "---- the GTK window holds '$(target_text)'; key events it received:"
+    tr '\n' ' ' <"$TARGET_OUT.keys" 2>/dev/null | fold -w 150 | sed 's/^/  /'
+    echo
+    echo "---- the GTK window's keyboard focus (in/out, Unix time; now $(date +%s.%N | cut -c1-14)):"
+    tr '\n' ' ' <"$TARGET_OUT.focus" 2>/dev/null | fold -w 150 | sed 's/^/  /'
+    echo
+  fi
   echo "---- xdg-desktop-portal-kde (last lines):"
   tail -n 25 "$QUILLO_KDE_BACKEND_LOG" 2>/dev/null | cut -c1-300
   echo "---- xdg-desktop-portal (last lines):"

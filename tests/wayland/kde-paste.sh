@@ -9,17 +9,25 @@ source "$(dirname "$0")/kde-lib.sh"
 recordings
 start_fake "$SCENARIOS/polite.json"
 import_key test-key "$FAKE_HOST"
-trap 'status=$?; [ $status = 0 ] || kde_diagnostics; e2e_cleanup; exit $status' EXIT
+trap 'status=$?; [ $status = 0 ] || { kde_diagnostics; echo "---- the run, timed:"; cat "$out.timed" 2>/dev/null; }
+  e2e_cleanup; exit $status' EXIT
 [ -z "${DISPLAY:-}" ] || fail "this test runs without XWayland, yet DISPLAY=$DISPLAY"
 
 start_gtk_target "Quillo KDE Paste Target"
+watch_focus
 
 polished="我们明天下午四点开会，记得带上演示"
 copied_only="已复制到剪贴板，请按 Ctrl+V 粘贴"
 out=$E2E_TMP/quillo.out
+: >"$out"
 "$QUILLO" --e2e-file "$RECORDINGS/short.wav" --e2e-delay 0.3 >"$out" 2>&1 &
 E2E_PIDS+=($!)
 run_pid=$!
+# Its lines with the time each was printed, beside the focus log's times for the diagnostics.
+tail -F -n +1 "$out" 2>/dev/null | while IFS= read -r line; do
+  printf '%s %s\n' "$(date +%s.%N | cut -c1-14)" "$line"
+done >"$out.timed" &
+E2E_PIDS+=($!)
 wait_until 60 grep -q '^\[e2e\] phase: \(done\|failed\)' "$out" || { cat "$out"; fail "no result"; }
 # The paste (or the clipboard alone) comes after the done line; the run ends by itself.
 status=0
