@@ -14,6 +14,7 @@ trap 'status=$?; [ $status = 0 ] || kde_diagnostics; e2e_cleanup; exit $status' 
 
 start_gtk_target "Quillo KDE Target"
 note "the GTK window has the focus: $(kde_query focus)"
+watch_focus
 
 # start_observer N: `quillo --e2e-observe`, output in $E2E_TMP/quillo.N.out, pid in quillo_pid.
 start_observer() {
@@ -65,14 +66,18 @@ note "pressing the key kglobalaccel bound to 'hold': evdev $keys"
 
 # Hold the key (KWin keeps a fake device's keys down between invocations), speak, release.
 IFS=+ read -r -a codes <<<"$keys"
-for code in "${codes[@]}"; do kwin_keys down "$code" || fail "kwin-keys could not press $code"; done
+# The chord goes down, and later up, in one invocation each: within milliseconds, as a hand does.
+press=() release=()
+for code in "${codes[@]}"; do press+=(down "$code"); done
+for ((i = ${#codes[@]} - 1; i >= 0; i--)); do release+=(up "${codes[i]}"); done
+kwin_keys "${press[@]}" || fail "kwin-keys could not press $keys"
 wait_until 5 grep -q '^\[e2e\] phase: recording' "$QUILLO_OUT" \
-  || { cat "$QUILLO_OUT"; for code in "${codes[@]}"; do kwin_keys up "$code" || true; done
+  || { cat "$QUILLO_OUT"; kwin_keys "${release[@]}" || true
        fail "pressing $keys (Quillo's 'hold') started no recording"; }
 sleep 0.3
 timeout 20 paplay -d vsink "$E2E_TMP/speech.wav"
 sleep 0.4
-for ((i = ${#codes[@]} - 1; i >= 0; i--)); do kwin_keys up "${codes[i]}"; done
+kwin_keys "${release[@]}"
 
 polished="我们明天下午四点开会，记得带上演示"
 wait_until 25 grep -qF "$polished" "$TARGET_OUT" \
