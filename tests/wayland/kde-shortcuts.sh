@@ -35,7 +35,11 @@ one_component() {
   }
   wait_secs 20 holds_hold_key || {
     cat "$QUILLO_OUT"
-    fail "$1: kglobalaccel does not hold Quillo's shortcuts under exactly one component with a key for 'hold' (Quillo's components: [$(printf '%s' "$found" | tr '\n' ',')])"
+    local n
+    n=$(printf '%s' "$found" | grep -c . || true)
+    [ "$n" = 0 ] && fail "$1: kglobalaccel holds none of Quillo's shortcuts (no component has ${QUILLO_ACTIONS[*]} or 'quillo' in its name)"
+    [ "$n" = 1 ] || fail "$1: Quillo's shortcuts are in $n kglobalaccel components: $(printf '%s' "$found" | tr '\n' ' ')"
+    fail "$1: component '$found' has no key for 'hold': $(shortcut_table "$found" | tr '\n' ';')"
   }
   COMPONENT=$found
 }
