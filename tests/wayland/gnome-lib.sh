@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the GNOME scripts (run in tests/support/with-gnome; sourced after tests/e2e/lib.sh):
 # a native GTK target, the clipboard as the compositor holds it, and portal sessions.
 

@@ -28,14 +28,14 @@ dictate() {
   pasted_before=$(grep -o "$polished" "$TARGET_OUT" | wc -l || true)
   "$SUPPORT/answer-remote-desktop-dialog" "$decision" 40 >"$E2E_TMP/answer-$decision.log" 2>&1 &
   local answer=$!
-  E2E_PIDS+=($answer)
+  E2E_PIDS+=("$answer")
   "$QUILLO" --e2e-file "$RECORDINGS/short.wav" --e2e-delay 0.3 >"$out" 2>"$err" &
   local run=$!
-  E2E_PIDS+=($run)
+  E2E_PIDS+=("$run")
   local watched=$E2E_TMP/$decision.sessions
   "$SUPPORT/gnome-portal" watch "$run" >"$watched" &
   local watcher=$!
-  E2E_PIDS+=($watcher)
+  E2E_PIDS+=("$watcher")
   wait_until 60 grep -q '^\[e2e\] phase: \(done\|failed\)' "$out" || { cat "$out" "$err"; fail "$decision: no result"; }
   local result
   result=$(date +%s.%N)

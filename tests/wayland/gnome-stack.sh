@@ -19,10 +19,10 @@ start_gtk_target
 hold() {
   "$SUPPORT/answer-remote-desktop-dialog" "$1" 30 >"$E2E_TMP/answer.log" 2>&1 &
   local answer=$!
-  E2E_PIDS+=($answer)
+  E2E_PIDS+=("$answer")
   coproc HOLD { exec "$SUPPORT/gnome-portal" hold --persist; }
   hold_pid=$HOLD_PID
-  E2E_PIDS+=($hold_pid)
+  E2E_PIDS+=("$hold_pid")
   read -r -t 60 -u "${HOLD[0]}" started || { gnome_logs; fail "no answer to Start"; }
   wait "$answer" || { cat "$E2E_TMP/answer.log"; fail "the dialog did not take '$1'"; }
 }
