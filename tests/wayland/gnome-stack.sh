@@ -61,7 +61,8 @@ abc="30 48 46 32 18 33 34 35 23 36 37 38 50 49 24 25 16 19 31 20 22 47 17 45 21 
 # Each key waiting for its reply: in order, none lost.
 before=$(target_text)
 for _ in 1 2 3; do ask key $abc; done
-wait_until 3 sh -c '[ "$(cat "$1")" = "$2" ]' _ "$TARGET_OUT" "${before}abcdefghijklmnopqrstuvwxyz abcdefghijklmnopqrstuvwxyz abcdefghijklmnopqrstuvwxyz " \
+letters="abcdefghijklmnopqrstuvwxyz "
+wait_until 3 sh -c '[ "$(cat "$1")" = "$2" ]' _ "$TARGET_OUT" "$before$letters$letters$letters" \
   || fail "keys sent one by one arrived as '$(target_text)'"
 # All sent before any reply: the portal hands each call to a thread of its own.
 before=$(target_text)
