@@ -45,8 +45,12 @@ PortalDesktop::~PortalDesktop()
 {
     connection_.onAnswer = nullptr;
     connection_.onGone = nullptr;
-    if (shortcuts_)
-        shortcuts_->onChanged = nullptr;
+    if (!shortcuts_)
+        return;
+    shortcuts_->onChanged = nullptr;
+    // The hotkey manager outlives us: its source must not be our shortcuts any more.
+    if (servingPortal_)
+        moveHotkeysTo(parts_.x11Keyboard, false);
 }
 
 void PortalDesktop::start()
