@@ -91,6 +91,46 @@
         <source>无法写入截图：%1</source>
         <translation>Cannot write the screenshot: %1</translation>
     </message>
+    <message>
+        <source>没有收到有效的回答（应答的可能不是 Quillo）</source>
+        <translation>No valid answer (whatever answered may not be Quillo)</translation>
+    </message>
+    <message>
+        <source>无法安全地联系 Quillo：%1</source>
+        <translation>Cannot reach Quillo safely: %1</translation>
+    </message>
+    <message>
+        <source>再次启动和命令行操作无法联系到这个 Quillo：%1</source>
+        <translation>Later launches and command-line actions cannot reach this Quillo: %1</translation>
+    </message>
+    <message>
+        <source>%1 是符号链接</source>
+        <translation>%1 is a symbolic link</translation>
+    </message>
+    <message>
+        <source>%1 不是目录</source>
+        <translation>%1 is not a folder</translation>
+    </message>
+    <message>
+        <source>%1 属于另一个用户（uid %2）</source>
+        <translation>%1 belongs to another user (uid %2)</translation>
+    </message>
+    <message>
+        <source>其他用户可以访问 %1（权限 %2）</source>
+        <translation>other users can enter %1 (mode %2)</translation>
+    </message>
+    <message>
+        <source>无法检查 %1：%2</source>
+        <translation>Cannot check %1: %2</translation>
+    </message>
+    <message>
+        <source>无法创建 %1：%2</source>
+        <translation>Cannot create %1: %2</translation>
+    </message>
+    <message>
+        <source>无法监听 %1：%2</source>
+        <translation>Cannot listen on %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>Hotkeys</name>

@@ -186,6 +186,12 @@ int sendToRunningInstance(int argc, char *argv[], SingleInstance::Request reques
     case Kind::noAnswer:
         printError(QCoreApplication::translate("App", "Quillo 没有响应（可以退出后重新启动 quillo）"));
         return 1;
+    case Kind::badAnswer:
+        printError(QCoreApplication::translate("App", "没有收到有效的回答（应答的可能不是 Quillo）"));
+        return 1;
+    case Kind::notPrivate:
+        printError(QCoreApplication::translate("App", "无法安全地联系 Quillo：%1").arg(reply.detail));
+        return 1;
     case Kind::refused:
         printError(QCoreApplication::translate("App", "Quillo 拒绝了请求：%1").arg(reply.detail));
         return 1;
@@ -219,8 +225,14 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     AppCore core;
     const auto waylandOffer = session.wayland ? std::optional(WaylandDesktop::probe()) : std::nullopt;
     DesktopShell shell(core, waylandOffer);
-    if (single)
-        instance.listen(core.scheduler, [&shell](SingleInstance::Request request) { return handle(shell, request); });
+    if (single) {
+        const auto listening = instance.listen(
+            core.scheduler, [&shell](SingleInstance::Request request) { return handle(shell, request); });
+        // Quillo still runs; only later launches and command-line actions cannot reach it.
+        if (!listening)
+            printError(QCoreApplication::translate("App", "再次启动和命令行操作无法联系到这个 Quillo：%1")
+                           .arg(listening.error()));
+    }
     E2eObserver observer(shell.controller(), core.history, printLine);
     // Held for the whole run: destroying it would cancel the scripted dictation before it starts.
     ScheduledWork scriptedStart;
