@@ -65,7 +65,7 @@ protected:
     bool save(const QString &value)
     {
         std::optional<bool> saved;
-        secrets.save(value, account, [&](bool ok) { saved = ok; });
+        secrets.save(value, account, [&](const SecretStore::SaveResult &r) { saved = r.hasValue(); });
         EXPECT_TRUE(waitFor([&] { return saved.has_value(); }));
         return saved.value_or(false);
     }
