@@ -21,9 +21,13 @@ CredentialError errorOf(const QKeychain::Job &job)
     }
 }
 
-template <typename JobType> JobType *makeJob(const QString &service, const QString &account, QObject *parent)
+// The job has no parent and deletes itself once it has finished (autoDelete). QtKeychain's
+// libsecret backend hands libsecret a plain pointer to the job, with no way to cancel the call:
+// a job deleted before its answer (with its parent, or on our time-out) would be written to
+// after it is gone. One that never answers is left behind, which costs a few bytes.
+template <typename JobType> JobType *makeJob(const QString &service, const QString &account)
 {
-    auto *job = new JobType(service, parent);
+    auto *job = new JobType(service, nullptr);
     job->setAutoDelete(true);
     job->setInsecureFallback(false);
     job->setKey(account);
@@ -39,7 +43,7 @@ QtKeychainCredentialStore::QtKeychainCredentialStore(QObject *parent)
 
 void QtKeychainCredentialStore::read(const QString &service, const QString &account, ReadDone done)
 {
-    auto *job = makeJob<QKeychain::ReadPasswordJob>(service, account, this);
+    auto *job = makeJob<QKeychain::ReadPasswordJob>(service, account);
     connect(job, &QKeychain::Job::finished, this, [done = std::move(done)](QKeychain::Job *finished) {
         const auto *readJob = static_cast<QKeychain::ReadPasswordJob *>(finished);
         if (finished->error() == QKeychain::EntryNotFound)
@@ -54,7 +58,7 @@ void QtKeychainCredentialStore::read(const QString &service, const QString &acco
 void QtKeychainCredentialStore::write(
     const QString &service, const QString &account, const QByteArray &secret, const QString &, WriteDone done)
 {
-    auto *job = makeJob<QKeychain::WritePasswordJob>(service, account, this);
+    auto *job = makeJob<QKeychain::WritePasswordJob>(service, account);
     // Stored as text so other tools (secret-tool) read the same bytes back.
     job->setTextData(QString::fromUtf8(secret));
     connect(job, &QKeychain::Job::finished, this, [done = std::move(done)](QKeychain::Job *finished) {
@@ -67,7 +71,7 @@ void QtKeychainCredentialStore::write(
 
 void QtKeychainCredentialStore::remove(const QString &service, const QString &account, WriteDone done)
 {
-    auto *job = makeJob<QKeychain::DeletePasswordJob>(service, account, this);
+    auto *job = makeJob<QKeychain::DeletePasswordJob>(service, account);
     connect(job, &QKeychain::Job::finished, this, [done = std::move(done)](QKeychain::Job *finished) {
         const auto error = finished->error();
         if (error != QKeychain::NoError && error != QKeychain::EntryNotFound)
