@@ -59,11 +59,17 @@ int importEnvironment(int argc, char *argv[], const QString &path, InterfaceLang
     nameApplication();
     const InterfaceTranslator translator(language);
     AppCore core;
-    // An unreadable file has printed its message; the run still ends normally. The import may
-    // finish before the loop runs (no key to store), and an exit() then would be lost: queue it.
-    core.settings.importEnvironmentFile(path, printLine, [](bool) {
+    // An unreadable file has printed its message; the run still ends normally. A key the store
+    // did not take is one line on standard error and status 1: a script must not go on as if
+    // the key were there. The import may finish before the loop runs (no key to store), and
+    // an exit() then would be lost: queue it.
+    core.settings.importEnvironmentFile(path, printLine, [](const EnvImport &result) {
+        if (result.keyError)
+            printError(QCoreApplication::translate("App", "无法保存 API Key：%1")
+                           .arg(QtKeychainCredentialStore::explain(*result.keyError)));
+        const int status = result.keyError ? 1 : 0;
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            QCoreApplication::instance(), [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
     });
     return app.exec();
 }

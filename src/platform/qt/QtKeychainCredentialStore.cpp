@@ -1,5 +1,7 @@
 #include "platform/qt/QtKeychainCredentialStore.h"
 
+#include <QCoreApplication>
+
 #include <qt6keychain/keychain.h>
 
 namespace quillo {
@@ -34,7 +36,73 @@ template <typename JobType> JobType *makeJob(const QString &service, const QStri
     return job;
 }
 
+bool kdeSessionVersionKnown()
+{
+    const QByteArray version = qgetenv("KDE_SESSION_VERSION");
+    return version == "5" || version == "4";
+}
+
+bool kdeDesktop()
+{
+    const QByteArray current = qgetenv("XDG_CURRENT_DESKTOP");
+    if (current == "KDE")
+        return kdeSessionVersionKnown();
+    if (current == "GNOME" || current == "Unity" || current == "XFCE")
+        return false;
+    const QByteArray session = qgetenv("DESKTOP_SESSION");
+    if (session == "kde")
+        return kdeSessionVersionKnown();
+    if (session == "kde4")
+        return true;
+    if (session == "gnome" || session.contains("xfce") || session == "xubuntu")
+        return false;
+    if (!qEnvironmentVariableIsEmpty("GNOME_DESKTOP_SESSION_ID"))
+        return false;
+    return !qEnvironmentVariableIsEmpty("KDE_FULL_SESSION") && kdeSessionVersionKnown();
+}
+
+QString storeName(QtKeychainCredentialStore::Backend backend)
+{
+    if (backend == QtKeychainCredentialStore::Backend::kwallet)
+        return QStringLiteral("KWallet");
+    return QCoreApplication::translate("App", "系统钥匙串（Secret Service）");
+}
+
+QString advice(QtKeychainCredentialStore::Backend backend)
+{
+    if (backend == QtKeychainCredentialStore::Backend::kwallet)
+        return QCoreApplication::translate("App", "请确认 KWallet 已在系统设置中启用、正在运行并已解锁，然后重试。");
+    return QCoreApplication::translate("App", "请确认钥匙串服务（如 gnome-keyring）正在运行并已解锁，然后重试。");
+}
+
 } // namespace
+
+// QtKeychain 0.13 looks for KWallet first on a KDE desktop and takes the Secret Service
+// everywhere else; this follows its reading of the environment. On KDE it still takes the
+// Secret Service when kwalletd does not answer its first call at all (not running): what is
+// named here is the store the user is expected to have.
+QtKeychainCredentialStore::Backend QtKeychainCredentialStore::backend()
+{
+    return kdeDesktop() ? Backend::kwallet : Backend::secretService;
+}
+
+QString QtKeychainCredentialStore::explain(const CredentialError &error)
+{
+    using K = CredentialError::Kind;
+    const Backend store = backend();
+    const QString name = storeName(store);
+    switch (error.kind) {
+    case K::timeout:
+        return QCoreApplication::translate("App", "%1 没有响应。").arg(name) + advice(store);
+    case K::denied:
+        return QCoreApplication::translate("App", "%1 拒绝了访问（可能已锁定）。").arg(name) + advice(store);
+    case K::unavailable:
+        return QCoreApplication::translate("App", "找不到 %1。").arg(name) + advice(store);
+    case K::failed:
+        break;
+    }
+    return QCoreApplication::translate("App", "%1 出错：%2。").arg(name, error.detail) + advice(store);
+}
 
 QtKeychainCredentialStore::QtKeychainCredentialStore(QObject *parent)
     : QObject(parent)
