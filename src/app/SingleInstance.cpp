@@ -129,17 +129,20 @@ Folder inspect(const QString &dir)
     struct stat info { };
     if (::lstat(QFile::encodeName(dir).constData(), &info) == 0)
         return {false, problemWith(dir, info)};
-    if (errno == ENOENT)
+    const int error = errno;
+    if (error == ENOENT)
         return {true, std::nullopt};
-    return {false, QCoreApplication::translate("App", "无法检查 %1：%2").arg(dir, systemError(errno))};
+    return {false, QCoreApplication::translate("App", "无法检查 %1：%2").arg(dir, systemError(error))};
 }
 
 // Creates the folder (0700) when it is missing, then checks whatever is there now: one
 // that someone else made first fails the check like any other.
 std::optional<QString> ensurePrivate(const QString &dir)
 {
-    if (::mkdir(QFile::encodeName(dir).constData(), 0700) != 0 && errno != EEXIST)
-        return QCoreApplication::translate("App", "无法创建 %1：%2").arg(dir, systemError(errno));
+    if (::mkdir(QFile::encodeName(dir).constData(), 0700) != 0 && errno != EEXIST) {
+        const int error = errno;
+        return QCoreApplication::translate("App", "无法创建 %1：%2").arg(dir, systemError(error));
+    }
     const Folder folder = inspect(dir);
     if (folder.missing)
         return QCoreApplication::translate("App", "无法创建 %1：%2").arg(dir, systemError(ENOENT));
