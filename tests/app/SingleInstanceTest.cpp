@@ -304,17 +304,23 @@ TEST_F(SingleInstanceTest, APeerAnsweringOutsideTheProtocolIsNeverEchoed)
         {"no line end", "ok", Kind::badAnswer, {}},
         {"endless line", QByteArray(SingleInstance::maxLineBytes + 10, 'o'), Kind::badAnswer, {}},
         {"control bytes in an error", "error: \x1b[31mred\x07\x08\x7f\xc2\x9b!\n", Kind::refused, "[31mred!"},
-        {"bidi override in an error", "error: abc\xe2\x80\xae\xe2\x80\xa8" "def\n", Kind::refused, "abcdef"},
+        {"bidi override in an error",
+            "error: abc\xe2\x80\xae\xe2\x80\xa8"
+            "def\n",
+            Kind::refused, "abcdef"},
         {"long error", "error: " + longText.toLatin1() + "zzz\n", Kind::refused, longText + QChar(0x2026)},
     };
     QLocalServer peer;
     ASSERT_TRUE(peer.listen(name()));
     QByteArray answer;
+    // Answers once the request is in, as a listener would: closing before the client has
+    // written would make its write fail and take the answer with it.
     QObject::connect(&peer, &QLocalServer::newConnection, [&] {
         while (QLocalSocket *s = peer.nextPendingConnection()) {
-            s->write(answer);
-            s->flush();
-            s->disconnectFromServer();
+            QObject::connect(s, &QLocalSocket::readyRead, s, [s, &answer] {
+                s->write(answer);
+                s->disconnectFromServer();
+            });
         }
     });
     for (const Case &c : cases) {
