@@ -80,16 +80,84 @@
         <translation>API key imported (length %1)</translation>
     </message>
     <message>
-        <source>无法保存 API Key</source>
-        <translation>Cannot save the API key</translation>
-    </message>
-    <message>
         <source>无法创建目录：%1</source>
         <translation>Cannot create the folder: %1</translation>
     </message>
     <message>
         <source>无法写入截图：%1</source>
         <translation>Cannot write the screenshot: %1</translation>
+    </message>
+    <message>
+        <source>没有收到有效的回答（应答的可能不是 Quillo）</source>
+        <translation>No valid answer (whatever answered may not be Quillo)</translation>
+    </message>
+    <message>
+        <source>无法安全地联系 Quillo：%1</source>
+        <translation>Cannot reach Quillo safely: %1</translation>
+    </message>
+    <message>
+        <source>再次启动和命令行操作无法联系到这个 Quillo：%1</source>
+        <translation>Later launches and command-line actions cannot reach this Quillo: %1</translation>
+    </message>
+    <message>
+        <source>%1 是符号链接</source>
+        <translation>%1 is a symbolic link</translation>
+    </message>
+    <message>
+        <source>%1 不是目录</source>
+        <translation>%1 is not a folder</translation>
+    </message>
+    <message>
+        <source>%1 属于另一个用户（uid %2）</source>
+        <translation>%1 belongs to another user (uid %2)</translation>
+    </message>
+    <message>
+        <source>其他用户可以访问 %1（权限 %2）</source>
+        <translation>other users can enter %1 (mode %2)</translation>
+    </message>
+    <message>
+        <source>无法检查 %1：%2</source>
+        <translation>Cannot check %1: %2</translation>
+    </message>
+    <message>
+        <source>无法创建 %1：%2</source>
+        <translation>Cannot create %1: %2</translation>
+    </message>
+    <message>
+        <source>无法监听 %1：%2</source>
+        <translation>Cannot listen on %1: %2</translation>
+    </message>
+    <message>
+        <source>无法保存 API Key：%1</source>
+        <translation>Cannot save the API key: %1</translation>
+    </message>
+    <message>
+        <source>系统钥匙串（Secret Service）</source>
+        <translation>the system keyring (Secret Service)</translation>
+    </message>
+    <message>
+        <source>请确认 KWallet 已在系统设置中启用、正在运行并已解锁，然后重试。</source>
+        <translation>Make sure KWallet is enabled in System Settings, running and unlocked, then try again.</translation>
+    </message>
+    <message>
+        <source>请确认钥匙串服务（如 gnome-keyring）正在运行并已解锁，然后重试。</source>
+        <translation>Make sure the keyring service (such as gnome-keyring) is running and unlocked, then try again.</translation>
+    </message>
+    <message>
+        <source>%1 没有响应。</source>
+        <translation>%1 did not answer. </translation>
+    </message>
+    <message>
+        <source>%1 拒绝了访问（可能已锁定）。</source>
+        <translation>%1 refused access (it may be locked). </translation>
+    </message>
+    <message>
+        <source>找不到 %1。</source>
+        <translation>%1 is not available. </translation>
+    </message>
+    <message>
+        <source>%1 出错：%2。</source>
+        <translation>%1 failed: %2. </translation>
     </message>
 </context>
 <context>
@@ -395,6 +463,10 @@
     <message>
         <source>麦克风录音流无法打开</source>
         <translation>The microphone&apos;s recording stream could not be opened</translation>
+    </message>
+    <message>
+        <source>系统钥匙串没有响应，无法读取 API Key</source>
+        <translation>The system keyring did not answer; cannot read the API key</translation>
     </message>
 </context>
 <context>
@@ -747,6 +819,10 @@ without it, text is only copied to the clipboard</translation>
 请按 Ctrl+V 粘贴</source>
         <translation>This desktop cannot type for Quillo: text is copied to the clipboard,
 press Ctrl+V to paste</translation>
+    </message>
+    <message>
+        <source>保存失败：系统密钥环没有响应，请确认它已解锁后重试</source>
+        <translation>Not saved: the system keyring did not answer. Make sure it is unlocked, then try again</translation>
     </message>
 </context>
 </TS>

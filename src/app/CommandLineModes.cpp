@@ -59,11 +59,17 @@ int importEnvironment(int argc, char *argv[], const QString &path, InterfaceLang
     nameApplication();
     const InterfaceTranslator translator(language);
     AppCore core;
-    // An unreadable file has printed its message; the run still ends normally. The import may
-    // finish before the loop runs (no key to store), and an exit() then would be lost: queue it.
-    core.settings.importEnvironmentFile(path, printLine, [](bool) {
+    // An unreadable file has printed its message; the run still ends normally. A key the store
+    // did not take is one line on standard error and status 1: a script must not go on as if
+    // the key were there. The import may finish before the loop runs (no key to store), and
+    // an exit() then would be lost: queue it.
+    core.settings.importEnvironmentFile(path, printLine, [](const EnvImport &result) {
+        if (result.keyError)
+            printError(QCoreApplication::translate("App", "无法保存 API Key：%1")
+                           .arg(QtKeychainCredentialStore::explain(*result.keyError)));
+        const int status = result.keyError ? 1 : 0;
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            QCoreApplication::instance(), [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
     });
     return app.exec();
 }
@@ -197,6 +203,12 @@ int sendToRunningInstance(int argc, char *argv[], SingleInstance::Request reques
     case Kind::noAnswer:
         printError(QCoreApplication::translate("App", "Quillo 没有响应（可以退出后重新启动 quillo）"));
         return 1;
+    case Kind::badAnswer:
+        printError(QCoreApplication::translate("App", "没有收到有效的回答（应答的可能不是 Quillo）"));
+        return 1;
+    case Kind::notPrivate:
+        printError(QCoreApplication::translate("App", "无法安全地联系 Quillo：%1").arg(reply.detail));
+        return 1;
     case Kind::refused:
         printError(QCoreApplication::translate("App", "Quillo 拒绝了请求：%1").arg(reply.detail));
         return 1;
@@ -231,8 +243,14 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     const auto waylandOffer = session.wayland ? std::optional(WaylandDesktop::probe()) : std::nullopt;
     DesktopShell shell(core, waylandOffer);
     // An observed instance is still the session's Quillo: desktop key bindings reach it.
-    if (single || mode == Mode::e2eObserve)
-        instance.listen(core.scheduler, [&shell](SingleInstance::Request request) { return handle(shell, request); });
+    if (single || mode == Mode::e2eObserve) {
+        const auto listening = instance.listen(
+            core.scheduler, [&shell](SingleInstance::Request request) { return handle(shell, request); });
+        // Quillo still runs; only later launches and command-line actions cannot reach it.
+        if (!listening)
+            printError(QCoreApplication::translate("App", "再次启动和命令行操作无法联系到这个 Quillo：%1")
+                           .arg(listening.error()));
+    }
     E2eObserver observer(shell.controller(), core.history, printLine);
     // Held for the whole run: destroying it would cancel the scripted dictation before it starts.
     ScheduledWork scriptedStart;

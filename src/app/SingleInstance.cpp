@@ -1,6 +1,10 @@
 #include "app/SingleInstance.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -8,6 +12,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillo {
@@ -57,6 +64,27 @@ int remainingMs(const QDeadlineTimer &deadline)
     return static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0));
 }
 
+// An instance's error text goes to a terminal: no control or format characters (escape
+// sequences, bidi overrides, line breaks), and no more than a line's worth.
+QString printable(const QString &text)
+{
+    QList<char32_t> kept;
+    for (const char32_t c : text.toUcs4()) {
+        switch (QChar::category(c)) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            continue;
+        default:
+            kept.append(c);
+        }
+    }
+    if (kept.size() <= SingleInstance::maxDetailChars)
+        return QString::fromUcs4(kept.constData(), kept.size());
+    return QString::fromUcs4(kept.constData(), SingleInstance::maxDetailChars) + QChar(0x2026);
+}
+
 SingleInstance::Reply replyFrom(const QByteArray &line)
 {
     using Kind = SingleInstance::Reply::Kind;
@@ -65,8 +93,65 @@ SingleInstance::Reply replyFrom(const QByteArray &line)
     if (line == ignoredAnswer)
         return {Kind::ignored, {}};
     if (line.startsWith(errorPrefix))
-        return {Kind::refused, QString::fromUtf8(line.mid(errorPrefix.size()))};
-    return {Kind::refused, QString::fromUtf8(line)};
+        return {Kind::refused, printable(QString::fromUtf8(line.mid(errorPrefix.size())))};
+    // Whoever answers outside the protocol is not a Quillo: nothing of it is shown.
+    return {Kind::badAnswer, {}};
+}
+
+// The socket's folder, looked at without following a link: a link planted in its place
+// is refused rather than followed.
+struct Folder {
+    bool missing = false;
+    std::optional<QString> problem; // why it may not hold the socket
+};
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+std::optional<QString> problemWith(const QString &dir, const struct stat &info)
+{
+    if (S_ISLNK(info.st_mode))
+        return QCoreApplication::translate("App", "%1 是符号链接").arg(dir);
+    if (!S_ISDIR(info.st_mode))
+        return QCoreApplication::translate("App", "%1 不是目录").arg(dir);
+    if (info.st_uid != geteuid())
+        return QCoreApplication::translate("App", "%1 属于另一个用户（uid %2）").arg(dir).arg(info.st_uid);
+    if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        return QCoreApplication::translate("App", "其他用户可以访问 %1（权限 %2）")
+            .arg(dir, QString::number(info.st_mode & 07777, 8).rightJustified(4, u'0'));
+    return std::nullopt;
+}
+
+Folder inspect(const QString &dir)
+{
+    struct stat info { };
+    if (::lstat(QFile::encodeName(dir).constData(), &info) == 0)
+        return {false, problemWith(dir, info)};
+    const int error = errno;
+    if (error == ENOENT)
+        return {true, std::nullopt};
+    return {false, QCoreApplication::translate("App", "无法检查 %1：%2").arg(dir, systemError(error))};
+}
+
+// Creates the folder (0700) when it is missing, then checks whatever is there now: one
+// that someone else made first fails the check like any other.
+std::optional<QString> ensurePrivate(const QString &dir)
+{
+    if (::mkdir(QFile::encodeName(dir).constData(), 0700) != 0 && errno != EEXIST) {
+        const int error = errno;
+        return QCoreApplication::translate("App", "无法创建 %1：%2").arg(dir, systemError(error));
+    }
+    const Folder folder = inspect(dir);
+    if (folder.missing)
+        return QCoreApplication::translate("App", "无法创建 %1：%2").arg(dir, systemError(ENOENT));
+    return folder.problem;
+}
+
+QString folderOf(const QString &socketName)
+{
+    return QFileInfo(socketName).absolutePath();
 }
 
 // Keeps the name a single path component whatever the display variable holds.
@@ -98,25 +183,25 @@ SingleInstance::~SingleInstance() = default;
 // has WAYLAND_DISPLAY, while DISPLAY there depends on XWayland, so the Wayland display
 // names the session when set and the X display (":0.0" and ":0" alike) otherwise. The
 // socket goes into $XDG_RUNTIME_DIR (private to the user) when there is one, else into
-// the temporary folder with the user id in its name.
+// a folder of the user's own in the temporary folder, with the user id in its name.
 QString SingleInstance::defaultName()
 {
     return nameFor(qEnvironmentVariable("XDG_RUNTIME_DIR"), qEnvironmentVariable("WAYLAND_DISPLAY"),
-        qEnvironmentVariable("DISPLAY"), getuid());
+        qEnvironmentVariable("DISPLAY"), getuid(), QDir::tempPath());
 }
 
 QString SingleInstance::nameFor(
-    const QString &runtimeDir, const QString &waylandDisplay, const QString &display, uint uid)
+    const QString &runtimeDir, const QString &waylandDisplay, const QString &display, uint uid, const QString &tempDir)
 {
     static const QRegularExpression screenNumber(QStringLiteral("\\.[0-9]+$"));
-    const QString session
-        = safeComponent(!waylandDisplay.isEmpty() ? waylandDisplay : QString(display).remove(screenNumber));
+    const QString socket = QStringLiteral("/quillo-")
+        + safeComponent(!waylandDisplay.isEmpty() ? waylandDisplay : QString(display).remove(screenNumber));
     if (!runtimeDir.isEmpty()) {
-        const QString path = runtimeDir + QStringLiteral("/quillo-") + session;
+        const QString path = runtimeDir + socket;
         if (path.toLocal8Bit().size() <= maxSocketPathBytes)
             return path;
     }
-    return QStringLiteral("quillo-%1-%2").arg(uid).arg(session);
+    return tempDir + QStringLiteral("/quillo-%1").arg(uid) + socket;
 }
 
 std::optional<SingleInstance::Request> SingleInstance::requestFromLine(QByteArrayView line)
@@ -139,6 +224,11 @@ QByteArray SingleInstance::lineOf(Request request)
 
 SingleInstance::Reply SingleInstance::send(Request request, std::chrono::milliseconds timeout) const
 {
+    const Folder folder = inspect(folderOf(name_));
+    if (folder.missing)
+        return {Reply::Kind::noInstance, {}};
+    if (folder.problem)
+        return {Reply::Kind::notPrivate, *folder.problem};
     const QDeadlineTimer deadline(timeout);
     QLocalSocket socket;
     socket.connectToServer(name_);
@@ -152,37 +242,43 @@ SingleInstance::Reply SingleInstance::send(Request request, std::chrono::millise
     while (true) {
         if (auto line = takeLine(socket))
             return replyFrom(*line);
-        if (lineTooLong(socket) || deadline.hasExpired())
-            break;
-        if (!socket.waitForReadyRead(remainingMs(deadline)) && socket.bytesAvailable() == 0)
+        if (lineTooLong(socket))
+            return {Reply::Kind::badAnswer, {}};
+        if (deadline.hasExpired() || !socket.waitForReadyRead(remainingMs(deadline)))
             break;
     }
-    return {Reply::Kind::noAnswer, {}};
+    // Bytes without a line end are no answer of ours either.
+    return {socket.bytesAvailable() > 0 ? Reply::Kind::badAnswer : Reply::Kind::noAnswer, {}};
 }
 
 bool SingleInstance::notifyRunningInstance()
 {
     // Whatever it answers, another instance is there: this launch must not start a second one.
-    return send(Request::openSettings).kind != Reply::Kind::noInstance;
+    // A folder that is not private holds no instance of ours.
+    const Reply::Kind kind = send(Request::openSettings).kind;
+    return kind != Reply::Kind::noInstance && kind != Reply::Kind::notPrivate;
 }
 
-bool SingleInstance::listen(Scheduler &scheduler, std::function<bool(Request)> onRequest)
+Expected<Done, QString> SingleInstance::listen(Scheduler &scheduler, std::function<bool(Request)> onRequest)
 {
+    if (auto problem = ensurePrivate(folderOf(name_)))
+        return unexpected(*problem);
     scheduler_ = &scheduler;
     onRequest_ = std::move(onRequest);
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(name_)) {
+    auto server = std::make_unique<QLocalServer>();
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server->listen(name_)) {
         // A socket file left by a crashed instance: nobody answered, so take it over.
         QLocalServer::removeServer(name_);
-        if (!server_->listen(name_))
-            return false;
+        if (!server->listen(name_))
+            return unexpected(QCoreApplication::translate("App", "无法监听 %1：%2").arg(name_, server->errorString()));
     }
+    server_ = std::move(server);
     connect(server_.get(), &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = server_->nextPendingConnection())
             accept(socket);
     });
-    return true;
+    return Done{};
 }
 
 void SingleInstance::accept(QLocalSocket *socket)

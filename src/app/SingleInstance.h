@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Expected.h"
 #include "platform/Scheduler.h"
 
 #include <QByteArrayView>
@@ -22,6 +23,9 @@ namespace quillo {
 // sends one request line and reads one answer line, then the connection ends:
 //   request: open-settings | toggle | start | stop | cancel | translate | retry
 //   answer:  ok (done) | ignored (nothing to do in the current state) | error: TEXT
+// The socket lives in a folder only this user can enter: whoever could create the name
+// first would receive our commands. A folder that is not private is refused, and neither
+// side uses the socket then.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -29,9 +33,11 @@ public:
     enum class Request { openSettings, toggle, start, stop, cancel, translate, retry };
 
     struct Reply {
-        enum class Kind { noInstance, noAnswer, taken, ignored, refused };
+        enum class Kind { noInstance, noAnswer, badAnswer, taken, ignored, refused, notPrivate };
         Kind kind = Kind::noInstance;
-        QString detail; // the instance's error text when refused
+        // refused: the instance's error text, printable and bounded; notPrivate: what is wrong
+        // with the socket's folder.
+        QString detail;
     };
 
     static constexpr std::chrono::milliseconds defaultTimeout{2000};
@@ -39,7 +45,10 @@ public:
     static constexpr std::chrono::milliseconds idleTimeout{5000};
     // Longer requests (and answers) are refused unread.
     static constexpr qsizetype maxLineBytes = 256;
+    // An instance's error text is shown cut to this many characters.
+    static constexpr qsizetype maxDetailChars = 120;
 
+    // name: the socket's path; its folder must be private to this user (created when missing).
     explicit SingleInstance(QString name, QObject *parent = nullptr);
     ~SingleInstance() override;
 
@@ -48,14 +57,16 @@ public:
     // A plain second launch: true when another instance is there (asked to open its settings).
     bool notifyRunningInstance();
     // Starts listening; onRequest runs on this thread for every request and answers
-    // whether it did anything.
-    bool listen(Scheduler &scheduler, std::function<bool(Request)> onRequest);
+    // whether it did anything. The error says why nothing listens.
+    Expected<Done, QString> listen(Scheduler &scheduler, std::function<bool(Request)> onRequest);
 
     static std::optional<Request> requestFromLine(QByteArrayView line);
     static QByteArray lineOf(Request request);
 
     static QString defaultName();
-    static QString nameFor(const QString &runtimeDir, const QString &waylandDisplay, const QString &display, uint uid);
+    // tempDir holds a folder of the user's own when there is no usable runtime folder.
+    static QString nameFor(const QString &runtimeDir, const QString &waylandDisplay, const QString &display, uint uid,
+        const QString &tempDir);
 
 private:
     void accept(QLocalSocket *socket);

@@ -247,7 +247,7 @@ void DictationController::withAPIKey(
         if (!stillWaiting())
             return;
         self->pendingStart_.reset();
-        self->showResult(DictationPhase::failed(keyStoreUnavailableMessage), hideAfter::refused);
+        self->showResult(DictationPhase::failed(keyStoreSilentMessage), hideAfter::refused);
     });
     // Read fresh at every start: a key stored, changed or removed since the last one counts.
     deps_.readAPIKey([self, stillWaiting, start = std::move(start)](const APIKeyRead &read) {
@@ -648,6 +648,11 @@ void DictationController::runEndToEnd(
     if (isBusy() || pendingStart_)
         return;
     withAPIKey(std::nullopt, [this, audioFile, autoSend, translation, speed](const APIKeyRead &read) {
+        // A key store that failed is told as in any dictation; only a missing key is this run's own message.
+        if (read.storeFailed) {
+            keyCanStart(read);
+            return;
+        }
         beginEndToEnd(audioFile, autoSend, translation, speed, read.key);
     });
 }
@@ -689,7 +694,8 @@ void DictationController::beginEndToEnd(const QString &audioFile, bool autoSend,
 bool DictationController::keyCanStart(const APIKeyRead &read)
 {
     if (read.storeFailed) {
-        showResult(DictationPhase::failed(keyStoreUnavailableMessage), hideAfter::refused);
+        showResult(DictationPhase::failed(read.storeTimedOut ? keyStoreSilentMessage : keyStoreUnavailableMessage),
+            hideAfter::refused);
         return false;
     }
     if (read.key.isEmpty()) {

@@ -28,9 +28,12 @@ inline const QString copiedOnlyMessage
     = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "已复制到剪贴板，请按 Ctrl+V 粘贴"));
 inline const QString clipboardFailedMessage
     = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "无法写入剪贴板，文字已保存在历史记录中"));
-// The credential store did not answer (locked keyring, no Secret Service, no answer in time).
+// The credential store refused the read (locked keyring, no Secret Service).
 inline const QString keyStoreUnavailableMessage
     = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁"));
+// The credential store did not answer in time (a wallet that shows no window, a stalled daemon).
+inline const QString keyStoreSilentMessage
+    = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "系统钥匙串没有响应，无法读取 API Key"));
 inline const QString endToEndInputMessage
     = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "无法读取测试音频或缺少 API Key"));
 // Key names for the panel's hint line, shown as they are: translated when called.

@@ -318,6 +318,7 @@ void AppSettings::readAPIKey(std::function<void(const APIKeyRead &)> done)
         [this, done = std::move(done)](const SecretStore::CheckedRead &result) {
             APIKeyRead read;
             read.storeFailed = !result;
+            read.storeTimedOut = !result && result.error().kind == CredentialError::Kind::timeout;
             if (result && result.value())
                 read.key = *result.value();
             // A store that could not answer says nothing about the key: keep what we knew.
@@ -351,13 +352,26 @@ void AppSettings::whenAPIKeyLoaded(std::function<void()> fn)
     keyLoadWaiters_.push_back(std::move(fn));
 }
 
-void AppSettings::setAPIKey(const QString &key, std::function<void(bool saved)> done)
+void AppSettings::setAPIKey(const QString &key, std::function<void(const APIKeySaved &)> done)
 {
+    using Kind = CredentialError::Kind;
     const QString trimmed = key.trimmed();
-    secrets_.save(trimmed, apiKeyAccount(), {});
-    readAPIKey([trimmed, done = std::move(done)](const APIKeyRead &read) {
-        if (done)
-            done(!read.storeFailed && read.key == trimmed);
+    // The store's own reason when it refused the change; otherwise the read-back decides.
+    auto refused = std::make_shared<std::optional<CredentialError>>();
+    secrets_.save(trimmed, apiKeyAccount(), [refused](const SecretStore::SaveResult &saved) {
+        if (!saved)
+            *refused = saved.error();
+    });
+    readAPIKey([trimmed, refused, done = std::move(done)](const APIKeyRead &read) {
+        if (!done)
+            return;
+        if (*refused)
+            return done(unexpected(**refused));
+        if (read.storeFailed)
+            return done(unexpected(CredentialError{read.storeTimedOut ? Kind::timeout : Kind::failed, {}}));
+        if (read.key != trimmed)
+            return done(unexpected(CredentialError{Kind::failed, QStringLiteral("another key read back")}));
+        done(Done{});
     });
 }
 
@@ -409,7 +423,8 @@ void AppSettings::migrateLegacyKey(std::function<void()> done)
 
 // --- environment file ------------------------------------------------------------
 
-void AppSettings::importEnvironmentFile(const QString &path, const Print &print, std::function<void(bool ok)> done)
+void AppSettings::importEnvironmentFile(
+    const QString &path, const Print &print, std::function<void(const EnvImport &)> done)
 {
     const auto say = [print](const QString &line) {
         if (print)
@@ -419,13 +434,14 @@ void AppSettings::importEnvironmentFile(const QString &path, const Print &print,
     if (!text) {
         say(QCoreApplication::translate("App", "无法读取 %1").arg(path));
         if (done)
-            done(false);
+            done(EnvImport{false, std::nullopt});
         return;
     }
     importEnvironment(*text, print, std::move(done));
 }
 
-void AppSettings::importEnvironment(const QString &text, const Print &print, std::function<void(bool ok)> done)
+void AppSettings::importEnvironment(
+    const QString &text, const Print &print, std::function<void(const EnvImport &)> done)
 {
     const auto say = [print](const QString &line) {
         if (print)
@@ -436,24 +452,22 @@ void AppSettings::importEnvironment(const QString &text, const Print &print, std
     // would delete the key the user has and still report an import.
     const QString key = table.value(QStringLiteral("QWEN_API_KEY")).trimmed();
     const QString host = table.value(QStringLiteral("QWEN_API_HOST"));
-    const auto importHost = [this, host, say, done](bool keyOk) {
+    const auto importHost = [this, host, say, done](std::optional<CredentialError> keyError) {
         if (!host.isEmpty()) {
             setApiHost(host);
             say(QCoreApplication::translate("App", "已设置接入域名 %1").arg(host));
         }
         if (done)
-            done(keyOk);
+            done(EnvImport{true, std::move(keyError)});
     };
     if (key.isEmpty())
-        return importHost(true);
-    setAPIKey(key, [key, say, importHost](bool saved) {
+        return importHost(std::nullopt);
+    setAPIKey(key, [key, say, importHost](const APIKeySaved &saved) {
         // Reporting an import that never reached the credential store would hide a lost key.
-        if (saved)
-            say(QCoreApplication::translate("App", "已导入 API Key（长度 %1）")
-                    .arg(settingsRules::perceivedLength(key)));
-        else
-            say(QCoreApplication::translate("App", "无法保存 API Key"));
-        importHost(saved);
+        if (!saved)
+            return importHost(saved.error());
+        say(QCoreApplication::translate("App", "已导入 API Key（长度 %1）").arg(settingsRules::perceivedLength(key)));
+        importHost(std::nullopt);
     });
 }
 

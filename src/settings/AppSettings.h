@@ -41,6 +41,16 @@ inline constexpr auto legacyMigrationDone = "legacyMigrationDone";
 struct APIKeyRead {
     QString key; // empty when none is stored
     bool storeFailed = false; // the store could not answer: locked, absent, or too slow
+    bool storeTimedOut = false; // of those failures: it did not answer in time
+};
+
+// Whether the store now holds the key; the store's reason when not.
+using APIKeySaved = Expected<Done, CredentialError>;
+
+// How the import of an environment file ended.
+struct EnvImport {
+    bool fileRead = true;
+    std::optional<CredentialError> keyError; // the file's key was not stored, and why
 };
 
 // The program's settings. Every property reads the defaults store and every
@@ -121,8 +131,8 @@ public:
     // Runs fn once the first read of the key has finished (at once if it has).
     void whenAPIKeyLoaded(std::function<void()> fn);
     // Stores the trimmed key (only spaces: deletes it), then reads it back;
-    // done(true) when the store now holds exactly that key.
-    void setAPIKey(const QString &key, std::function<void(bool saved)> done = {});
+    // done with Done when the store now holds exactly that key.
+    void setAPIKey(const QString &key, std::function<void(const APIKeySaved &)> done = {});
 
     // Copies what the earlier product left behind, once per user account:
     // settings keys not yet present here (synchronously) and the API key when
@@ -130,11 +140,12 @@ public:
     bool runLegacyMigration(std::function<void()> done = {});
 
     // Imports QWEN_API_KEY and QWEN_API_HOST from a NAME=VALUE file, printing
-    // one line per value taken. done(false) when the file could not be read or
-    // the key could not be stored.
-    void importEnvironmentFile(const QString &path, const Print &print, std::function<void(bool ok)> done = {});
+    // one line per value taken (and one for a file that cannot be read). A key
+    // the store did not take is only reported to done, for the caller to say why.
+    void importEnvironmentFile(
+        const QString &path, const Print &print, std::function<void(const EnvImport &)> done = {});
     // The same for the text of such a file.
-    void importEnvironment(const QString &text, const Print &print, std::function<void(bool ok)> done = {});
+    void importEnvironment(const QString &text, const Print &print, std::function<void(const EnvImport &)> done = {});
 
     bool launchAtLogin() const;
     // Failures are dropped; launchAtLogin() shows the real state.

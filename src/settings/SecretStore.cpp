@@ -20,6 +20,11 @@ SecretStore::CheckedRead decodeSecret(const CredentialStore::ReadResult &result)
     return std::optional<QString>{text};
 }
 
+CredentialError silence(const QString &detail)
+{
+    return CredentialError{CredentialError::Kind::timeout, detail};
+}
+
 } // namespace
 
 SecretStore::SecretStore(CredentialStore &store, Scheduler &scheduler, QObject *parent)
@@ -62,7 +67,7 @@ void SecretStore::save(const QString &value, const QString &account, SaveDone do
                 if (value.isEmpty())
                     return finish([&] {
                         if (done)
-                            done(removed.hasValue());
+                            done(removed);
                     });
                 guarded<WriteResult>(
                     [this, value, account, service](auto settle) {
@@ -72,7 +77,7 @@ void SecretStore::save(const QString &value, const QString &account, SaveDone do
                     [this, done](WriteResult written) {
                         finish([&] {
                             if (done)
-                                done(written.hasValue());
+                                done(written);
                         });
                     });
             });
@@ -86,14 +91,25 @@ void SecretStore::guarded(std::function<void(std::function<void(Result)>)> start
     settled_ = false;
     QPointer<SecretStore> self(this);
     auto settle = [self, id, then = std::move(then)](Result result) {
-        if (!self || self->callId_ != id || self->settled_)
+        if (!self)
             return;
+        if (self->callId_ != id || self->settled_) {
+            // A late answer: the store is answering again.
+            if (self->silentCall_ == id)
+                self->silentCall_ = 0;
+            return;
+        }
         self->settled_ = true;
         self->deadline_.cancel();
         then(std::move(result));
     };
-    deadline_ = scheduler_.after(timeout_, [settle] {
-        settle(unexpected(CredentialError{CredentialError::Kind::timeout, QStringLiteral("no answer")}));
+    if (silentCall_ != 0)
+        return settle(unexpected(silence(QStringLiteral("no answer to an earlier call yet"))));
+    deadline_ = scheduler_.after(timeout_, [self, id, settle] {
+        if (!self)
+            return;
+        self->silentCall_ = id;
+        settle(unexpected(silence(QStringLiteral("no answer"))));
     });
     start(settle);
 }

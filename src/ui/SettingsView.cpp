@@ -485,6 +485,11 @@ void SettingsView::updateExplanation()
     }
 }
 
+QString SettingsView::saveProblem() const
+{
+    return saveProblem_->isHidden() ? QString() : saveProblem_->text();
+}
+
 void SettingsView::saveKey()
 {
     const QString typed = apiKey_->text();
@@ -494,7 +499,7 @@ void SettingsView::saveKey()
     saveProblem_->hide();
     updateKeyState();
     QPointer<SettingsView> self(this);
-    settings_.setAPIKey(typed, [self, typed](bool saved) {
+    settings_.setAPIKey(typed, [self, typed](const APIKeySaved &saved) {
         if (!self)
             return;
         self->saving_ = false;
@@ -504,8 +509,10 @@ void SettingsView::saveKey()
                 self->apiKey_->clear();
         } else {
             // The typed key stays in the field so a failed save costs nothing.
-            self->saveProblem_->setText(
-                QCoreApplication::translate("Settings", "保存失败：无法写入系统密钥环，请重试"));
+            const bool silent = saved.error().kind == CredentialError::Kind::timeout;
+            self->saveProblem_->setText(silent
+                    ? QCoreApplication::translate("Settings", "保存失败：系统密钥环没有响应，请确认它已解锁后重试")
+                    : QCoreApplication::translate("Settings", "保存失败：无法写入系统密钥环，请重试"));
             self->saveProblem_->show();
         }
         self->updateKeyState();

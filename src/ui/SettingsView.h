@@ -64,6 +64,8 @@ public:
     QString boundTriggersText() const;
     QLineEdit *apiKeyField() const { return apiKey_; }
     QPushButton *saveButton() const { return save_; }
+    // Why the last save failed; empty when it did not.
+    QString saveProblem() const;
     QLineEdit *hostField() const { return host_; }
     QLineEdit *asrModelField() const { return asrModel_; }
     QLineEdit *polishModelField() const { return polishModel_; }

@@ -4,6 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QThread>
@@ -11,10 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
+#include <iostream>
 #include <memory>
 #include <vector>
 
@@ -208,11 +214,122 @@ TEST(SingleInstanceName, TheInstanceAndAKeyBindingOfOneSessionMeet)
         {"remote x display", runtime, "", "host:10.0", "/run/user/1000/quillo-host_10"},
         {"wayland display as a path", runtime, "/run/user/1000/wayland-0", "",
             "/run/user/1000/quillo-_run_user_1000_wayland-0"},
-        {"no runtime dir", "", "", ":1", "quillo-1000-_1"},
-        {"runtime dir too long for a socket", "/" + QString(120, u'd'), "wayland-0", "", "quillo-1000-wayland-0"},
+        {"no runtime dir", "", "", ":1", "/tmp/quillo-1000/quillo-_1"},
+        {"runtime dir too long for a socket", "/" + QString(120, u'd'), "wayland-0", "",
+            "/tmp/quillo-1000/quillo-wayland-0"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(SingleInstance::nameFor(c.runtimeDir, c.wayland, c.display, 1000), c.expected) << c.name;
+        EXPECT_EQ(SingleInstance::nameFor(c.runtimeDir, c.wayland, c.display, 1000, "/tmp"), c.expected) << c.name;
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat info { };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// The socket's folder decides whether either side uses it: whoever else can create the
+// name there first would receive our commands and answer them.
+TEST_F(SingleInstanceTest, OnlyAFolderOfOurOwnThatNobodyElseMayEnterCarriesTheSocket)
+{
+    const QString root = dir.path();
+    const auto makeFolder = [](const QString &path, mode_t mode) {
+        return ::mkdir(QFile::encodeName(path).constData(), 0700) == 0
+            && ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+    };
+    struct Case {
+        const char *name;
+        std::function<bool(const QString &folder)> prepare; // false: cannot be set up here
+        bool accepted;
+    };
+    const std::vector<Case> cases = {
+        {"missing: created private", [](const QString &) { return true; }, true},
+        {"private", [&](const QString &f) { return makeFolder(f, 0700); }, true},
+        {"open to others", [&](const QString &f) { return makeFolder(f, 0755); }, false},
+        {"open to the group", [&](const QString &f) { return makeFolder(f, 0770); }, false},
+        {"a link to a private folder",
+            [&](const QString &f) { return makeFolder(f + "-target", 0700) && QFile::link(f + "-target", f); }, false},
+        {"a file", [](const QString &f) { return QFile(f).open(QIODevice::WriteOnly); }, false},
+        {"another user's",
+            [&](const QString &f) {
+                // Only root can give a folder away (CI runs as root).
+                return geteuid() == 0 && makeFolder(f, 0700)
+                    && ::chown(QFile::encodeName(f).constData(), 65534, 65534) == 0;
+            },
+            false},
+    };
+    int index = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = root + QStringLiteral("/f%1").arg(++index);
+        if (!c.prepare(folder)) {
+            std::cout << "[ SKIPPED  ] " << c.name << ": needs root\n";
+            continue;
+        }
+        const QString socket = folder + QStringLiteral("/quillo-test");
+        // Someone else listening on the name: our client must not reach it.
+        QLocalServer planted;
+        planted.listen(socket);
+
+        SingleInstance instance(socket);
+        const auto listening = instance.listen(scheduler, [](Request) { return true; });
+        EXPECT_EQ(listening.hasValue(), c.accepted);
+        if (c.accepted) {
+            EXPECT_EQ(modeOf(folder), 0700u);
+            continue;
+        }
+        if (!listening) {
+            EXPECT_TRUE(listening.error().contains(folder)) << listening.error().toStdString();
+        }
+        const SingleInstance::Reply reply = SingleInstance(socket).send(Request::stop);
+        EXPECT_EQ(reply.kind, Kind::notPrivate);
+        EXPECT_FALSE(planted.waitForNewConnection(0));
+    }
+}
+
+// Whatever answers on the socket reaches the terminal only as one of our own lines or as
+// the printable part of an error text.
+TEST_F(SingleInstanceTest, APeerAnsweringOutsideTheProtocolIsNeverEchoed)
+{
+    struct Case {
+        const char *name;
+        QByteArray answer;
+        Kind kind;
+        QString detail;
+    };
+    const QString longText(SingleInstance::maxDetailChars, u'y');
+    const std::vector<Case> cases = {
+        {"escape sequences", "\x1b]0;owned\x07\x1b[2J\n", Kind::badAnswer, {}},
+        {"another case", "OK\n", Kind::badAnswer, {}},
+        {"no line end", "ok", Kind::badAnswer, {}},
+        {"endless line", QByteArray(SingleInstance::maxLineBytes + 10, 'o'), Kind::badAnswer, {}},
+        {"control bytes in an error", "error: \x1b[31mred\x07\x08\x7f\xc2\x9b!\n", Kind::refused, "[31mred!"},
+        {"bidi override in an error",
+            "error: abc\xe2\x80\xae\xe2\x80\xa8"
+            "def\n",
+            Kind::refused, "abcdef"},
+        {"long error", "error: " + longText.toLatin1() + "zzz\n", Kind::refused, longText + QChar(0x2026)},
+    };
+    QLocalServer peer;
+    ASSERT_TRUE(peer.listen(name()));
+    QByteArray answer;
+    // Answers once the request is in, as a listener would: closing before the client has
+    // written would make its write fail and take the answer with it.
+    QObject::connect(&peer, &QLocalServer::newConnection, [&] {
+        while (QLocalSocket *s = peer.nextPendingConnection()) {
+            QObject::connect(s, &QLocalSocket::readyRead, s, [s, &answer] {
+                s->write(answer);
+                s->disconnectFromServer();
+            });
+        }
+    });
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        answer = c.answer;
+        const SingleInstance::Reply reply = send(Request::toggle);
+        EXPECT_EQ(reply.kind, c.kind);
+        EXPECT_EQ(reply.detail.toStdString(), c.detail.toStdString());
+    }
 }
 
 } // namespace

@@ -203,7 +203,7 @@ public:
             settings,
             scheduler,
             [this](std::function<void(const APIKeyRead &)> done) {
-                const APIKeyRead read{apiKey, keyStoreFails};
+                const APIKeyRead read{apiKey, keyStoreFails || keyStoreSilent, keyStoreSilent};
                 if (holdKeyReads)
                     pendingKeyReads.push_back([done, read] { done(read); });
                 else
@@ -296,6 +296,7 @@ public:
     FakeHotkeys hotkeys;
     QString apiKey = QStringLiteral("sk-test");
     bool keyStoreFails = false;
+    bool keyStoreSilent = false;
     // When set, key reads wait in pendingKeyReads until the test answers them.
     bool holdKeyReads = false;
     std::vector<std::function<void()>> pendingKeyReads;

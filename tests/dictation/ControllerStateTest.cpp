@@ -68,8 +68,10 @@ TEST_F(ControllerStateTest, RefusedStartsShowTheirMessageForTwoSeconds)
     };
     const std::vector<Case> cases = {
         {"no key", [](ControllerStateTest &t) { t.apiKey.clear(); }, QStringLiteral("请先在设置中填写千问 API Key")},
-        {"key store does not answer", [](ControllerStateTest &t) { t.keyStoreFails = true; },
+        {"key store refuses", [](ControllerStateTest &t) { t.keyStoreFails = true; },
             QStringLiteral("无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁")},
+        {"key store does not answer in time", [](ControllerStateTest &t) { t.keyStoreSilent = true; },
+            QStringLiteral("系统钥匙串没有响应，无法读取 API Key")},
         {"microphone never asked",
             [](ControllerStateTest &t) { t.permissions.microphone = MicrophoneAuthorization::notDetermined; },
             QStringLiteral("请允许麦克风权限后再试一次")},
@@ -87,6 +89,7 @@ TEST_F(ControllerStateTest, RefusedStartsShowTheirMessageForTwoSeconds)
         SCOPED_TRACE(c.name);
         apiKey = QStringLiteral("sk-test");
         keyStoreFails = false;
+        keyStoreSilent = false;
         permissions.microphone = MicrophoneAuthorization::authorized;
         recorder.failure.reset();
         c.arrange(*this);
@@ -168,8 +171,7 @@ TEST_F(ControllerStateTest, AKeyStoreThatNeverAnswersEndsTheStartWithAMessage)
     scheduler.advance(4999ms);
     EXPECT_EQ(phase(), Kind::idle);
     scheduler.advance(1ms);
-    EXPECT_EQ(controller->phase(),
-        DictationPhase::failed(QStringLiteral("无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁")));
+    EXPECT_EQ(controller->phase(), DictationPhase::failed(QStringLiteral("系统钥匙串没有响应，无法读取 API Key")));
     // Its late answer starts nothing.
     pendingKeyReads.at(0)();
     EXPECT_EQ(phase(), Kind::failed);

@@ -84,6 +84,13 @@ wait_for_exit() {
 
 target_text() { cat "$TARGET_OUT" 2>/dev/null || true; }
 
+# secrets_owner: the pid of the keyring daemon, the owner of the Secret Service name on the
+# test's private bus.
+secrets_owner() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.GetConnectionUnixProcessID string:org.freedesktop.secrets 2>/dev/null | awk '/uint32/ { print $2 }'
+}
+
 # settings_file: where the program keeps its settings and history.
 settings_file() { echo "${XDG_CONFIG_HOME:-$HOME/.config}/com.nolt.quillo.conf"; }
 

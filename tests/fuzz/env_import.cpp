@@ -74,9 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     bool succeeded = false;
     settings.importEnvironment(
         *text, [&printed](const QString &line) { printed.append(line); },
-        [&](bool ok) {
+        [&](const EnvImport &result) {
             ++completions;
-            succeeded = ok;
+            succeeded = result.fileRead && !result.keyError;
         });
     scheduler.advance(std::chrono::minutes(1));
     check(completions == 1 && succeeded);

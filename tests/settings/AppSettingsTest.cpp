@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace quillo {
@@ -173,7 +174,7 @@ TEST_F(AppSettingsTest, SetAPIKeyTrimsStoresAndReadsBack)
     const auto s = make();
     QSignalSpy spy(s.get(), &AppSettings::apiKeyConfiguredChanged);
     std::optional<bool> saved;
-    s->setAPIKey(QStringLiteral("  sk-new \n"), [&](bool ok) { saved = ok; });
+    s->setAPIKey(QStringLiteral("  sk-new \n"), [&](const APIKeySaved &r) { saved = r.hasValue(); });
     EXPECT_EQ(saved, true);
     EXPECT_EQ(credentials.item(service, account), QByteArray("sk-new"));
     EXPECT_EQ(credentials.label(service, account), QStringLiteral("Quillo API Key"));
@@ -181,29 +182,35 @@ TEST_F(AppSettingsTest, SetAPIKeyTrimsStoresAndReadsBack)
     EXPECT_EQ(readKey(*s), QStringLiteral("sk-new"));
     EXPECT_EQ(spy.count(), 1);
 
-    s->setAPIKey(QStringLiteral("   "), [&](bool ok) { saved = ok; });
+    s->setAPIKey(QStringLiteral("   "), [&](const APIKeySaved &r) { saved = r.hasValue(); });
     EXPECT_EQ(saved, true);
     EXPECT_EQ(credentials.item(service, account), std::nullopt);
     EXPECT_FALSE(s->apiKeyConfigured());
     EXPECT_EQ(spy.count(), 2);
 }
 
-TEST_F(AppSettingsTest, FailedOrHangingKeyStoreShowsAsNotConfigured)
+TEST_F(AppSettingsTest, AKeyTheStoreDidNotTakeSaysWhyAndShowsAsNotConfigured)
 {
+    using Kind = CredentialError::Kind;
     const auto s = make();
+    std::optional<APIKeySaved> saved;
     credentials.setWritesFail(true);
-    std::optional<bool> saved;
-    s->setAPIKey(QStringLiteral("sk-1"), [&](bool ok) { saved = ok; });
-    EXPECT_EQ(saved, false);
+    s->setAPIKey(QStringLiteral("sk-1"), [&](const APIKeySaved &r) { saved = r; });
+    ASSERT_TRUE(saved && !*saved);
+    EXPECT_EQ(saved->error().kind, Kind::denied);
     EXPECT_FALSE(s->apiKeyConfigured());
 
+    // A store that never answers: the removal runs out of time, the write and the read-back
+    // behind it fail at once, so the whole save ends after one time-out.
     credentials.setWritesFail(false);
     credentials.setMode(MemoryCredentialStore::Mode::hanging);
     saved.reset();
-    s->setAPIKey(QStringLiteral("sk-2"), [&](bool ok) { saved = ok; });
-    EXPECT_EQ(saved, std::nullopt);
-    scheduler.advance(std::chrono::minutes(5));
-    EXPECT_EQ(saved, false);
+    s->setAPIKey(QStringLiteral("sk-2"), [&](const APIKeySaved &r) { saved = r; });
+    scheduler.advance(SecretStore::defaultTimeout - std::chrono::milliseconds(1));
+    EXPECT_FALSE(saved);
+    scheduler.advance(std::chrono::milliseconds(1));
+    ASSERT_TRUE(saved && !*saved);
+    EXPECT_EQ(saved->error().kind, Kind::timeout);
     EXPECT_FALSE(s->apiKeyConfigured());
 }
 
@@ -283,6 +290,7 @@ TEST_F(AppSettingsTest, KeyChangesMadeElsewhereShowAtTheNextRead)
     scheduler.advance(std::chrono::minutes(1));
     ASSERT_TRUE(read);
     EXPECT_TRUE(read->storeFailed);
+    EXPECT_TRUE(read->storeTimedOut);
     EXPECT_TRUE(read->key.isEmpty());
     EXPECT_TRUE(s->apiKeyConfigured());
 }
@@ -325,12 +333,14 @@ protected:
         return path;
     }
 
+    // The lines printed, and whether the import ended with everything taken.
     std::pair<QStringList, std::optional<bool>> import(AppSettings &s, const QString &path)
     {
         QStringList lines;
         std::optional<bool> ok;
         s.importEnvironmentFile(
-            path, [&](const QString &line) { lines << line; }, [&](bool result) { ok = result; });
+            path, [&](const QString &line) { lines << line; },
+            [&](const EnvImport &r) { ok = r.fileRead && !r.keyError; });
         return {lines, ok};
     }
 
@@ -386,13 +396,36 @@ TEST_F(EnvironmentImportTest, UnreadableFilesChangeNothing)
     EXPECT_FALSE(s->apiKeyConfigured());
 }
 
-TEST_F(EnvironmentImportTest, KeyThatCannotBeStoredIsNotReportedAsImported)
+TEST_F(EnvironmentImportTest, AKeyTheStoreDidNotTakeIsReportedWithItsReasonNotAsImported)
 {
-    const auto s = make();
-    credentials.setWritesFail(true);
-    const auto [lines, ok] = import(*s, write("QWEN_API_KEY=sk-1\n"));
-    EXPECT_EQ(lines, QStringList{QStringLiteral("无法保存 API Key")});
-    EXPECT_EQ(ok, false);
+    using Kind = CredentialError::Kind;
+    struct Case {
+        const char *name;
+        std::function<void(MemoryCredentialStore &)> arrange;
+        Kind kind;
+    };
+    const std::vector<Case> cases = {
+        {"refused", [](MemoryCredentialStore &c) { c.setWritesFail(true); }, Kind::denied},
+        {"never answers", [](MemoryCredentialStore &c) { c.setMode(MemoryCredentialStore::Mode::hanging); },
+            Kind::timeout},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryCredentialStore store;
+        AppSettings s(defaults, store, loginItem, scheduler);
+        c.arrange(store);
+        const QString path = write("QWEN_API_KEY=sk-1\nQWEN_API_HOST=h.example\n");
+        QStringList lines;
+        std::optional<EnvImport> result;
+        s.importEnvironmentFile(
+            path, [&](const QString &line) { lines << line; }, [&](const EnvImport &r) { result = r; });
+        scheduler.advance(SecretStore::defaultTimeout);
+        ASSERT_TRUE(result);
+        ASSERT_TRUE(result->keyError);
+        EXPECT_EQ(result->keyError->kind, c.kind);
+        // The host is still taken; nothing claims the key was.
+        EXPECT_EQ(lines, QStringList{QStringLiteral("已设置接入域名 h.example")});
+    }
 }
 
 TEST_F(AppSettingsTest, LaunchAtLoginFollowsTheLoginItem)

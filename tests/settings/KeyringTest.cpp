@@ -65,7 +65,7 @@ protected:
     bool save(const QString &value)
     {
         std::optional<bool> saved;
-        secrets.save(value, account, [&](bool ok) { saved = ok; });
+        secrets.save(value, account, [&](const SecretStore::SaveResult &r) { saved = r.hasValue(); });
         EXPECT_TRUE(waitFor([&] { return saved.has_value(); }));
         return saved.value_or(false);
     }
@@ -118,7 +118,7 @@ TEST_F(KeyringTest, LegacyKeyIsCopiedToTheNewService)
     EXPECT_EQ(read(legacyService), QStringLiteral("sk-legacy"));
 
     std::optional<bool> saved;
-    settings.setAPIKey(QStringLiteral(" sk-typed\n"), [&](bool ok) { saved = ok; });
+    settings.setAPIKey(QStringLiteral(" sk-typed\n"), [&](const APIKeySaved &r) { saved = r.hasValue(); });
     ASSERT_TRUE(waitFor([&] { return saved.has_value(); }));
     EXPECT_EQ(saved, true);
     EXPECT_EQ(read(service), QStringLiteral("sk-typed"));

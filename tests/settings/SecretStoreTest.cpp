@@ -30,7 +30,7 @@ protected:
 TEST_F(SecretStoreTest, SaveReplaceDeleteRead)
 {
     std::vector<bool> results;
-    const auto record = [&](bool ok) { results.push_back(ok); };
+    const auto record = [&](const SecretStore::SaveResult &r) { results.push_back(r.hasValue()); };
     EXPECT_EQ(readNow(), std::nullopt);
     secrets->save(QStringLiteral("密钥-1"), account, record);
     EXPECT_EQ(readNow(), QStringLiteral("密钥-1"));
@@ -51,11 +51,11 @@ TEST_F(SecretStoreTest, UnreadableItemsReadAsNone)
     backend.setFailure(CredentialError{CredentialError::Kind::unavailable, {}});
     EXPECT_EQ(readNow(), std::nullopt);
     bool saved = true;
-    secrets->save(QStringLiteral("k"), account, [&](bool ok) { saved = ok; });
+    secrets->save(QStringLiteral("k"), account, [&](const SecretStore::SaveResult &r) { saved = r.hasValue(); });
     EXPECT_FALSE(saved);
     // Clearing is not reported done while the old key may still be there.
     saved = true;
-    secrets->save(QString(), account, [&](bool ok) { saved = ok; });
+    secrets->save(QString(), account, [&](const SecretStore::SaveResult &r) { saved = r.hasValue(); });
     EXPECT_FALSE(saved);
 }
 
@@ -63,9 +63,9 @@ TEST_F(SecretStoreTest, OperationsCompleteInCallOrder)
 {
     backend.setMode(MemoryCredentialStore::Mode::deferred);
     std::vector<QString> events;
-    secrets->save(QStringLiteral("a"), account, [&](bool) { events.push_back("saved a"); });
+    secrets->save(QStringLiteral("a"), account, [&](const auto &) { events.push_back("saved a"); });
     secrets->read(account, service, [&](std::optional<QString> v) { events.push_back("read " + v.value_or("-")); });
-    secrets->save(QString(), account, [&](bool) { events.push_back("cleared"); });
+    secrets->save(QString(), account, [&](const auto &) { events.push_back("cleared"); });
     secrets->read(account, service, [&](std::optional<QString> v) { events.push_back("read " + v.value_or("-")); });
     // Only one call is ever in flight.
     EXPECT_EQ(backend.pendingCount(), 1u);
@@ -74,31 +74,39 @@ TEST_F(SecretStoreTest, OperationsCompleteInCallOrder)
     EXPECT_EQ(events, (std::vector<QString>{"saved a", "read a", "cleared", "read -"}));
 }
 
-TEST_F(SecretStoreTest, SilentStoreTimesOutAndItsLateAnswerIsIgnored)
+TEST_F(SecretStoreTest, ASilentStoreFailsEveryCallAsNotAnsweringUntilItAnswersAgain)
 {
+    using namespace std::chrono_literals;
     backend.plant(service, account, "k");
     backend.setMode(MemoryCredentialStore::Mode::deferred);
-    secrets->setTimeout(std::chrono::seconds(5));
-    int answers = 0;
-    std::optional<QString> first = QStringLiteral("<none yet>");
-    secrets->read(account, service, [&](std::optional<QString> v) {
-        ++answers;
-        first = v;
-    });
-    std::optional<QString> second;
-    secrets->read(account, service, [&](std::optional<QString> v) { second = v; });
-    scheduler.advance(std::chrono::seconds(4));
-    EXPECT_EQ(answers, 0);
-    scheduler.advance(std::chrono::seconds(1));
-    EXPECT_EQ(answers, 1);
-    EXPECT_EQ(first, std::nullopt);
-    // The second call starts once the first has given up; the first's late
-    // answer counts for neither.
-    EXPECT_EQ(backend.pendingCount(), 2u);
+    std::vector<SecretStore::CheckedRead> reads;
+    const auto record = [&](SecretStore::CheckedRead r) { reads.push_back(std::move(r)); };
+    secrets->readChecked(account, service, record);
+    secrets->readChecked(account, service, record);
+    std::optional<SecretStore::SaveResult> saved;
+    secrets->save(QStringLiteral("new"), account, [&](const SecretStore::SaveResult &r) { saved = r; });
+    scheduler.advance(SecretStore::defaultTimeout - 1ms);
+    EXPECT_TRUE(reads.empty());
+    scheduler.advance(1ms);
+    // The first call by its time-out, the ones queued behind it at once, without reaching the
+    // store: "did not answer", neither "no key" nor a refusal.
+    ASSERT_EQ(reads.size(), 2u);
+    for (const auto &read : reads) {
+        ASSERT_FALSE(read);
+        EXPECT_EQ(read.error().kind, CredentialError::Kind::timeout);
+    }
+    ASSERT_TRUE(saved && !*saved);
+    EXPECT_EQ(saved->error().kind, CredentialError::Kind::timeout);
+    EXPECT_EQ(backend.pendingCount(), 1u);
+
+    // Its late answer reaches nobody; after it the store is asked again.
     backend.completePending();
-    EXPECT_EQ(answers, 1);
-    EXPECT_EQ(first, std::nullopt);
-    EXPECT_EQ(second, QStringLiteral("k"));
+    EXPECT_EQ(reads.size(), 2u);
+    backend.setMode(MemoryCredentialStore::Mode::immediate);
+    secrets->readChecked(account, service, record);
+    ASSERT_EQ(reads.size(), 3u);
+    ASSERT_TRUE(reads.back());
+    EXPECT_EQ(reads.back().value(), QStringLiteral("k"));
 }
 
 TEST_F(SecretStoreTest, NoCallbackAfterDestruction)

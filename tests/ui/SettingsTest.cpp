@@ -129,18 +129,33 @@ TEST(SettingsView, SaveButtonRulesAndPlaceholder)
         QByteArray("sk-new"));
 }
 
-TEST(SettingsView, FailedSaveKeepsTheTypedKeyAndDoesNotClaimSuccess)
+TEST(SettingsView, FailedSaveKeepsTheTypedKeyAndSaysWhy)
 {
-    SettingsFixture env;
-    env.credentials.setWritesFail(true);
-    SettingsView view(env.deps());
-    view.apiKeyField()->setText(QStringLiteral("sk-lost?"));
-    view.saveButton()->click();
-    env.scheduler.runDue();
-    EXPECT_EQ(view.apiKeyField()->text(), QStringLiteral("sk-lost?"));
-    EXPECT_EQ(view.saveButton()->text(), QStringLiteral("保存"));
-    EXPECT_TRUE(view.saveButton()->isEnabled());
-    EXPECT_EQ(view.apiKeyField()->placeholderText(), QStringLiteral("sk-…"));
+    struct Case {
+        const char *name;
+        std::function<void(MemoryCredentialStore &)> arrange;
+        QString problem;
+    };
+    const std::vector<Case> cases = {
+        {"refused", [](MemoryCredentialStore &c) { c.setWritesFail(true); },
+            QStringLiteral("保存失败：无法写入系统密钥环，请重试")},
+        {"never answers", [](MemoryCredentialStore &c) { c.setMode(MemoryCredentialStore::Mode::hanging); },
+            QStringLiteral("保存失败：系统密钥环没有响应，请确认它已解锁后重试")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsFixture env;
+        SettingsView view(env.deps());
+        c.arrange(env.credentials);
+        view.apiKeyField()->setText(QStringLiteral("sk-lost?"));
+        view.saveButton()->click();
+        env.scheduler.advance(SecretStore::defaultTimeout);
+        EXPECT_EQ(view.saveProblem(), c.problem);
+        EXPECT_EQ(view.apiKeyField()->text(), QStringLiteral("sk-lost?"));
+        EXPECT_EQ(view.saveButton()->text(), QStringLiteral("保存"));
+        EXPECT_TRUE(view.saveButton()->isEnabled());
+        EXPECT_EQ(view.apiKeyField()->placeholderText(), QStringLiteral("sk-…"));
+    }
 }
 
 struct ReplyCase {
