@@ -94,7 +94,7 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
                   if (tray_)
                       tray_->hideMenu();
                   if (wayland_)
-                      wayland_->insert(text, restore, std::move(done));
+                      wayland_->insert(text, restore, controller_.returnFollowsPaste(), std::move(done));
                   else
                       inserter_.insert(text, restore, std::move(done));
               },

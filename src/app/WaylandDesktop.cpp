@@ -205,9 +205,11 @@ bool WaylandDesktop::focusStayed()
     return !targetNoted_ || sameWindow(target_, frontmost_.current());
 }
 
-void WaylandDesktop::insert(const QString &text, bool restoreClipboard, InsertDone done)
+void WaylandDesktop::insert(const QString &text, bool restoreClipboard, bool returnFollows, InsertDone done)
 {
     delivered_.start();
+    if (remoteKeys_ && returnFollows)
+        remoteKeys_->expectFollowUp();
     router_.insert(text, restoreClipboard, [this, done = std::move(done)](InsertOutcome outcome) {
         targetNoted_ = false;
         const InsertionRoute route = router_.lastRoute();

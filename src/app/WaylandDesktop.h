@@ -80,7 +80,8 @@ public:
 
     // A dictation starts: the window focused now is the one its text goes to.
     void noteTarget();
-    void insert(const QString &text, bool restoreClipboard, InsertDone done);
+    // `returnFollows`: an auto-send Return comes right after the paste, through the same keyboard.
+    void insert(const QString &text, bool restoreClipboard, bool returnFollows, InsertDone done);
     void pressReturn() { router_.pressReturn(); }
     // The route a dictation would take now (for --doctor).
     InsertionRoute routeNow() { return chooseInsertionRoute(router_.factsNow()); }

@@ -78,6 +78,8 @@ public:
     bool isBusy() const { return phase_.isBusy(); }
     // A start is waiting for the credential store to hand over the key.
     bool isStarting() const { return pendingStart_.has_value(); }
+    // The dictation being delivered ends with an auto-send Return after its paste.
+    bool returnFollowsPaste() const { return autoSend_; }
 
     void bindHotkeys();
     void handlePress(HotkeySlot slot);

@@ -49,7 +49,7 @@ protected:
     std::optional<InsertOutcome> paste(WaylandDesktop &desktop, const QString &text)
     {
         std::optional<InsertOutcome> outcome;
-        desktop.insert(text, false, [&outcome](InsertOutcome o) { outcome = o; });
+        desktop.insert(text, false, false, [&outcome](InsertOutcome o) { outcome = o; });
         waitUntil([&] {
             scheduler.advance(std::chrono::milliseconds(50)); // the focus coming back from a dialog
             return outcome.has_value();

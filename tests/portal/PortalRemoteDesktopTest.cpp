@@ -180,7 +180,6 @@ TEST_F(PortalRemoteDesktopTest, APerUseSessionEndsAfterItsKeystrokes)
 {
     PortalRemoteDesktop::Options options;
     options.lifetime = PortalRemoteDesktop::Lifetime::perUse;
-    options.linger = std::chrono::milliseconds(50);
     auto poster = makePoster(options);
     for (int paste = 1; paste <= 2; ++paste) {
         poster->postPaste(PasteChord::ctrlV, record());

@@ -47,7 +47,6 @@ PortalRemoteDesktop::PortalRemoteDesktop(
     , options_(options)
 {
     linger_.setSingleShot(true);
-    linger_.setInterval(options_.linger);
     connect(&linger_, &QTimer::timeout, this, [this] {
         if (queue_.empty() && !sending_ && waiting_.empty() && state_ == State::started) {
             closeSession();
@@ -108,6 +107,7 @@ void PortalRemoteDesktop::whenStarted(std::function<void(bool)> ready)
     linger_.stop();
     switch (state_) {
     case State::started:
+        keepForUser();
         ready(true);
         return;
     case State::refused:
@@ -228,9 +228,17 @@ void PortalRemoteDesktop::onStarted(const PortalResponse &response)
     setOutcome(State::started, {});
     std::vector<std::function<void(bool)>> ready = std::move(waiting_);
     waiting_.clear();
+    keepForUser();
     for (auto &callback : ready)
         callback(true);
-    settleIfIdle();
+}
+
+// Whoever waited for the session is about to use it (after the focus came back from the
+// dialog); should it never send a key, a per-use session still closes.
+void PortalRemoteDesktop::keepForUser()
+{
+    if (options_.lifetime == Lifetime::perUse)
+        linger_.start(std::max(options_.linger, userGrace));
 }
 
 void PortalRemoteDesktop::failWaiting()
@@ -310,8 +318,10 @@ void PortalRemoteDesktop::finishJob(bool ok)
 
 void PortalRemoteDesktop::settleIfIdle()
 {
-    if (options_.lifetime == Lifetime::perUse && queue_.empty() && !sending_ && state_ == State::started)
-        linger_.start();
+    if (options_.lifetime != Lifetime::perUse || !queue_.empty() || sending_ || state_ != State::started)
+        return;
+    linger_.start(followUp_ ? std::max(options_.linger, returnLinger) : options_.linger);
+    followUp_ = false;
 }
 
 void PortalRemoteDesktop::notifyKey(const Transition &transition, std::function<void(bool)> then)

@@ -36,7 +36,9 @@ class PortalRemoteDesktop final : public QObject, public KeystrokePoster {
 public:
     static constexpr char restoreTokenKey[] = "remoteDesktopRestoreToken";
     // Long enough for the auto-send Return that follows a paste to use the same session.
-    static constexpr std::chrono::milliseconds defaultLinger{1500};
+    static constexpr std::chrono::milliseconds returnLinger{1500};
+    // How long a session opened for someone stays open before their first keystroke.
+    static constexpr std::chrono::milliseconds userGrace{3000};
 
     enum class State { idle, starting, started, refused, failed };
     enum class Lifetime { standing, perUse };
@@ -45,7 +47,8 @@ public:
         bool restores = false; // the portal keeps grants (RemoteDesktop version 2)
         bool clipboardWanted = false; // ask for the portal's clipboard with the keyboard
         Lifetime lifetime = Lifetime::standing;
-        std::chrono::milliseconds linger = defaultLinger;
+        // How long a per-use session stays open after its last keystroke.
+        std::chrono::milliseconds linger{0};
     };
 
     PortalRemoteDesktop(QDBusConnection bus, DefaultsStore &settings, Options options, QObject *parent = nullptr);
@@ -57,6 +60,8 @@ public:
     // Runs `ready` once the session runs (opening it if needed), or with false when it
     // cannot: refused, failed, closed. A refusal stands until start() is called again.
     void whenStarted(std::function<void(bool started)> ready);
+    // A keystroke follows the next one (auto-send's Return): a per-use session stays open for it.
+    void expectFollowUp() { followUp_ = true; }
     // Opens the session now (asking the user unless a stored grant restores it); the
     // settings' "ask again" after a refusal.
     void start();
@@ -99,6 +104,7 @@ private:
     void releaseHeld();
     void failWaiting();
     void settleIfIdle();
+    void keepForUser();
     void onSessionCreated(const PortalResponse &response);
     void onDevicesSelected(const PortalResponse &response);
     void requestStart();
@@ -122,6 +128,7 @@ private:
     std::size_t nextTransition_ = 0;
     std::vector<std::int32_t> held_;
     bool sending_ = false;
+    bool followUp_ = false;
     bool jobOk_ = true;
     Done jobDone_;
     QTimer linger_;
