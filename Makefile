@@ -7,7 +7,7 @@ PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: translations deps configure build run test test-only asan soak bench fuzz demo release-build install package format clean
+.PHONY: translations deps configure build run test test-only asan soak bench fuzz demo mutate release-build install package format clean
 
 deps:
 	@scripts/install-deps
@@ -55,6 +55,14 @@ fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUILLO_FUZZ=ON -DQUILLO_BUILD_TESTS=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
 	@tests/fuzz/run-fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Do the tests notice wrong code? Changes the files of scripts/mutate-targets one small way at
+# a time in a copy of the tree (build-mutate/) and runs their tests. Slow: not part of `make test`.
+# MUTATE_FILES picks files of that list, MUTATE_LIMIT caps the mutants per file.
+MUTATE_FILES ?=
+MUTATE_LIMIT ?= 0
+mutate: deps
+	@scripts/mutate --limit $(MUTATE_LIMIT) $(MUTATE_FILES)
 
 # What `make install` and `make package` ship: a release build without tests, compiled
 # with the hardening flags Debian builds its own packages with.
