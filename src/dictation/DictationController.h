@@ -1,14 +1,16 @@
 #pragma once
 
-#include "audio/SpeechGate.h"
+#include "common/Expected.h"
 #include "dictation/DictationPhase.h"
 #include "dictation/DictationPorts.h"
-#include "dictation/DictationTexts.h"
+#include "dictation/FailedAudioPolicy.h"
 #include "dictation/FailedRecordingStore.h"
 #include "dictation/HUDModel.h"
-#include "dictation/PcmFilePlayer.h"
-#include "dictation/RefinementFlow.h"
+#include "dictation/HotkeyBinding.h"
+#include "dictation/PendingStart.h"
+#include "dictation/RecordingStream.h"
 #include "dictation/TextInserter.h"
+#include "dictation/TranscriptPipeline.h"
 #include "hotkeys/Hotkey.h"
 #include "platform/FrontmostApp.h"
 #include "platform/Permissions.h"
@@ -31,11 +33,11 @@
 
 namespace quillo {
 
-class AppSettings;
-
-// Turns hotkey presses into dictations: records, streams the gated audio to the
-// recognition service, refines the transcript, pastes it, keeps a history entry
-// and drives the panel's phases. Main thread only.
+// Turns hotkey presses, menu items and command-line actions into dictations and
+// drives the panel's phases. Its pieces do the work: the key read before a start
+// (PendingStart), the audio on its way to the service (RecordingStream), the way of
+// the transcript to the cursor (TranscriptPipeline) and what becomes of the audio
+// when recognition fails (FailedAudioPolicy). Main thread only.
 class DictationController : public QObject {
     Q_OBJECT
 
@@ -66,8 +68,7 @@ public:
         FailedRecordingStore *failedRecordings = nullptr;
     };
 
-    // The send key is fixed: the right Command key alone.
-    static constexpr Hotkey holdSendHotkey{54, modifierFlag::command, true};
+    static constexpr Hotkey holdSendHotkey = HotkeyBinding::holdSendHotkey;
 
     explicit DictationController(Deps deps, QObject *parent = nullptr);
     ~DictationController() override;
@@ -77,7 +78,7 @@ public:
     const std::optional<QString> &lastMessage() const { return lastMessage_; }
     bool isBusy() const { return phase_.isBusy(); }
     // A start is waiting for the credential store to hand over the key.
-    bool isStarting() const { return pendingStart_.has_value(); }
+    bool isStarting() const { return pendingStart_.isWaiting(); }
     // The dictation being delivered ends with an auto-send Return after its paste.
     bool returnFollowsPaste() const { return autoSend_; }
 
@@ -108,99 +109,54 @@ signals:
     void lastMessageChanged();
 
 private:
-    // What the pipeline of one finished recording carries.
-    struct Capture {
-        // Read once when the dictation started; lives only as long as the dictation.
-        QString apiKey;
-        std::optional<TargetLanguage> translation;
-        AppStyle style = AppStyle::general;
-        QString appName;
-        double seconds = 0;
-        // Why the recording ended before the user ended it (the microphone went away);
-        // shown once the text recognised so far has been delivered. Empty: the user ended it.
-        QString endedBy;
-        // The audio handed to the service, kept should recognition fail; empty when
-        // there is none to keep.
-        QByteArray audio;
-        // A retry refines as its recording was set up to; otherwise the settings decide.
-        std::optional<bool> polish;
-        double finishTimeout = dictationTimes::finishTimeoutSeconds;
-    };
-
-    // A start waiting for the key: what started it.
-    struct PendingStart {
-        std::uint64_t id = 0;
-        // The slot whose release ends the recording before it began, if any.
-        std::optional<HotkeySlot> releaseSlot;
-    };
-
-    void applyHotkeySettings();
-    // Reads the key, then runs start with it; a refusal shows the matching message.
-    void withAPIKey(std::optional<HotkeySlot> releaseSlot, std::function<void(const APIKeyRead &)> start);
-    // Shows why a read key cannot start a dictation; true when it can.
-    bool keyCanStart(const APIKeyRead &read);
-    void dropPendingStart();
+    // Reads the key, then runs start with it; shows instead why the key cannot start one.
+    void withAPIKey(
+        std::optional<HotkeySlot> releaseSlot, std::function<void(const QString &key)> start, bool keyRequired = true);
+    // Shows why the microphone cannot be used; true when it can.
+    bool microphoneAllowed();
     void startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot);
     void beginRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot, const QString &apiKey);
     void beginEndToEnd(const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed,
         const QString &apiKey);
+    void beginRetry(const QString &apiKey);
     void prepare(RecordingMode mode, HotkeySlot holdSlot, bool autoSend);
     void openSession(const QString &apiKey);
-    void handleAudioChunk(std::uint64_t recording, const QByteArray &data, float level);
-    void handleRecorderLost(std::uint64_t recording, const QString &description);
-    void feed(const QByteArray &data, float level);
-    void rememberSent(const QByteArray &chunk);
-    void beginRetry(const QString &apiKey);
-    void keepFailedAudio(const Capture &capture);
-    void dropFailedAudio();
     void updateElapsed();
     // endedBy: the recorder's message when capture ended on its own.
     void stopRecording(std::optional<QString> endedBy = std::nullopt);
-    void processTranscript(std::shared_ptr<RecognitionSession> session, const Capture &capture);
-    void refine(const QString &raw, const Capture &capture);
-    void deliverText(const QString &raw, const RefinementOutcome &outcome, const Capture &capture);
-    void presentInsertion(InsertOutcome inserted, const QString &final, const QString &endedBy);
+    TranscriptPipeline::Capture capture(const QString &apiKey) const;
     void showResult(const DictationPhase &phase, double hideAfter);
+    // A start that cannot go ahead: its reason, briefly.
+    void refuse(const QString &message);
     void hidePanel();
+    void endSilently();
     void cancelSession();
     void cycleTranslation();
     void setPhase(const DictationPhase &phase);
     void setLastMessage(std::optional<QString> message);
     void playSound(Sound sound);
-    void dropSession();
     double secondsSince(Scheduler::TimePoint start) const;
-    bool isCurrent(std::uint64_t pipeline) const { return pipeline == pipeline_; }
 
     Deps deps_;
     HUDModel *hud_; // child
+    HotkeyBinding hotkeyBinding_;
     DictationPhase phase_;
     std::optional<QString> lastMessage_;
-    std::shared_ptr<RecognitionSession> asr_;
     RecordingMode mode_ = RecordingMode::hold;
     std::optional<Scheduler::TimePoint> startedAt_;
     std::optional<AppIdentity> targetApp_;
     ScheduledWork timer_;
-    // Each recording, session and pipeline gets a number; work that carries an
-    // old number finds it stale and does nothing (chunks, partials, results).
-    std::uint64_t recording_ = 0;
-    std::uint64_t session_ = 0;
-    std::uint64_t pipeline_ = 0;
     ScheduledWork hideWork_;
-    ScheduledWork returnWork_;
-    std::unique_ptr<PcmFilePlayer> filePlayer_;
-    SpeechGate gate_;
-    // What the current recording handed to the service, for a retry should it fail.
-    QByteArray sent_;
-    bool sentTooLong_ = false;
     HotkeySlot holdSlot_ = HotkeySlot::hold;
     bool autoSend_ = false;
-    bool hotkeysBound_ = false;
     QString apiKey_; // of the dictation under way; cleared when it ends
-    std::optional<PendingStart> pendingStart_;
-    std::uint64_t nextStartId_ = 0;
-    ScheduledWork keyDeadline_;
     // When stopFromCommand last found no recording to stop.
     std::optional<Scheduler::TimePoint> stopWithoutRecording_;
+    FailedAudioPolicy failedAudio_;
+    RecordingStream stream_;
+    PendingStart pendingStart_;
+    // Last: abandoned first when the controller goes.
+    TranscriptPipeline pipeline_;
 };
 
 } // namespace quillo

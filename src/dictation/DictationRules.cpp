@@ -1,5 +1,7 @@
 #include "dictation/DictationRules.h"
 
+#include "dictation/DictationTexts.h"
+
 #include <algorithm>
 
 namespace quillo::dictationRules {
@@ -52,6 +54,8 @@ std::optional<TargetLanguage> nextTranslation(
     return next == cycle.end() ? std::nullopt : std::optional(*next);
 }
 
+namespace {
+
 bool triggerIsPartOfHotkey(
     TranslateTrigger trigger, const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle)
 {
@@ -64,6 +68,25 @@ bool triggerIsPartOfHotkey(
             return true;
     }
     return toggle && !toggle->isModifierOnly && (toggle->modifiers & mask) != 0;
+}
+
+} // namespace
+
+bool translatesAtStart(bool asked, std::uint64_t heldModifiers, TranslateTrigger trigger,
+    const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle)
+{
+    const bool triggerHeld = (heldModifiers & modifierFlagOf(trigger)) != 0;
+    return asked || (triggerHeld && !triggerIsPartOfHotkey(trigger, hold, toggle));
+}
+
+std::optional<QString> keyRefusal(const APIKeyRead &read, bool keyRequired)
+{
+    using namespace dictationTexts;
+    if (read.storeFailed)
+        return read.storeTimedOut ? keyStoreSilentMessage : keyStoreUnavailableMessage;
+    if (read.key.isEmpty() && keyRequired)
+        return noApiKeyMessage;
+    return std::nullopt;
 }
 
 } // namespace quillo::dictationRules

@@ -2,8 +2,11 @@
 
 #include "dictation/DictationPhase.h"
 #include "hotkeys/Hotkey.h"
+#include "settings/AppSettings.h"
 #include "settings/TargetLanguage.h"
 #include "settings/TranslateTrigger.h"
+
+#include <QString>
 
 #include <optional>
 #include <vector>
@@ -34,9 +37,13 @@ StartRequest startRequest(HotkeySlot slot);
 std::optional<TargetLanguage> nextTranslation(
     const std::vector<TargetLanguage> &cycle, std::optional<TargetLanguage> current);
 
-// Whether the trigger modifier belongs to the hold or toggle hotkey itself, so
-// holding it at the start is part of the hotkey, not a request to translate.
-bool triggerIsPartOfHotkey(
-    TranslateTrigger trigger, const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle);
+// Whether a recording translates from its start: asked to, or the trigger modifier held
+// as it starts, unless that modifier belongs to the hold or toggle hotkey itself.
+bool translatesAtStart(bool asked, std::uint64_t heldModifiers, TranslateTrigger trigger,
+    const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle);
+
+// Why a read key cannot start a dictation (the message the user sees); none when it can.
+// keyRequired false lets a missing key through to a start that says so itself.
+std::optional<QString> keyRefusal(const APIKeyRead &read, bool keyRequired = true);
 
 } // namespace quillo::dictationRules

@@ -6,6 +6,11 @@ quillo_add_sources(quillo_dictation
   DictationTexts.h
   PcmFilePlayer.h PcmFilePlayer.cpp
   RefinementFlow.h RefinementFlow.cpp
+  HotkeyBinding.h HotkeyBinding.cpp
+  PendingStart.h PendingStart.cpp
+  FailedAudioPolicy.h FailedAudioPolicy.cpp
+  RecordingStream.h RecordingStream.cpp
+  TranscriptPipeline.h TranscriptPipeline.cpp
   DictationController.h DictationController.cpp)
 target_link_libraries(quillo_dictation PUBLIC Qt6::Core quillo_settings quillo_hotkeys quillo_audio quillo_recognition
   quillo_refinement)
