@@ -8,6 +8,8 @@
 #include "ui/HotkeyRecorderView.h"
 #include "ui/PermissionRow.h"
 #include "ui/SegmentedControl.h"
+#include "ui/ServiceSection.h"
+#include "ui/SettingsLayout.h"
 #include "ui/SettingsText.h"
 #include "ui/Theme.h"
 #include "ui/ToggleSwitch.h"
@@ -28,90 +30,9 @@ namespace quillo {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace settingsLayout;
 
 constexpr auto permissionRefresh = 1500ms;
-
-struct LanguageChoice {
-    const char *code;
-    const char *label;
-};
-
-constexpr LanguageChoice languages[]
-    = {{"zh", QT_TRANSLATE_NOOP("Settings", "中文（含中英混说）")}, {"en", QT_TRANSLATE_NOOP("Settings", "英文")},
-        {"yue", QT_TRANSLATE_NOOP("Settings", "粤语")}, {"auto", QT_TRANSLATE_NOOP("Settings", "自动")}};
-
-QLabel *text(const QString &content, const QFont &font, QWidget *parent, bool wrap = true)
-{
-    auto *l = new QLabel(content, parent);
-    l->setFont(font);
-    l->setTextFormat(Qt::PlainText);
-    l->setWordWrap(wrap);
-    return l;
-}
-
-// A caption in a lesser text colour; its opacity is kept for restyling.
-QLabel *caption(const QString &content, qreal opacity, QWidget *parent)
-{
-    QLabel *l = text(content, theme::caption(), parent);
-    l->setProperty("captionOpacity", opacity);
-    return l;
-}
-
-// A labelled row: the title at the left, the control at the right.
-QWidget *formRow(const QString &title, QWidget *control, QWidget *parent)
-{
-    auto *row = new QWidget(parent);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(text(title, theme::body(), row, false));
-    layout->addStretch(1);
-    control->setParent(row);
-    layout->addWidget(control);
-    return row;
-}
-
-// A group of rows under a section title, on a rounded card.
-QWidget *section(const QString &title, const QList<QWidget *> &rows, QWidget *parent)
-{
-    auto *box = new QWidget(parent);
-    auto *column = new QVBoxLayout(box);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(6);
-    QLabel *heading = text(title, theme::headline(), box, false);
-    heading->setContentsMargins(4, 0, 0, 0);
-    column->addWidget(heading);
-    auto *card = new QWidget(box);
-    card->setObjectName(QStringLiteral("card"));
-    card->setAttribute(Qt::WA_StyledBackground);
-    auto *inner = new QVBoxLayout(card);
-    inner->setContentsMargins(14, 10, 14, 10);
-    inner->setSpacing(10);
-    for (QWidget *row : rows) {
-        row->setParent(card);
-        inner->addWidget(row);
-    }
-    column->addWidget(card);
-    return box;
-}
-
-QWidget *column(const QList<QWidget *> &items, int spacing, QWidget *parent)
-{
-    auto *box = new QWidget(parent);
-    auto *layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    for (QWidget *item : items) {
-        item->setParent(box);
-        layout->addWidget(item);
-    }
-    return box;
-}
-
-void setTextIfChanged(QLineEdit *field, const QString &value)
-{
-    if (field->text() != value)
-        field->setText(value);
-}
 
 } // namespace
 
@@ -126,7 +47,8 @@ SettingsView::SettingsView(SettingsDeps deps, QWidget *parent)
     form->setContentsMargins(20, 20, 20, 20);
     form->setSpacing(18);
     form->addWidget(hotkeySection());
-    form->addWidget(serviceSection());
+    service_ = new ServiceSection(settings_, deps_.scheduler, deps_.chat, this);
+    form->addWidget(service_);
     form->addWidget(polishSection());
     form->addWidget(translationSection());
     form->addWidget(generalSection());
@@ -175,10 +97,7 @@ QWidget *SettingsView::hotkeySection()
     toggleRecorder_ = new HotkeyRecorderView(
         defaultToggleHotkey, [this](const std::optional<Hotkey> &h) { settings_.setToggleHotkey(h); }, deps_.hotkeys,
         deps_.translator, this);
-    sameWarning_ = text(QString(), theme::caption(), this);
-    QPalette orange = sameWarning_->palette();
-    orange.setColor(QPalette::WindowText, theme::orange());
-    sameWarning_->setPalette(orange);
+    sameWarning_ = warning(this);
     fnTip_ = caption(QString(), 0.6, this);
     boundTriggers_ = caption(QString(), 0.6, this);
     boundTriggers_->setWordWrap(true);
@@ -227,79 +146,6 @@ void SettingsView::updateBoundTriggers()
 QString SettingsView::boundTriggersText() const
 {
     return boundTriggers_->isHidden() ? QString() : boundTriggers_->text();
-}
-
-QWidget *SettingsView::serviceSection()
-{
-    apiKey_ = new QLineEdit(this);
-    apiKey_->setEchoMode(QLineEdit::Password);
-    apiKey_->setMinimumWidth(240);
-    apiKey_->setAccessibleName(QStringLiteral("API Key"));
-    save_ = new QPushButton(this);
-    auto *keyBox = new QWidget(this);
-    auto *keyRow = new QHBoxLayout(keyBox);
-    keyRow->setContentsMargins(0, 0, 0, 0);
-    keyRow->addWidget(apiKey_);
-    keyRow->addWidget(save_);
-    saveProblem_ = text(QString(), theme::caption(), this);
-    QPalette orange = saveProblem_->palette();
-    orange.setColor(QPalette::WindowText, theme::orange());
-    saveProblem_->setPalette(orange);
-    saveProblem_->hide();
-
-    host_ = new QLineEdit(this);
-    asrModel_ = new QLineEdit(this);
-    polishModel_ = new QLineEdit(this);
-    for (QLineEdit *field : {host_, asrModel_, polishModel_})
-        field->setMinimumWidth(240);
-    language_ = new QComboBox(this);
-    for (const LanguageChoice &choice : languages)
-        language_->addItem(QCoreApplication::translate("Settings", choice.label), QString::fromLatin1(choice.code));
-
-    test_ = new QPushButton(QCoreApplication::translate("Settings", "测试连接"), this);
-    testResult_ = caption(QString(), 0.6, this);
-    testResult_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    testResult_->hide();
-    auto *testBox = new QWidget(this);
-    auto *testRow = new QHBoxLayout(testBox);
-    testRow->setContentsMargins(0, 0, 0, 0);
-    test_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    testRow->addWidget(test_, 0, Qt::AlignTop);
-    testRow->addWidget(testResult_, 1);
-    testRow->addStretch(0);
-
-    ConnectionTest::Setup setup;
-    setup.readKey = [this](std::function<void(const QString &)> done) {
-        settings_.readAPIKey([done = std::move(done)](const APIKeyRead &read) { done(read.key); });
-    };
-    setup.host = [this] { return settings_.normalizedHost(); };
-    setup.model = [this] { return settings_.polishModel(); };
-    setup.chat = deps_.chat;
-    connectionTest_ = new ConnectionTest(std::move(setup), deps_.scheduler, this);
-    connect(test_, &QPushButton::clicked, this, [this] {
-        testResult_->clear();
-        testResult_->hide();
-        connectionTest_->start();
-    });
-    connect(connectionTest_, &ConnectionTest::runningChanged, this, [this] { updateKeyState(); });
-    connect(connectionTest_, &ConnectionTest::finished, this, [this](const QString &result) {
-        testResult_->setText(result);
-        testResult_->show();
-    });
-    connect(apiKey_, &QLineEdit::textChanged, this, [this] { updateKeyState(); });
-    connect(apiKey_, &QLineEdit::returnPressed, this, [this] {
-        if (save_->isEnabled())
-            saveKey();
-    });
-    connect(save_, &QPushButton::clicked, this, &SettingsView::saveKey);
-
-    return section(QCoreApplication::translate("Settings", "千问服务"),
-        {formRow(QStringLiteral("API Key"), keyBox, this), saveProblem_,
-            formRow(QCoreApplication::translate("Settings", "接入域名"), host_, this),
-            formRow(QCoreApplication::translate("Settings", "语音识别模型"), asrModel_, this),
-            formRow(QCoreApplication::translate("Settings", "润色模型"), polishModel_, this),
-            formRow(QCoreApplication::translate("Settings", "识别语言"), language_, this), testBox},
-        this);
 }
 
 QWidget *SettingsView::polishSection()
@@ -391,20 +237,9 @@ void SettingsView::bindSettings()
 {
     AppSettings &s = settings_;
     auto showTexts = [this, &s] {
-        setTextIfChanged(host_, s.apiHost());
-        setTextIfChanged(asrModel_, s.asrModel());
-        setTextIfChanged(polishModel_, s.polishModel());
         setTextIfChanged(translateModel_, s.translateModel());
         if (vocabulary_->toPlainText() != s.vocabulary())
             vocabulary_->setPlainText(s.vocabulary());
-        const int index = language_->findData(s.language());
-        if (index >= 0)
-            language_->setCurrentIndex(index);
-        else if (language_->currentData().toString() != s.language()) {
-            // A code set outside this window stays visible rather than being replaced.
-            language_->addItem(s.language(), s.language());
-            language_->setCurrentIndex(language_->count() - 1);
-        }
         polish_->setChecked(s.polishEnabled());
         restoreClipboard_->setChecked(s.restoreClipboard());
         playSounds_->setChecked(s.playSounds());
@@ -414,19 +249,13 @@ void SettingsView::bindSettings()
     showTexts();
     launchAtLogin_->setChecked(s.launchAtLogin());
     updateHotkeys();
-    updateKeyState();
     updateExplanation();
 
-    connect(host_, &QLineEdit::textEdited, &s, &AppSettings::setApiHost);
-    connect(asrModel_, &QLineEdit::textEdited, &s, &AppSettings::setAsrModel);
-    connect(polishModel_, &QLineEdit::textEdited, &s, &AppSettings::setPolishModel);
     connect(translateModel_, &QLineEdit::textEdited, &s, &AppSettings::setTranslateModel);
     connect(vocabulary_, &QPlainTextEdit::textChanged, this, [this] {
         if (vocabulary_->toPlainText() != settings_.vocabulary())
             settings_.setVocabulary(vocabulary_->toPlainText());
     });
-    connect(language_, &QComboBox::activated, this,
-        [this](int index) { settings_.setLanguage(language_->itemData(index).toString()); });
     connect(polish_, &ToggleSwitch::clicked, &s, &AppSettings::setPolishEnabled);
     connect(restoreClipboard_, &ToggleSwitch::clicked, &s, &AppSettings::setRestoreClipboard);
     connect(playSounds_, &ToggleSwitch::clicked, &s, &AppSettings::setPlaySounds);
@@ -445,7 +274,6 @@ void SettingsView::bindSettings()
             updateHotkeys();
         updateExplanation();
     });
-    connect(&s, &AppSettings::apiKeyConfiguredChanged, this, &SettingsView::updateKeyState);
 }
 
 void SettingsView::updateHotkeys()
@@ -462,18 +290,6 @@ void SettingsView::updateHotkeys()
     fnTip_->setHidden(fn.isEmpty());
 }
 
-void SettingsView::updateKeyState()
-{
-    const bool configured = settings_.apiKeyConfigured();
-    apiKey_->setPlaceholderText(settingsText::apiKeyPlaceholder(configured));
-    save_->setText(settingsText::saveButtonLabel(keySaved_));
-    save_->setEnabled(!saving_ && settingsText::canSaveKey(apiKey_->text()));
-    const bool testing = connectionTest_ && connectionTest_->isRunning();
-    test_->setText(testing ? QCoreApplication::translate("Settings", "测试中…")
-                           : QCoreApplication::translate("Settings", "测试连接"));
-    test_->setEnabled(!testing && configured);
-}
-
 void SettingsView::updateExplanation()
 {
     const QStringList lines
@@ -483,40 +299,6 @@ void SettingsView::updateExplanation()
         explanation_.at(i)->setText(i < lines.size() ? lines.at(i) : QString());
         explanation_.at(i)->setHidden(i >= lines.size());
     }
-}
-
-QString SettingsView::saveProblem() const
-{
-    return saveProblem_->isHidden() ? QString() : saveProblem_->text();
-}
-
-void SettingsView::saveKey()
-{
-    const QString typed = apiKey_->text();
-    if (saving_ || !settingsText::canSaveKey(typed))
-        return;
-    saving_ = true;
-    saveProblem_->hide();
-    updateKeyState();
-    QPointer<SettingsView> self(this);
-    settings_.setAPIKey(typed, [self, typed](const APIKeySaved &saved) {
-        if (!self)
-            return;
-        self->saving_ = false;
-        if (saved) {
-            self->keySaved_ = true;
-            if (self->apiKey_->text() == typed)
-                self->apiKey_->clear();
-        } else {
-            // The typed key stays in the field so a failed save costs nothing.
-            const bool silent = saved.error().kind == CredentialError::Kind::timeout;
-            self->saveProblem_->setText(silent
-                    ? QCoreApplication::translate("Settings", "保存失败：系统密钥环没有响应，请确认它已解锁后重试")
-                    : QCoreApplication::translate("Settings", "保存失败：无法写入系统密钥环，请重试"));
-            self->saveProblem_->show();
-        }
-        self->updateKeyState();
-    });
 }
 
 void SettingsView::refreshPermissions()
@@ -544,11 +326,6 @@ QString SettingsView::hotkeyWarning() const
 QString SettingsView::fnTip() const
 {
     return fnTip_->isHidden() ? QString() : fnTip_->text();
-}
-
-QString SettingsView::testResult() const
-{
-    return testResult_->isHidden() ? QString() : testResult_->text();
 }
 
 QStringList SettingsView::explanation() const

@@ -17,13 +17,13 @@ class QVBoxLayout;
 namespace quillo {
 
 class AppSettings;
-class ConnectionTest;
 class HotkeyManager;
 class HotkeyRecorderView;
 class KeyEventTranslator;
 class PermissionRow;
 class Permissions;
 class SegmentedControl;
+class ServiceSection;
 class ShortcutBindings;
 class ToggleSwitch;
 
@@ -62,16 +62,7 @@ public:
     QString fnTip() const;
     // The triggers the desktop reports as bound; empty without shortcut bindings.
     QString boundTriggersText() const;
-    QLineEdit *apiKeyField() const { return apiKey_; }
-    QPushButton *saveButton() const { return save_; }
-    // Why the last save failed; empty when it did not.
-    QString saveProblem() const;
-    QLineEdit *hostField() const { return host_; }
-    QLineEdit *asrModelField() const { return asrModel_; }
-    QLineEdit *polishModelField() const { return polishModel_; }
-    QComboBox *languagePicker() const { return language_; }
-    QPushButton *testButton() const { return test_; }
-    QString testResult() const;
+    ServiceSection *service() const { return service_; }
     ToggleSwitch *polishSwitch() const { return polish_; }
     QPlainTextEdit *vocabularyEditor() const { return vocabulary_; }
     SegmentedControl *targetPicker() const { return target_; }
@@ -95,25 +86,19 @@ protected:
 
 private:
     QWidget *hotkeySection();
-    QWidget *serviceSection();
     QWidget *polishSection();
     QWidget *translationSection();
     QWidget *generalSection();
     QWidget *permissionSection();
     void bindSettings();
     void updateHotkeys();
-    void updateKeyState();
     void updateExplanation();
-    void saveKey();
     void refreshPermissions();
     void updateBoundTriggers();
     void restyle();
 
     SettingsDeps deps_;
     AppSettings &settings_;
-    bool keySaved_ = false;
-    bool saving_ = false;
-    ConnectionTest *connectionTest_ = nullptr;
     ScheduledWork refresh_;
 
     HotkeyRecorderView *holdRecorder_ = nullptr;
@@ -122,15 +107,7 @@ private:
     QLabel *fnTip_ = nullptr;
     QLabel *boundTriggers_ = nullptr;
     ShortcutBindings *bindings_ = nullptr;
-    QLineEdit *apiKey_ = nullptr;
-    QPushButton *save_ = nullptr;
-    QLabel *saveProblem_ = nullptr;
-    QLineEdit *host_ = nullptr;
-    QLineEdit *asrModel_ = nullptr;
-    QLineEdit *polishModel_ = nullptr;
-    QComboBox *language_ = nullptr;
-    QPushButton *test_ = nullptr;
-    QLabel *testResult_ = nullptr;
+    ServiceSection *service_ = nullptr;
     ToggleSwitch *polish_ = nullptr;
     QPlainTextEdit *vocabulary_ = nullptr;
     SegmentedControl *target_ = nullptr;

@@ -16,6 +16,8 @@ quillo_add_sources(quillo_ui
   ConnectionTest.h ConnectionTest.cpp
   PermissionRow.h PermissionRow.cpp
   HotkeyRecorderView.h HotkeyRecorderView.cpp
+  SettingsLayout.h SettingsLayout.cpp
+  ServiceSection.h ServiceSection.cpp
   SettingsView.h SettingsView.cpp
   SettingsWindow.h SettingsWindow.cpp
   TrayIcon.h TrayIcon.cpp

@@ -7,6 +7,7 @@
 #include "ui/HotkeyRecorderView.h"
 #include "ui/PermissionRow.h"
 #include "ui/SegmentedControl.h"
+#include "ui/ServiceSection.h"
 #include "ui/SettingsText.h"
 #include "ui/SettingsView.h"
 #include "ui/SettingsWindow.h"
@@ -55,12 +56,12 @@ TEST(SettingsView, EveryControlWritesItsSetting)
     SettingsView view(env.deps());
     AppSettings &s = env.settings;
 
-    emit view.hostField()->textEdited(QStringLiteral("example.com"));
-    emit view.asrModelField()->textEdited(QStringLiteral("asr-x"));
-    emit view.polishModelField()->textEdited(QStringLiteral("polish-x"));
+    emit view.service()->hostField()->textEdited(QStringLiteral("example.com"));
+    emit view.service()->asrModelField()->textEdited(QStringLiteral("asr-x"));
+    emit view.service()->polishModelField()->textEdited(QStringLiteral("polish-x"));
     emit view.translateModelField()->textEdited(QStringLiteral("translate-x"));
-    view.languagePicker()->setCurrentIndex(2);
-    emit view.languagePicker()->activated(2);
+    view.service()->languagePicker()->setCurrentIndex(2);
+    emit view.service()->languagePicker()->activated(2);
     view.vocabularyEditor()->setPlainText(QStringLiteral("张三\nQuillo"));
     view.polishSwitch()->click();
     view.restoreClipboardSwitch()->click();
@@ -97,7 +98,7 @@ TEST(SettingsView, FollowsSettingsChangedElsewhere)
     env.settings.setApiHost(QStringLiteral("other.example"));
     env.settings.setPolishEnabled(false);
     env.settings.setTranslateTarget(TargetLanguage::vietnamese);
-    EXPECT_EQ(view.hostField()->text(), QStringLiteral("other.example"));
+    EXPECT_EQ(view.service()->hostField()->text(), QStringLiteral("other.example"));
     EXPECT_FALSE(view.polishSwitch()->isChecked());
     EXPECT_EQ(view.targetPicker()->currentIndex(), 2);
 }
@@ -106,11 +107,11 @@ TEST(SettingsView, SaveButtonRulesAndPlaceholder)
 {
     SettingsFixture env;
     SettingsView view(env.deps());
-    QLineEdit *field = view.apiKeyField();
-    QPushButton *save = view.saveButton();
+    QLineEdit *field = view.service()->apiKeyField();
+    QPushButton *save = view.service()->saveButton();
     EXPECT_EQ(field->placeholderText(), QStringLiteral("sk-…"));
     EXPECT_FALSE(save->isEnabled());
-    EXPECT_FALSE(view.testButton()->isEnabled());
+    EXPECT_FALSE(view.service()->testButton()->isEnabled());
 
     field->setText(QStringLiteral(" \t "));
     EXPECT_FALSE(save->isEnabled());
@@ -123,7 +124,7 @@ TEST(SettingsView, SaveButtonRulesAndPlaceholder)
     EXPECT_EQ(save->text(), QStringLiteral("已保存"));
     EXPECT_FALSE(save->isEnabled());
     EXPECT_EQ(field->placeholderText(), QStringLiteral("已保存，输入新值可替换"));
-    EXPECT_TRUE(view.testButton()->isEnabled());
+    EXPECT_TRUE(view.service()->testButton()->isEnabled());
     EXPECT_EQ(env.credentials.item(
                   QString::fromLatin1(SecretStore::credentialService), QString::fromLatin1(SecretStore::apiKeyAccount)),
         QByteArray("sk-new"));
@@ -147,14 +148,14 @@ TEST(SettingsView, FailedSaveKeepsTheTypedKeyAndSaysWhy)
         SettingsFixture env;
         SettingsView view(env.deps());
         c.arrange(env.credentials);
-        view.apiKeyField()->setText(QStringLiteral("sk-lost?"));
-        view.saveButton()->click();
+        view.service()->apiKeyField()->setText(QStringLiteral("sk-lost?"));
+        view.service()->saveButton()->click();
         env.scheduler.advance(SecretStore::defaultTimeout);
-        EXPECT_EQ(view.saveProblem(), c.problem);
-        EXPECT_EQ(view.apiKeyField()->text(), QStringLiteral("sk-lost?"));
-        EXPECT_EQ(view.saveButton()->text(), QStringLiteral("保存"));
-        EXPECT_TRUE(view.saveButton()->isEnabled());
-        EXPECT_EQ(view.apiKeyField()->placeholderText(), QStringLiteral("sk-…"));
+        EXPECT_EQ(view.service()->saveProblem(), c.problem);
+        EXPECT_EQ(view.service()->apiKeyField()->text(), QStringLiteral("sk-lost?"));
+        EXPECT_EQ(view.service()->saveButton()->text(), QStringLiteral("保存"));
+        EXPECT_TRUE(view.service()->saveButton()->isEnabled());
+        EXPECT_EQ(view.service()->apiKeyField()->placeholderText(), QStringLiteral("sk-…"));
     }
 }
 
@@ -171,9 +172,9 @@ TEST_P(ConnectionTestTest, ReportsOutcomeAndTime)
     SettingsFixture env;
     env.storeKey(QStringLiteral("sk-test"));
     SettingsView view(env.deps());
-    view.testButton()->click();
-    EXPECT_EQ(view.testButton()->text(), QStringLiteral("测试中…"));
-    EXPECT_FALSE(view.testButton()->isEnabled());
+    view.service()->testButton()->click();
+    EXPECT_EQ(view.service()->testButton()->text(), QStringLiteral("测试中…"));
+    EXPECT_FALSE(view.service()->testButton()->isEnabled());
     ASSERT_EQ(env.chat.pending.size(), 1);
     const ChatRequest &request = env.chat.requests.first();
     EXPECT_EQ(request.apiKey, QStringLiteral("sk-test"));
@@ -197,9 +198,9 @@ TEST_P(ConnectionTestTest, ReportsOutcomeAndTime)
         expected = c.accepted ? QStringLiteral("成功（250 ms）：") + cleanModelOutput(*c.reply)
                               : QStringLiteral("失败：") + *reason;
     }
-    EXPECT_EQ(view.testResult(), expected);
-    EXPECT_EQ(view.testButton()->text(), QStringLiteral("测试连接"));
-    EXPECT_TRUE(view.testButton()->isEnabled());
+    EXPECT_EQ(view.service()->testResult(), expected);
+    EXPECT_EQ(view.service()->testButton()->text(), QStringLiteral("测试连接"));
+    EXPECT_TRUE(view.service()->testButton()->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, ConnectionTestTest,
@@ -393,11 +394,11 @@ TEST(SettingsView, OneConnectionTestAtATimeAndNoneWithoutAKey)
 {
     SettingsFixture env;
     SettingsView view(env.deps());
-    view.testButton()->click();
+    view.service()->testButton()->click();
     EXPECT_TRUE(env.chat.requests.isEmpty()) << "disabled without a stored key";
     env.storeKey(QStringLiteral("sk-test"));
-    view.testButton()->click();
-    view.testButton()->click();
+    view.service()->testButton()->click();
+    view.service()->testButton()->click();
     EXPECT_EQ(env.chat.requests.size(), 1);
 }
 
@@ -435,7 +436,7 @@ TEST(SettingsView, KeepsALanguageCodeItDoesNotOffer)
     SettingsFixture env;
     env.settings.setLanguage(QStringLiteral("ja"));
     SettingsView view(env.deps());
-    EXPECT_EQ(view.languagePicker()->currentData().toString(), QStringLiteral("ja"));
+    EXPECT_EQ(view.service()->languagePicker()->currentData().toString(), QStringLiteral("ja"));
     EXPECT_EQ(env.settings.language(), QStringLiteral("ja"));
 }
 
