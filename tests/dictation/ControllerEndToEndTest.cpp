@@ -42,21 +42,34 @@ TEST_F(ControllerEndToEndTest, EndToEndFeedsTheFileInChunksThroughTheSamePipelin
 TEST_F(ControllerEndToEndTest, EndToEndRefusals)
 {
     files[QStringLiteral("/tmp/a.wav")] = chunk(0.6f);
+    const QString noInput = QStringLiteral("无法读取测试音频或缺少 API Key");
     struct Case {
         const char *name;
         QString key;
+        bool storeFails;
         QString path;
+        QString message;
     };
-    for (const Case &c : {Case{"missing file", QStringLiteral("sk"), QStringLiteral("/tmp/none.wav")},
-             Case{"missing key", QString(), QStringLiteral("/tmp/a.wav")}}) {
+    for (const Case &c : {Case{"missing file", QStringLiteral("sk"), false, QStringLiteral("/tmp/none.wav"), noInput},
+             Case{"missing key", QString(), false, QStringLiteral("/tmp/a.wav"), noInput},
+             Case{"key store fails", QStringLiteral("sk"), true, QStringLiteral("/tmp/a.wav"),
+                 QStringLiteral("无法读取系统钥匙串中的 API Key，请确认钥匙串已解锁")}}) {
         SCOPED_TRACE(c.name);
         apiKey = c.key;
+        keyStoreFails = c.storeFails;
         controller->runEndToEnd(c.path, false, std::nullopt, 1.0);
-        EXPECT_EQ(controller->phase(), DictationPhase::failed(QStringLiteral("无法读取测试音频或缺少 API Key")));
+        EXPECT_EQ(controller->phase(), DictationPhase::failed(c.message));
         scheduler.advance(2s);
         EXPECT_EQ(phase(), Kind::idle);
     }
     EXPECT_TRUE(sessions.empty());
+
+    // Nor does a run start over a dictation under way.
+    keyStoreFails = false;
+    controller->handlePress(HotkeySlot::toggle);
+    controller->runEndToEnd(QStringLiteral("/tmp/a.wav"), false, std::nullopt, 1.0);
+    EXPECT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(session().cancels, 0);
 }
 
 TEST_F(ControllerEndToEndTest, EndToEndWaitsForTheKeyBeforeItStarts)

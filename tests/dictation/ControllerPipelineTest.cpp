@@ -22,6 +22,11 @@ TEST_F(ControllerPipelineTest, PlainDictationInsertsTheTranscriptMinusOneFullSto
     QSignalSpy phases(controller.get(), &DictationController::phaseChanged);
     holdDictation(1.5);
     EXPECT_EQ(session().finishTimeout, 10.0);
+    // The microphone and the clock stop with the key.
+    EXPECT_FALSE(recorder.running);
+    const double elapsed = controller->hud().elapsed();
+    scheduler.advance(300ms);
+    EXPECT_EQ(controller->hud().elapsed(), elapsed);
     finishTranscript(QStringLiteral("  我们明天下午四点开会。\n"));
 
     ASSERT_EQ(insertions.size(), 1u);
@@ -39,6 +44,7 @@ TEST_F(ControllerPipelineTest, PlainDictationInsertsTheTranscriptMinusOneFullSto
     EXPECT_NEAR(history[0].seconds, 1.5, 1e-9);
     EXPECT_EQ(history[0].language, std::nullopt);
     EXPECT_FALSE(history[0].id.isNull());
+    EXPECT_EQ(history[0].date, HistoryEntry::dateFrom(scheduler.wallNow()));
 
     scheduler.advance(599ms);
     EXPECT_TRUE(panel.visible);
@@ -203,6 +209,7 @@ TEST_F(ControllerPipelineTest, PolishUsesTheModelOrFallsBackWithANote)
         EXPECT_EQ(chats[0].request.model, QStringLiteral("qwen-flash"));
         EXPECT_EQ(chats[0].request.temperature, 0.1);
         EXPECT_EQ(chats[0].request.apiKey, QStringLiteral("sk-test"));
+        EXPECT_EQ(chats[0].request.host, settings.normalizedHost());
         EXPECT_EQ(chats[0].request.messages.size(), 8);
         EXPECT_TRUE(chats[0].request.messages.last().content.contains(raw));
         answerChat(0, c.reply);

@@ -149,6 +149,12 @@ TEST_F(ControllerRetryTest, AnOverlongRecordingIsNotKept)
     ASSERT_GT(sentToSession().size(), FailedRecordingStore::maxBytes);
     std::exchange(session().finishDone, {})(unexpected(ASRError::timeout()));
     EXPECT_EQ(failedRecordings.current(), std::nullopt);
+    scheduler.advance(3s);
+
+    // The next one is short enough again.
+    failDictation(unexpected(ASRError::timeout()));
+    ASSERT_TRUE(failedRecordings.current());
+    EXPECT_EQ(failedRecordings.current()->pcm, sentToSession());
 }
 
 struct RetryCase {

@@ -310,6 +310,8 @@ TEST_F(ControllerStateTest, ShortTapsOtherKeysAndEscapeEndSilently)
     const std::vector<Case> cases = {
         {"tap of 0.2 s", HotkeySlot::hold, 200ms, [](DictationController &c) { c.handleRelease(HotkeySlot::hold); },
             Kind::idle},
+        {"hold of 0.35 s counts, if silent", HotkeySlot::hold, 350ms,
+            [](DictationController &c) { c.handleRelease(HotkeySlot::hold); }, Kind::failed},
         {"other key at 0.5 s", HotkeySlot::hold, 500ms, otherKey, Kind::idle},
         {"other key at 1 s", HotkeySlot::hold, 1000ms, otherKey, Kind::recording},
         {"other key hands-free", HotkeySlot::toggle, 500ms, otherKey, Kind::recording},
