@@ -174,8 +174,8 @@ class RetryPipelineTest : public ControllerRetryTest, public ::testing::WithPara
 TEST_P(RetryPipelineTest, RetriesWithTheRecordingsChoicesIntoTheWindowFocusedNow)
 {
     const RetryCase &c = GetParam();
-    QByteArray pcm;
-    for (int i = 0; i < 25; ++i)
+    QByteArray pcm; // a whole number of chunks
+    for (int i = 0; i < 32; ++i)
         pcm.append(QByteArray(1000, static_cast<char>(i)));
     failedRecordings.keep(FailedRecording{pcm, c.style, c.translation, c.polish});
     // The settings and the focus moved on since the recording.
@@ -188,8 +188,10 @@ TEST_P(RetryPipelineTest, RetriesWithTheRecordingsChoicesIntoTheWindowFocusedNow
     EXPECT_EQ(phase(), Kind::transcribing);
     EXPECT_TRUE(panel.visible);
     EXPECT_EQ(sentToSession(), pcm); // all of it at once, not at speaking pace
-    for (const QByteArray &sent : session().sent)
+    for (const QByteArray &sent : session().sent) {
         EXPECT_LE(sent.size(), 3200);
+        EXPECT_FALSE(sent.isEmpty());
+    }
     EXPECT_DOUBLE_EQ(session().finishTimeout, 10.0 + pcm.size() / 32000.0);
     EXPECT_EQ(controller->hud().translation(), c.translation);
 
@@ -197,6 +199,7 @@ TEST_P(RetryPipelineTest, RetriesWithTheRecordingsChoicesIntoTheWindowFocusedNow
     QString expected = transcript;
     if (c.translation || c.polish) {
         ASSERT_EQ(chats.size(), 1u);
+        EXPECT_EQ(chats[0].request.apiKey, QStringLiteral("sk-test"));
         const QStringList vocabulary = settings.vocabularyTerms();
         EXPECT_EQ(chats[0].request.messages,
             c.translation ? translationMessages(transcript, *c.translation, c.style, vocabulary)
@@ -212,6 +215,7 @@ TEST_P(RetryPipelineTest, RetriesWithTheRecordingsChoicesIntoTheWindowFocusedNow
     ASSERT_EQ(history.size(), 1u);
     EXPECT_EQ(history[0].appName, QStringLiteral("文本编辑器"));
     EXPECT_NEAR(history[0].seconds, pcm.size() / 32000.0, 1e-9);
+    scheduler.advance(1s);
     EXPECT_EQ(returns, 0);
     EXPECT_EQ(failedRecordings.current(), std::nullopt);
     EXPECT_FALSE(filesThere());
