@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,8 @@ TEST_F(FailedRecordingStoreTest, KeepsTheLastOneAcrossARestartReadableByTheUserA
         const auto decoded = loadPCM16(store.wavPath());
         ASSERT_TRUE(decoded);
         EXPECT_EQ(decoded.value(), sample('k').pcm);
+        const QByteArray wav = readAll(store.wavPath());
+        EXPECT_EQ(qFromLittleEndian<quint32>(wav.constData() + 4), static_cast<quint32>(wav.size() - 8));
         EXPECT_FALSE(readAll(store.notePath()).contains("sk-"));
     }
     FailedRecordingStore reopened(folder);
