@@ -77,6 +77,21 @@ TEST_F(FailedRecordingStoreTest, KeepsTheLastOneAcrossARestartReadableByTheUserA
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
+TEST_F(FailedRecordingStoreTest, KeepsUpToTheLongestAllowedAndNothingEmpty)
+{
+    FailedRecordingStore store(folder);
+    const auto ofBytes = [](qsizetype bytes) {
+        return FailedRecording{QByteArray(bytes, 'x'), AppStyle::general, std::nullopt, false};
+    };
+    for (const qsizetype bytes : {qsizetype{0}, FailedRecordingStore::maxBytes + 2}) {
+        EXPECT_FALSE(store.keep(ofBytes(bytes))) << bytes;
+        EXPECT_EQ(store.current(), std::nullopt);
+        EXPECT_FALSE(QFile::exists(store.wavPath()));
+    }
+    EXPECT_TRUE(store.keep(ofBytes(FailedRecordingStore::maxBytes)));
+    EXPECT_EQ(FailedRecordingStore(folder).current(), ofBytes(FailedRecordingStore::maxBytes));
+}
+
 TEST_F(FailedRecordingStoreTest, DiscardRemovesBothFilesAndTellsOnlyWhenSomethingWent)
 {
     FailedRecordingStore store(folder);
