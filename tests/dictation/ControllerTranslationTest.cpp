@@ -65,6 +65,8 @@ const QString englishInserted = QStringLiteral("We have a meeting at four tomorr
 
 INSTANTIATE_TEST_SUITE_P(Translation, TranslationMatrixTest,
     ::testing::Values(TranslationCase{"acceptedFirstTry", {english}, englishInserted, std::nullopt},
+        TranslationCase{"strayBackticksDropped", {QStringLiteral("We have a `meeting` at four tomorrow afternoon.")},
+            englishInserted, std::nullopt},
         TranslationCase{"rejectedThenAccepted", {transcript, QStringLiteral("```\n") + english + "\n```"},
             englishInserted, std::nullopt},
         TranslationCase{"rejectedTwiceRightLanguage", {transcript, rambling}, rambling, tooLong},
