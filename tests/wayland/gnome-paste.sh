@@ -5,7 +5,6 @@
 # nothing lands, and the text waits on the clipboard (a "copied" claim with the user's old
 # clipboard still there loses the dictation). Either way no portal session of the program
 # stands once the dictation is over, and the clipboard outlives the program.
-# gnome-reference-client stands in for the program to show the test can pass.
 source "$E2E_DIR/lib.sh"
 source "$(dirname "$0")/gnome-lib.sh"
 recordings
