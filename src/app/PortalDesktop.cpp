@@ -3,6 +3,7 @@
 #include "app/KeyboardSourceSwitch.h"
 #include "app/WaylandDesktop.h"
 #include "hotkeys/HotkeyManager.h"
+#include "platform/portal/KGlobalAccelKeys.h"
 #include "platform/portal/SystemdAppScope.h"
 #include "platform/wayland/DesktopShortcutSettings.h"
 
@@ -57,9 +58,9 @@ void PortalDesktop::start()
 {
     sinceStart_.start();
     // Older portals read our app id from our systemd unit, and only at our first call.
-    SystemdAppScope::ensure(connection_.bus(), QLatin1String(portalAppId), &scopeContext_, [this](const QString &outcome) {
-        scopeOutcome_ = outcome;
-        say(QStringLiteral("app id: %1").arg(outcome));
+    SystemdAppScope::ensure(connection_.bus(), QLatin1String(portalAppId), &scopeContext_, [this](const SystemdAppScope::Outcome &outcome) {
+        scope_ = outcome;
+        say(QStringLiteral("app id: %1").arg(outcome.detail));
         connection_.start();
     });
 }
@@ -108,7 +109,18 @@ void PortalDesktop::useShortcuts(const PortalSupport &support)
     PortalGlobalShortcuts::Options options{
         .triggersElsewhere = desktop == DesktopShortcutSettings::Desktop::hyprland,
         .openDesktopSettings = [desktop] { return DesktopShortcutSettings::open(desktop); },
+        .verifyKeys = {},
     };
+    if (KGlobalAccelKeys::present(connection_.bus())) {
+        // The app id KDE's portal saw decides the component's name.
+        const bool withId = support.registered || scope_.inScope;
+        const QStringList components = KGlobalAccelKeys::componentNames(
+            withId ? QStringList{QLatin1String(portalAppId)} : QStringList{},
+            QLatin1String(PortalGlobalShortcuts::sessionToken));
+        options.verifyKeys = [this, components](PortalGlobalShortcuts::Options::KeysHeld done) {
+            KGlobalAccelKeys::actionsWithKeys(connection_.bus(), components, &scopeContext_, std::move(done));
+        };
+    }
     shortcuts_ = std::make_unique<PortalGlobalShortcuts>(
         connection_.bus(), shortcutNames(), support.globalShortcutsVersion, std::move(options));
     shortcuts_->onChanged = [this] { shortcutsChanged(); };

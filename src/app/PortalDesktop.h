@@ -2,6 +2,7 @@
 
 #include "platform/portal/PortalConnection.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
+#include "platform/portal/SystemdAppScope.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -43,7 +44,7 @@ public:
     // Whether hotkeys come from the portal now.
     bool servesHotkeys() const { return servingPortal_; }
     // How the portals will know this program where they have no registry (its systemd unit).
-    const QString &scopeOutcome() const { return scopeOutcome_; }
+    const SystemdAppScope::Outcome &scope() const { return scope_; }
 
     // Runs when the shortcuts' state or triggers change (the menu and settings show them).
     std::function<void()> onShortcutsChanged;
@@ -65,7 +66,7 @@ private:
     bool servingPortal_ = false;
     bool answered_ = false;
     QString lastShortcutsLine_;
-    QString scopeOutcome_;
+    SystemdAppScope::Outcome scope_;
     QElapsedTimer sinceStart_;
     QObject scopeContext_;
 };

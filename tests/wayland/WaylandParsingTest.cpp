@@ -10,6 +10,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
 #include <cstring>
 #include <map>
 
@@ -143,6 +154,41 @@ TEST(WaylandRegistry, CollectsGlobalsUntilTheSyncIsDone)
 
     QByteArray broken = word(2) + word(4u << 16); // a size below the header's
     EXPECT_FALSE(WaylandRegistryProbe::readEvents(broken, names));
+}
+
+// A busy compositor (KWin under load) once took more than a second to answer: the probe
+// waits for it rather than taking the session for one without data-control.
+TEST(WaylandRegistry, WaitsForABusyCompositorAndTellsSilenceApart)
+{
+    const QString path = QDir::temp().filePath(QStringLiteral("quillo-registry-%1").arg(QCoreApplication::applicationPid()));
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.toLocal8Bit().constData(), sizeof address.sun_path - 1);
+    ::unlink(address.sun_path);
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(server, 2), 0);
+    const QByteArray answer
+        = globalEvent(7, "zwlr_data_control_manager_v1", 2) + word(3) + word(12u << 16) + word(1);
+    std::thread compositor([server, answer] {
+        const int client = ::accept(server, nullptr, nullptr);
+        char request[24];
+        [[maybe_unused]] const auto got = ::read(client, request, sizeof request);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+        [[maybe_unused]] const auto put = ::write(client, answer.constData(), static_cast<size_t>(answer.size()));
+        ::close(client);
+        // The second client is never answered.
+        const int silent = ::accept(server, nullptr, nullptr);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ::close(silent);
+    });
+    const auto busy = WaylandRegistryProbe::globals(path);
+    ASSERT_TRUE(busy);
+    EXPECT_EQ(*busy, QStringList{QStringLiteral("zwlr_data_control_manager_v1")});
+    EXPECT_FALSE(WaylandRegistryProbe::globals(path)) << "a compositor that hung up answered nothing";
+    compositor.join();
+    ::close(server);
+    ::unlink(address.sun_path);
 }
 
 // wl-paste and wl-copy as a map from command line to answer; records what ran.
