@@ -127,8 +127,8 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
       })
 {
     // Escape is taken from other programs exactly while a dictation is under way.
-    QObject::connect(&controller_, &DictationController::phaseChanged, &controller_,
-        [this](const DictationPhase &phase) {
+    QObject::connect(
+        &controller_, &DictationController::phaseChanged, &controller_, [this](const DictationPhase &phase) {
             hotkeys_.refreshEscapeInterception();
             // The window focused as recording starts is the one its text may go to.
             if (wayland_ && phase.kind() == DictationPhase::Kind::recording)

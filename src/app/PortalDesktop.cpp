@@ -58,11 +58,12 @@ void PortalDesktop::start()
 {
     sinceStart_.start();
     // Older portals read our app id from our systemd unit, and only at our first call.
-    SystemdAppScope::ensure(connection_.bus(), QLatin1String(portalAppId), &scopeContext_, [this](const SystemdAppScope::Outcome &outcome) {
-        scope_ = outcome;
-        say(QStringLiteral("app id: %1").arg(outcome.detail));
-        connection_.start();
-    });
+    SystemdAppScope::ensure(
+        connection_.bus(), QLatin1String(portalAppId), &scopeContext_, [this](const SystemdAppScope::Outcome &outcome) {
+            scope_ = outcome;
+            say(QStringLiteral("app id: %1").arg(outcome.detail));
+            connection_.start();
+        });
 }
 
 void PortalDesktop::say(const QString &line)
@@ -79,8 +80,9 @@ void PortalDesktop::onAnswer(const PortalSupport &support)
             .arg(support.globalShortcutsVersion)
             .arg(support.globalShortcutsBackend == PortalSupport::Backend::missing
                     ? QStringLiteral("missing")
-                    : (support.globalShortcutsBackend == PortalSupport::Backend::implemented ? QStringLiteral("yes")
-                                                                                             : QStringLiteral("unknown")))
+                    : (support.globalShortcutsBackend == PortalSupport::Backend::implemented
+                            ? QStringLiteral("yes")
+                            : QStringLiteral("unknown")))
             .arg(yesNo(support.hasRemoteKeyboard()))
             .arg(support.remoteDesktopVersion)
             .arg(yesNo(support.hasClipboard()), yesNo(support.registered)));
@@ -114,9 +116,9 @@ void PortalDesktop::useShortcuts(const PortalSupport &support)
     if (KGlobalAccelKeys::present(connection_.bus())) {
         // The app id KDE's portal saw decides the component's name.
         const bool withId = support.registered || scope_.inScope;
-        const QStringList components = KGlobalAccelKeys::componentNames(
-            withId ? QStringList{QLatin1String(portalAppId)} : QStringList{},
-            QLatin1String(PortalGlobalShortcuts::sessionToken));
+        const QStringList components
+            = KGlobalAccelKeys::componentNames(withId ? QStringList{QLatin1String(portalAppId)} : QStringList{},
+                QLatin1String(PortalGlobalShortcuts::sessionToken));
         options.verifyKeys = [this, components](PortalGlobalShortcuts::Options::KeysHeld done) {
             KGlobalAccelKeys::actionsWithKeys(connection_.bus(), components, &scopeContext_, std::move(done));
         };

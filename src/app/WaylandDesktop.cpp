@@ -216,10 +216,10 @@ void WaylandDesktop::insert(const QString &text, bool restoreClipboard, bool ret
         if (route != InsertionRoute::waylandTools)
             report(QStringLiteral("route %1, outcome %2 after %3 ms")
                        .arg(routeName(route),
-                           outcome == InsertOutcome::pasted ? QStringLiteral("pasted")
-                                                            : (outcome == InsertOutcome::copiedOnly
-                                                                      ? QStringLiteral("copied only")
-                                                                      : QStringLiteral("not pasted")),
+                           outcome == InsertOutcome::pasted
+                               ? QStringLiteral("pasted")
+                               : (outcome == InsertOutcome::copiedOnly ? QStringLiteral("copied only")
+                                                                       : QStringLiteral("not pasted")),
                            milliseconds(delivered_)));
         done(outcome);
     });

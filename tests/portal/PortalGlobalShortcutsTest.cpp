@@ -143,8 +143,8 @@ TEST_F(PortalGlobalShortcutsTest, ChangesGoThroughTheDesktopsOwnPlace)
         ASSERT_TRUE(shortcuts->canConfigure());
         shortcuts->configureShortcuts();
         if (version >= 2) {
-            ASSERT_TRUE(waitUntil(
-                [&] { return !portal.log(QStringLiteral("GlobalShortcuts.ConfigureShortcuts")).isEmpty(); }));
+            ASSERT_TRUE(
+                waitUntil([&] { return !portal.log(QStringLiteral("GlobalShortcuts.ConfigureShortcuts")).isEmpty(); }));
         }
         EXPECT_EQ(desktopSettingsOpened, version >= 2 ? 0 : 1) << version;
         shortcuts.reset();

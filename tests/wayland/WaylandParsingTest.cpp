@@ -43,8 +43,8 @@ TEST(SwayTree, NamesTheFocusedWindow)
     const Case cases[] = {
         // Recorded from sway 1.7 headless: a native foot, an XWayland xterm, an empty workspace.
         {"sway-tree-foot.json", CompositorWindow{QStringLiteral("foot"), {}, {}, 0, false, QStringLiteral("5")}},
-        {"sway-tree-xterm.json", CompositorWindow{
-                                     QStringLiteral("XTerm"), QStringLiteral("xterm"), {}, 0, true, QStringLiteral("6")}},
+        {"sway-tree-xterm.json",
+            CompositorWindow{QStringLiteral("XTerm"), QStringLiteral("xterm"), {}, 0, true, QStringLiteral("6")}},
         {"sway-tree-empty.json", std::nullopt},
     };
     for (const Case &c : cases) {
@@ -160,7 +160,8 @@ TEST(WaylandRegistry, CollectsGlobalsUntilTheSyncIsDone)
 // waits for it rather than taking the session for one without data-control.
 TEST(WaylandRegistry, WaitsForABusyCompositorAndTellsSilenceApart)
 {
-    const QString path = QDir::temp().filePath(QStringLiteral("quillo-registry-%1").arg(QCoreApplication::applicationPid()));
+    const QString path
+        = QDir::temp().filePath(QStringLiteral("quillo-registry-%1").arg(QCoreApplication::applicationPid()));
     const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -168,8 +169,7 @@ TEST(WaylandRegistry, WaitsForABusyCompositorAndTellsSilenceApart)
     ::unlink(address.sun_path);
     ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
     ASSERT_EQ(::listen(server, 2), 0);
-    const QByteArray answer
-        = globalEvent(7, "zwlr_data_control_manager_v1", 2) + word(3) + word(12u << 16) + word(1);
+    const QByteArray answer = globalEvent(7, "zwlr_data_control_manager_v1", 2) + word(3) + word(12u << 16) + word(1);
     std::thread compositor([server, answer] {
         const int client = ::accept(server, nullptr, nullptr);
         char request[24];

@@ -44,16 +44,16 @@ QSet<QString> actionsHoldingKeys(const QDBusArgument &infos)
     return held;
 }
 
-void tryComponent(const QDBusConnection &bus, std::shared_ptr<QStringList> left, QObject *context,
-    KGlobalAccelKeys::Done done)
+void tryComponent(
+    const QDBusConnection &bus, std::shared_ptr<QStringList> left, QObject *context, KGlobalAccelKeys::Done done)
 {
     if (left->isEmpty()) {
         done(std::nullopt);
         return;
     }
     const QString name = left->takeFirst();
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        service, QStringLiteral("/kglobalaccel"), QStringLiteral("org.kde.KGlobalAccel"), QStringLiteral("getComponent"));
+    QDBusMessage get = QDBusMessage::createMethodCall(service, QStringLiteral("/kglobalaccel"),
+        QStringLiteral("org.kde.KGlobalAccel"), QStringLiteral("getComponent"));
     get.setArguments({name});
     call(bus, get, context, [bus, left, context, done](const QDBusMessage &reply) {
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {

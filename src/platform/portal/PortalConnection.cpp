@@ -151,8 +151,9 @@ void PortalConnection::probe()
                 state->answered();
             });
         }
-        callAsync(bus_, QDBusMessage::createMethodCall(dbusService, QStringLiteral("/org/freedesktop/DBus"),
-                            dbusService, QStringLiteral("ListNames")),
+        callAsync(bus_,
+            QDBusMessage::createMethodCall(
+                dbusService, QStringLiteral("/org/freedesktop/DBus"), dbusService, QStringLiteral("ListNames")),
             timeout_, context, [this, context, state](const QDBusMessage &names) {
                 QStringList backends;
                 if (names.type() == QDBusMessage::ReplyMessage && !names.arguments().isEmpty()) {
@@ -168,9 +169,9 @@ void PortalConnection::probe()
                 state->support.globalShortcutsBackend = PortalSupport::Backend::missing;
                 state->pending += static_cast<int>(backends.size()) - 1;
                 for (const QString &backend : backends) {
-                    const QDBusMessage introspect = QDBusMessage::createMethodCall(backend,
-                        QLatin1String(portal::objectPath), QStringLiteral("org.freedesktop.DBus.Introspectable"),
-                        QStringLiteral("Introspect"));
+                    const QDBusMessage introspect
+                        = QDBusMessage::createMethodCall(backend, QLatin1String(portal::objectPath),
+                            QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
                     callAsync(bus_, introspect, timeout_, context, [state](const QDBusMessage &xml) {
                         const bool serves = xml.type() == QDBusMessage::ReplyMessage && !xml.arguments().isEmpty()
                             && xml.arguments().constFirst().toString().contains(

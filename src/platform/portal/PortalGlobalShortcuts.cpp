@@ -235,9 +235,8 @@ void PortalGlobalShortcuts::onListed(const PortalResponse &response)
         const std::set<std::uint32_t> listed = readTriggers(response.results.value(QStringLiteral("shortcuts")));
         known_.insert(listed.begin(), listed.end());
     }
-    const bool allKnown = std::all_of(names_.begin(), names_.end(), [this](const auto &name) {
-        return known_.contains(name.first);
-    });
+    const bool allKnown
+        = std::all_of(names_.begin(), names_.end(), [this](const auto &name) { return known_.contains(name.first); });
     if (allKnown) {
         inFlight_ = false;
         settleBound();
@@ -265,8 +264,8 @@ void PortalGlobalShortcuts::onBound(const PortalResponse &response)
     }
     const std::set<std::uint32_t> listed = readTriggers(response.results.value(QStringLiteral("shortcuts")));
     known_.insert(listed.begin(), listed.end());
-    const QString problem = response.ok() ? QString()
-                                          : QStringLiteral("binding the shortcuts %1").arg(response.describe());
+    const QString problem
+        = response.ok() ? QString() : QStringLiteral("binding the shortcuts %1").arg(response.describe());
     PortalRequest::send(bus_, interfaceName, QStringLiteral("ListShortcuts"),
         {QVariant::fromValue(QDBusObjectPath(session_))}, {}, &requests_, [this, problem](const PortalResponse &list) {
             inFlight_ = false;

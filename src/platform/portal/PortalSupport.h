@@ -22,10 +22,7 @@ struct PortalSupport {
     bool registered = false;
     QString registryProblem;
 
-    bool hasGlobalShortcuts() const
-    {
-        return globalShortcutsVersion > 0 && globalShortcutsBackend != Backend::missing;
-    }
+    bool hasGlobalShortcuts() const { return globalShortcutsVersion > 0 && globalShortcutsBackend != Backend::missing; }
     // ConfigureShortcuts came with version 2.
     bool canConfigureShortcuts() const { return globalShortcutsVersion >= 2; }
     bool hasRemoteKeyboard() const { return remoteDesktopVersion > 0 && (remoteDesktopDeviceTypes & 1) != 0; }

@@ -142,8 +142,8 @@ void SystemdAppScope::ensure(const QDBusConnection &bus, const QString &appId, Q
     };
     QDBusMessage call = QDBusMessage::createMethodCall(systemd, QStringLiteral("/org/freedesktop/systemd1"),
         QStringLiteral("org.freedesktop.systemd1.Manager"), QStringLiteral("StartTransientUnit"));
-    call.setArguments({scope, QStringLiteral("fail"), QVariant::fromValue(properties),
-        QVariant::fromValue(QList<AuxUnit>{})});
+    call.setArguments(
+        {scope, QStringLiteral("fail"), QVariant::fromValue(properties), QVariant::fromValue(QList<AuxUnit>{})});
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, static_cast<int>(timeout.count())), context);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
         [answer, appId, scope, timeout](QDBusPendingCallWatcher *finished) {
