@@ -128,11 +128,11 @@ const char *qtPlatformFor(const DesktopSession &session)
 
 // The observation modes' lines about the Wayland side: what the session offers, what the
 // portal answered, and each paste's route.
-void reportWayland(DesktopShell &shell, const std::optional<WaylandDesktop::Offer> &offer)
+void reportWayland(DesktopShell &shell)
 {
-    if (!offer)
+    if (!shell.wayland())
         return;
-    printLine(QStringLiteral("[e2e] wayland: ") + offer->describe());
+    printLine(QStringLiteral("[e2e] wayland: ") + shell.wayland()->describe());
     shell.setPasteReport([](const QString &line) { printLine(QStringLiteral("[e2e] paste: ") + line); });
     shell.setPortalReport([](const QString &line) { printLine(QStringLiteral("[e2e] portal: ") + line); });
 }
@@ -264,14 +264,14 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     case Mode::e2eObserve:
         observer.observeAll(shell.hotkeys());
         observer.observeFailedRecordings(shell.failedRecordings());
-        reportWayland(shell, waylandOffer);
+        reportWayland(shell);
         shell.controller().bindHotkeys();
         break;
     case Mode::e2eFile: {
         shell.controller().bindHotkeys();
         observer.observePhasesWithApp(shell.frontmost());
         observer.observeFailedRecordings(shell.failedRecordings());
-        reportWayland(shell, waylandOffer);
+        reportWayland(shell);
         const QString file = line.modeArgument();
         const bool send = line.hasFlag(QStringLiteral("--e2e-send"));
         const auto delay = std::chrono::duration<double>(line.e2eDelaySeconds());

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace quillo {
 
@@ -65,6 +66,8 @@ public:
 
     WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &scheduler);
     ~WaylandDesktop();
+    // What the session offers and where the focused window is learnt from (the log's line).
+    QString describe() const;
 
     FrontmostApp &frontmost() { return frontmost_; }
     WaylandPermissions &permissions() { return permissions_; }
@@ -110,6 +113,8 @@ private:
         bool settle_;
     };
 
+    WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &scheduler,
+        std::pair<std::unique_ptr<CompositorFocus>, QString> focus);
     bool focusStayed();
     Pasteboard *textClipboard(Pasteboard *x11Clipboard);
     void openPortal(std::function<void(bool)> open);
@@ -119,6 +124,7 @@ private:
     WlClipboardPasteboard wlClipboard_;
     WtypeKeystrokePoster wtype_;
     PastePoster toolsPoster_;
+    QString focusSource_;
     WaylandFrontmostApp frontmost_;
     WaylandPermissions permissions_;
     std::unique_ptr<TextInserter> toolsInserter_;

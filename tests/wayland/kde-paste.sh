@@ -37,6 +37,8 @@ cat "$out"
 if wait_until 5 grep -qF "$polished" "$TARGET_OUT"; then
   grep -q '^\[e2e\] phase: done' "$out" || fail "the text arrived, but the run did not say done"
   [ "$status" = 0 ] || fail "the text arrived, but --e2e-file exited with $status"
+  grep -q '^\[e2e\] phase: done.* · 前台应用 quillo-gtk-target$' "$out" \
+    || fail "the focused window was not named (KWin knows it; Quillo asks it through a KWin script)"
   note "pasted into the GTK window: $(target_text)"
 elif grep -qF "$copied_only" "$out"; then
   clip=$(wayland_clipboard)
