@@ -12,12 +12,15 @@ struct PortalSupport {
     // Whether a backend of the desktop really serves an interface the frontend lists: a
     // frontend may list GlobalShortcuts while no backend implements it, and every call then fails.
     enum class Backend { unknown, implemented, missing };
+    // Whether a portal took the first call at all: none on the bus, or one that never answered.
+    enum class Presence { present, absent, silent };
 
     std::uint32_t globalShortcutsVersion = 0; // 0: no GlobalShortcuts portal
     std::uint32_t remoteDesktopVersion = 0; // 0: no RemoteDesktop portal
     std::uint32_t remoteDesktopDeviceTypes = 0; // bit 1: keyboard
     std::uint32_t clipboardVersion = 0; // 0: no Clipboard interface (portals before 1.18)
     Backend globalShortcutsBackend = Backend::unknown;
+    Presence presence = Presence::present;
     // The host registry took our application id (portals from 1.19 on); else why not.
     bool registered = false;
     QString registryProblem;
