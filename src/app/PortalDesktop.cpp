@@ -13,8 +13,14 @@
 namespace quillo {
 namespace {
 
-// What the desktop lists for each hot key; the ids are what it remembers triggers by.
-PortalGlobalShortcuts::Names shortcutNames()
+QString yesNo(bool value)
+{
+    return value ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+} // namespace
+
+PortalGlobalShortcuts::Names PortalDesktop::shortcutNames()
 {
     return {
         {1, {QStringLiteral("hold"), QCoreApplication::translate("App", "按住说话")}},
@@ -27,12 +33,34 @@ PortalGlobalShortcuts::Names shortcutNames()
     };
 }
 
-QString yesNo(bool value)
+PortalGlobalShortcuts::Options PortalDesktop::shortcutOptions(
+    const QDBusConnection &bus, bool appIdSeen, QObject *context)
 {
-    return value ? QStringLiteral("yes") : QStringLiteral("no");
+    const auto desktop = DesktopShortcutSettings::current();
+    PortalGlobalShortcuts::Options options{
+        .triggersElsewhere = desktop == DesktopShortcutSettings::Desktop::hyprland,
+        .openDesktopSettings = [desktop] { return DesktopShortcutSettings::open(desktop); },
+        .verifyKeys = {},
+    };
+    if (!KGlobalAccelKeys::present(bus))
+        return options;
+    const QStringList components
+        = KGlobalAccelKeys::componentNames(appIdSeen ? QStringList{QLatin1String(portalAppId)} : QStringList{},
+            QLatin1String(PortalGlobalShortcuts::sessionToken));
+    options.verifyKeys = [bus, components, context](PortalGlobalShortcuts::Options::KeysHeld done) {
+        KGlobalAccelKeys::actionsWithKeys(bus, components, context, std::move(done));
+    };
+    return options;
 }
 
-} // namespace
+std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> PortalDesktop::storedKeys(
+    const HotkeyManager &hotkeys)
+{
+    std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> stored;
+    for (const auto &[slot, hotkey] : hotkeys.bindings())
+        stored[rawValue(slot)] = PortalGlobalShortcuts::StoredKey{hotkey.keyCode, hotkey.modifiers};
+    return stored;
+}
 
 PortalDesktop::PortalDesktop(Parts parts, QDBusConnection bus)
     : parts_(parts)
@@ -107,38 +135,16 @@ void PortalDesktop::onGone()
 
 void PortalDesktop::useShortcuts(const PortalSupport &support)
 {
-    const auto desktop = DesktopShortcutSettings::current();
-    PortalGlobalShortcuts::Options options{
-        .triggersElsewhere = desktop == DesktopShortcutSettings::Desktop::hyprland,
-        .openDesktopSettings = [desktop] { return DesktopShortcutSettings::open(desktop); },
-        .verifyKeys = {},
-    };
-    if (KGlobalAccelKeys::present(connection_.bus())) {
-        // The app id KDE's portal saw decides the component's name.
-        const bool withId = support.registered || scope_.inScope;
-        const QStringList components
-            = KGlobalAccelKeys::componentNames(withId ? QStringList{QLatin1String(portalAppId)} : QStringList{},
-                QLatin1String(PortalGlobalShortcuts::sessionToken));
-        options.verifyKeys = [this, components](PortalGlobalShortcuts::Options::KeysHeld done) {
-            KGlobalAccelKeys::actionsWithKeys(connection_.bus(), components, &scopeContext_, std::move(done));
-        };
-    }
-    shortcuts_ = std::make_unique<PortalGlobalShortcuts>(
-        connection_.bus(), shortcutNames(), support.globalShortcutsVersion, std::move(options));
+    // The app id KDE's portal saw decides the name of its kglobalaccel component.
+    const bool appIdSeen = support.registered || scope_.inScope;
+    shortcuts_ = std::make_unique<PortalGlobalShortcuts>(connection_.bus(), shortcutNames(),
+        support.globalShortcutsVersion, shortcutOptions(connection_.bus(), appIdSeen, &scopeContext_));
     shortcuts_->onChanged = [this] { shortcutsChanged(); };
     WaylandPermissions::Sources &sources = parts_.wayland.permissions().sources();
     sources.shortcutsOffered = [] { return true; };
     sources.shortcutsBound = [this] { return shortcuts_->serves(); };
     sources.askShortcuts = [this] { shortcuts_->bindAgain(); };
-    shortcuts_->declare(storedKeys());
-}
-
-std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> PortalDesktop::storedKeys() const
-{
-    std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> stored;
-    for (const auto &[slot, hotkey] : parts_.hotkeys.bindings())
-        stored[rawValue(slot)] = PortalGlobalShortcuts::StoredKey{hotkey.keyCode, hotkey.modifiers};
-    return stored;
+    shortcuts_->declare(storedKeys(parts_.hotkeys));
 }
 
 void PortalDesktop::shortcutsChanged()

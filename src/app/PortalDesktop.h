@@ -37,6 +37,15 @@ public:
     PortalDesktop(Parts parts, QDBusConnection bus);
     ~PortalDesktop();
 
+    // What the desktop lists for each hot key; the ids are what it remembers triggers by.
+    static PortalGlobalShortcuts::Names shortcutNames();
+    // How the shortcuts are declared on this desktop; on KDE with a check of the keys
+    // kglobalaccel really gave (its component is named after the app id the portal saw).
+    static PortalGlobalShortcuts::Options shortcutOptions(const QDBusConnection &bus, bool appIdSeen, QObject *context);
+    // The preferred trigger of each shortcut comes from the hot key bound to its slot.
+    static std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> storedKeys(
+        const HotkeyManager &hotkeys);
+
     void start();
     PortalConnection &connection() { return connection_; }
     // The desktop's shortcuts, once the portal said it has them; else null.
@@ -57,7 +66,6 @@ private:
     void useShortcuts(const PortalSupport &support);
     void shortcutsChanged();
     void moveHotkeysTo(KeyboardSource &source, bool portal);
-    std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> storedKeys() const;
     void say(const QString &line);
 
     Parts parts_;

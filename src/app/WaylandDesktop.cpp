@@ -78,8 +78,12 @@ QString WaylandDesktop::routeName(InsertionRoute route)
 
 WaylandDesktop::Offer WaylandDesktop::probe()
 {
+    return offerFrom(WaylandRegistryProbe::globals(WaylandRegistryProbe::sessionSocket()));
+}
+
+WaylandDesktop::Offer WaylandDesktop::offerFrom(const std::optional<QStringList> &globals)
+{
     Offer offer;
-    const std::optional<QStringList> globals = WaylandRegistryProbe::globals(WaylandRegistryProbe::sessionSocket());
     offer.registryRead = globals.has_value();
     const QStringList found = globals.value_or(QStringList());
     offer.dataControl = found.contains(QLatin1String("ext_data_control_manager_v1"))
@@ -192,6 +196,16 @@ void WaylandDesktop::useRemoteDesktop(const QDBusConnection &bus, DefaultsStore 
     sources.askRemoteKeyboard = [this] { remoteKeys_->start(); };
     if (options.lifetime == PortalRemoteDesktop::Lifetime::standing)
         remoteKeys_->start();
+}
+
+InsertionRoute WaylandDesktop::routeNow(const std::optional<PortalSupport> &portal)
+{
+    InsertionFacts facts = router_.factsNow();
+    // As useRemoteDesktop would set it up: the portal pastes where the compositor's tools
+    // cannot and some clipboard other than X11's holds the text.
+    if (!facts.portal && !remoteKeys_ && portal && portal->hasRemoteKeyboard() && !offer_.canUseTools())
+        facts.portal = offer_.clipboardTools || portal->hasClipboard();
+    return chooseInsertionRoute(facts);
 }
 
 void WaylandDesktop::portalGone()

@@ -63,6 +63,8 @@ public:
     static constexpr std::chrono::milliseconds focusSettle{250};
 
     static Offer probe();
+    // The offer of a session whose compositor listed these globals (none: it did not answer).
+    static Offer offerFrom(const std::optional<QStringList> &globals);
 
     WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &scheduler);
     ~WaylandDesktop();
@@ -86,8 +88,9 @@ public:
     // `returnFollows`: an auto-send Return comes right after the paste, through the same keyboard.
     void insert(const QString &text, bool restoreClipboard, bool returnFollows, InsertDone done);
     void pressReturn() { router_.pressReturn(); }
-    // The route a dictation would take now (for --doctor).
-    InsertionRoute routeNow() { return chooseInsertionRoute(router_.factsNow()); }
+    // The route a dictation would take now (for --doctor). `portal`: what the desktop's
+    // portal offers where its keyboard was never opened here (the first paste would ask).
+    InsertionRoute routeNow(const std::optional<PortalSupport> &portal = std::nullopt);
     // Told how long each paste keystroke took from the text's delivery, and by which route.
     void setPasteReport(std::function<void(const QString &)> report) { report_ = std::move(report); }
 
