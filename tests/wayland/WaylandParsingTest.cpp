@@ -1,12 +1,15 @@
 // What the Wayland adapters read from others: sway's tree, Hyprland's active window,
 // the compositor's registry, wl-paste's answers, and what they write back with wl-copy.
+#include "platform/wayland/CompositorBindings.h"
 #include "platform/wayland/HyprlandIpcFocus.h"
 #include "platform/wayland/SwayIpcFocus.h"
 #include "platform/wayland/WaylandRegistryProbe.h"
 #include "platform/wayland/WlClipboardPasteboard.h"
 #include "platform/wayland/WtypeKeystrokePoster.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -348,6 +351,70 @@ TEST(Wtype, ChordsAsWtypeArguments)
         QStringLiteral("-M ctrl v -m ctrl"));
     EXPECT_EQ(WtypeKeystrokePoster::pasteArguments(PasteChord::shiftInsert).join(QLatin1Char(' ')),
         QStringLiteral("-M shift -k Insert -m shift"));
+}
+
+using Binding = CompositorBindings::Binding;
+
+// Only bindings that run Quillo count; flags, continuation lines and comments as sway reads them.
+TEST(CompositorBindings, SwayConfigurationLines)
+{
+    const QString config = QStringLiteral("set $mod Mod4\n"
+                                          "bindsym --no-repeat $mod+d exec quillo --start\n"
+                                          "bindsym --release --locked $mod+d exec \\\n"
+                                          "    /usr/local/bin/quillo --stop\n"
+                                          "# bindsym $mod+t exec quillo --toggle\n"
+                                          "bindcode 133+40 exec quillo --toggle\n"
+                                          "bindsym $mod+Return exec foot\n"
+                                          "bindsym $mod+q exec notquillo --start\n"
+                                          "bindsym {\n");
+    const std::vector<Binding> expected{
+        {QStringLiteral("$mod+d"), QStringLiteral("start"), false, false},
+        {QStringLiteral("$mod+d"), QStringLiteral("stop"), true, false},
+        {QStringLiteral("133+40"), QStringLiteral("toggle"), false, false},
+    };
+    EXPECT_EQ(CompositorBindings::parseSwayConfig(config), expected);
+}
+
+// Includes resolve sway's variables before the environment's (sway's own environment, which
+// may differ from ours), ~, relative paths and globs.
+TEST(CompositorBindings, SwayIncludesResolveLikeSway)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("config.d"));
+    for (const char *name : {"config.d/50-quillo.conf", "config.d/60-other.conf", "runtime.conf", "home.conf"}) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QString config = QStringLiteral("set $confdir config.d\n"
+                                          "include $confdir/*.conf\n"
+                                          "include $SWAY_RUNTIME/runtime.conf\n"
+                                          "include ~/home.conf\n"
+                                          "include missing.conf\n");
+    const CompositorBindings::Environment sway{
+        {QStringLiteral("SWAY_RUNTIME"), dir.path()}, {QStringLiteral("HOME"), dir.path()}};
+    const QStringList expected{dir.filePath(QStringLiteral("config.d/50-quillo.conf")),
+        dir.filePath(QStringLiteral("config.d/60-other.conf")), dir.filePath(QStringLiteral("runtime.conf")),
+        dir.filePath(QStringLiteral("home.conf"))};
+    EXPECT_EQ(CompositorBindings::swayIncludes(config, dir.path(), sway), expected);
+}
+
+// Hyprland's j/binds: exec binds of quillo, and `global` binds of our portal shortcuts.
+TEST(CompositorBindings, HyprlandBinds)
+{
+    const QByteArray binds = R"([
+        {"modmask":64,"key":"D","release":false,"dispatcher":"exec","arg":"quillo --start"},
+        {"modmask":64,"key":"D","release":true,"dispatcher":"exec","arg":"/usr/bin/quillo --stop"},
+        {"modmask":8,"key":"space","release":false,"dispatcher":"global","arg":"com.nolt.quillo:toggle"},
+        {"modmask":64,"key":"Return","release":false,"dispatcher":"exec","arg":"kitty"},
+        {"modmask":0,"key":"F9","release":false,"dispatcher":"global","arg":"org.other:hold"}
+    ])";
+    const std::vector<Binding> expected{
+        {QStringLiteral("SUPER+D"), QStringLiteral("start"), false, false},
+        {QStringLiteral("SUPER+D"), QStringLiteral("stop"), true, false},
+        {QStringLiteral("ALT+space"), QStringLiteral("toggle"), false, true},
+    };
+    EXPECT_EQ(CompositorBindings::parseHyprlandBinds(binds), expected);
+    EXPECT_TRUE(CompositorBindings::parseHyprlandBinds("not json").empty());
 }
 
 } // namespace
