@@ -74,6 +74,7 @@ PortalDesktop::~PortalDesktop()
 {
     connection_.onAnswer = nullptr;
     connection_.onGone = nullptr;
+    parts_.hotkeys.onConfigured = nullptr;
     if (!shortcuts_)
         return;
     shortcuts_->onChanged = nullptr;
@@ -144,7 +145,21 @@ void PortalDesktop::useShortcuts(const PortalSupport &support)
     sources.shortcutsOffered = [] { return true; };
     sources.shortcutsBound = [this] { return shortcuts_->serves(); };
     sources.askShortcuts = [this] { shortcuts_->bindAgain(); };
-    shortcuts_->declare(storedKeys(parts_.hotkeys));
+    declareWhenConfigured();
+}
+
+// The shortcuts' preferred triggers come from the hot keys, which are configured only once the
+// key store has answered; a portal that answered first waits for them: a declaration of
+// nothing would never bind.
+void PortalDesktop::declareWhenConfigured()
+{
+    HotkeyManager &hotkeys = parts_.hotkeys;
+    if (!hotkeys.bindings().empty()) {
+        hotkeys.onConfigured = nullptr;
+        shortcuts_->declare(storedKeys(hotkeys));
+        return;
+    }
+    hotkeys.onConfigured = [this] { declareWhenConfigured(); };
 }
 
 void PortalDesktop::shortcutsChanged()

@@ -64,6 +64,7 @@ private:
     void onAnswer(const PortalSupport &support);
     void onGone();
     void useShortcuts(const PortalSupport &support);
+    void declareWhenConfigured();
     void shortcutsChanged();
     void moveHotkeysTo(KeyboardSource &source, bool portal);
     void say(const QString &line);

@@ -72,6 +72,8 @@ void HotkeyManager::configure(
 
     if (!suspended_)
         install();
+    if (onConfigured)
+        onConfigured();
 }
 
 void HotkeyManager::install()
