@@ -158,6 +158,7 @@ void Doctor::useStatus(const InstanceStatus &status)
     findings_.instance = F::Instance::answered;
     findings_.instanceVersion = status.version;
     findings_.remoteDesktopState = status.remoteDesktop;
+    findings_.scopeOutcome = status.scope;
 }
 
 void Doctor::lookAtSession()

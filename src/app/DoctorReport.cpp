@@ -247,7 +247,9 @@ void DoctorReport::desktopBindings(const F &f, QStringList &out)
         return;
     }
     if (f.desktopBindings.empty()) {
-        out << mark(false)
+        // Missing only where nothing else starts a dictation.
+        const bool portalStarts = f.hotkeys == F::Hotkeys::portal && !f.triggers.empty();
+        out << (portalStarts ? info : mark(false))
                 + QCoreApplication::translate("Doctor", "%1 的配置中没有启动 Quillo 的按键绑定").arg(compositor);
         return;
     }
