@@ -180,7 +180,7 @@
     </message>
     <message>
         <source>在桌面的按键设置中把一个键绑定到 quillo --toggle（或按下时 quillo --start、松开时 quillo --stop）</source>
-        <translation>Bind a key to quillo --toggle in the desktop's key settings (or quillo --start on press and quillo --stop on release)</translation>
+        <translation>Bind a key to quillo --toggle in the desktop&apos;s key settings (or quillo --start on press and quillo --stop on release)</translation>
     </message>
     <message>
         <source>安装桌面门户（全局快捷键和键盘输入都经过它），然后重新登录：</source>
@@ -200,7 +200,7 @@
     </message>
     <message>
         <source>启动声音服务（PulseAudio，或 PipeWire 的 pulse 服务）：</source>
-        <translation>Start a sound server (PulseAudio, or PipeWire's pulse server):</translation>
+        <translation>Start a sound server (PulseAudio, or PipeWire&apos;s pulse server):</translation>
     </message>
     <message>
         <source>接上麦克风，或在声音设置中选择输入设备；pactl list short sources 列出输入设备，QUILLO_INPUT_DEVICE 可以指定其中一个</source>
@@ -208,11 +208,11 @@
     </message>
     <message>
         <source>给 Quillo 的快捷键分配按键：在设置窗口的“全局快捷键”一行点“重新绑定”，或在桌面的快捷键设置中修改</source>
-        <translation>Give Quillo's shortcuts keys: click “Bind again” in the “Global shortcuts” row of the settings window, or change them in the desktop's shortcut settings</translation>
+        <translation>Give Quillo&apos;s shortcuts keys: click “Bind again” in the “Global shortcuts” row of the settings window, or change them in the desktop&apos;s shortcut settings</translation>
     </message>
     <message>
         <source>另一个程序占用了 %1：在设置窗口中换一个快捷键，或取消那个程序的同一快捷键</source>
-        <translation>Another program holds %1: choose another hotkey in the settings window, or remove that program's shortcut</translation>
+        <translation>Another program holds %1: choose another hotkey in the settings window, or remove that program&apos;s shortcut</translation>
     </message>
     <message>
         <source>为松开同一个键加一个 quillo --stop 绑定，否则录音要到下一次 quillo --stop 才结束</source>
@@ -228,7 +228,7 @@
     </message>
     <message>
         <source>在设置窗口的“键盘输入”一行点“重新请求”，并在桌面的对话框中允许</source>
-        <translation>Click “Ask again” in the “Keyboard input” row of the settings window and allow it in the desktop's dialog</translation>
+        <translation>Click “Ask again” in the “Keyboard input” row of the settings window and allow it in the desktop&apos;s dialog</translation>
     </message>
     <message>
         <source>这里没有自动粘贴的途径：听写的文字留在剪贴板上，按 Ctrl+V 粘贴</source>
@@ -244,7 +244,7 @@
     </message>
     <message>
         <source>桌面没有系统托盘：加一个（例如 waybar 的 tray 模块），或者再次运行 quillo 打开设置窗口</source>
-        <translation>The desktop has no system tray: add one (for example waybar's tray module), or run quillo again to open the settings window</translation>
+        <translation>The desktop has no system tray: add one (for example waybar&apos;s tray module), or run quillo again to open the settings window</translation>
     </message>
     <message>
         <source>启动 Quillo（运行 quillo；设置中可开启“登录时自动启动”）：按键绑定和命令行操作要交给正在运行的 Quillo</source>
@@ -396,7 +396,7 @@
     </message>
     <message>
         <source>门户看到的应用 ID 为空：KDE 会以会话名称命名 Quillo 的快捷键</source>
-        <translation>the portal sees an empty app id: KDE names Quillo's shortcuts after the session</translation>
+        <translation>the portal sees an empty app id: KDE names Quillo&apos;s shortcuts after the session</translation>
     </message>
     <message>
         <source>门户看到的应用 ID 为空</source>
@@ -424,7 +424,7 @@
     </message>
     <message>
         <source>桌面门户的全局快捷键：</source>
-        <translation>the desktop portal's global shortcuts:</translation>
+        <translation>the desktop portal&apos;s global shortcuts:</translation>
     </message>
     <message>
         <source>X11 全局快捷键</source>
@@ -448,11 +448,11 @@
     </message>
     <message>
         <source>用户拒绝了门户的快捷键</source>
-        <translation>the portal's shortcuts were refused</translation>
+        <translation>the portal&apos;s shortcuts were refused</translation>
     </message>
     <message>
         <source>门户的快捷键没有绑定：%1</source>
-        <translation>the portal's shortcuts were not bound: %1</translation>
+        <translation>the portal&apos;s shortcuts were not bound: %1</translation>
     </message>
     <message>
         <source>桌面还没有回答快捷键请求（也许正显示对话框）</source>
@@ -500,7 +500,7 @@
     </message>
     <message>
         <source>远程桌面门户的键盘粘贴：%1</source>
-        <translation>pasted with the remote desktop portal's keyboard: %1</translation>
+        <translation>pasted with the remote desktop portal&apos;s keyboard: %1</translation>
     </message>
     <message>
         <source>无法粘贴：文字只会留在剪贴板上，需要手动粘贴</source>
