@@ -171,7 +171,10 @@ void DoctorReport::portal(const F &f, QStringList &out)
         out << mark(true) + QCoreApplication::translate("Doctor", "已在门户登记为 %1").arg(QLatin1String(portalAppId));
     else
         out << warn + QCoreApplication::translate("Doctor", "门户没有登记本程序：%1").arg(p.registryProblem);
-    out << mark(f.desktopEntryInstalled)
+    // Without an app id the portal has nothing to look the entry up by.
+    const bool entryMatters
+        = p.registered || !f.appId.isEmpty() || p.registryProblem.contains(QLatin1String("App info"));
+    out << (f.desktopEntryInstalled ? mark(true) : (entryMatters ? mark(false) : info))
             + QCoreApplication::translate("Doctor", "桌面文件 %1.desktop").arg(QLatin1String(portalAppId));
     if (!f.appId.isEmpty())
         out << info + QCoreApplication::translate("Doctor", "门户看到的应用 ID：%1").arg(f.appId);

@@ -72,8 +72,9 @@ void advisePaste(const F &f, bool works, std::set<Advice> &advice)
             advice.insert(Advice::installWtype);
         if (f.portalAsked && f.portal && f.portal->presence == PortalSupport::Presence::absent && gnomeOrKde)
             advice.insert(Advice::installPortal);
+        // The portal looks the entry up by the app id it knows us by; without one it is of no use.
         const bool appInfoMissing = f.portal && f.portal->registryProblem.contains(QLatin1String("App info"));
-        if (f.portalPresent() && (!f.desktopEntryInstalled || appInfoMissing))
+        if (f.portalPresent() && ((!f.desktopEntryInstalled && !f.appId.isEmpty()) || appInfoMissing))
             advice.insert(Advice::installDesktopEntry);
     }
     if (f.remoteDesktopState == QLatin1String("refused"))

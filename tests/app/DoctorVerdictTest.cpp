@@ -46,6 +46,7 @@ F workingGnome()
     f.portal->remoteDesktopVersion = 2;
     f.portal->remoteDesktopDeviceTypes = 1;
     f.portal->registered = true;
+    f.appId = QStringLiteral("com.nolt.quillo");
     f.desktopEntryInstalled = true;
     f.hotkeys = F::Hotkeys::portal;
     f.shortcuts = F::Shortcuts::bound;
@@ -218,6 +219,14 @@ const Case cases[] = {
         false, {Advice::pasteByHand}},
     {"DesktopEntryMissing", with(workingGnome, [](F &f) { f.desktopEntryInstalled = false; }), true,
         {Advice::installDesktopEntry}},
+    {"NoAppIdNoUseForTheEntry",
+        with(workingGnome,
+            [](F &f) {
+                f.portal->registered = false;
+                f.appId.clear();
+                f.desktopEntryInstalled = false;
+            }),
+        true, {}},
     {"PortalFindsNoAppInfo",
         with(workingGnome,
             [](F &f) {
