@@ -247,17 +247,20 @@ void Doctor::startDesktopBindings()
 {
     const QString sway = qEnvironmentVariable("SWAYSOCK");
     const QString hyprland = HyprlandIpcFocus::sessionSocket();
-    if (sway.isEmpty() && hyprland.isEmpty())
+    std::function<CompositorBindings::Found()> read;
+    if (!sway.isEmpty())
+        read = [sway] { return CompositorBindings::sway(sway); };
+    else if (!hyprland.isEmpty())
+        read = [hyprland] { return CompositorBindings::hyprland(hyprland); };
+    else if (findings_.desktop == F::Desktop::gnome)
+        read = [] { return CompositorBindings::gnome(); };
+    else
         return;
     findings_.desktopBindingsAsked = true;
-    inBackground<CompositorBindings::Found>(
-        [sway, hyprland] {
-            return sway.isEmpty() ? CompositorBindings::hyprland(hyprland) : CompositorBindings::sway(sway);
-        },
-        [this](CompositorBindings::Found found) {
-            findings_.desktopBindingsRead = found.read;
-            findings_.desktopBindings = desktopBindingsOf(found);
-        });
+    inBackground<CompositorBindings::Found>(std::move(read), [this](CompositorBindings::Found found) {
+        findings_.desktopBindingsRead = found.read;
+        findings_.desktopBindings = desktopBindingsOf(found);
+    });
 }
 
 void Doctor::startMicrophone()

@@ -22,19 +22,28 @@ bool offers(const QStringList &globals, QLatin1StringView prefix)
 DoctorFindings::Compositor DoctorFindings::compositorFrom(
     const QString &currentDesktop, bool swaySocket, bool hyprlandSocket, const std::optional<QStringList> &globals)
 {
-    if (hyprlandSocket || names(currentDesktop, QLatin1StringView("Hyprland")))
+    if (hyprlandSocket)
         return Compositor::hyprland;
-    if (swaySocket || names(currentDesktop, QLatin1StringView("sway")))
+    if (swaySocket)
         return Compositor::sway;
-    if (!globals)
-        return Compositor::unknown;
-    if (offers(*globals, QLatin1StringView("hyprland_")))
+    // Globals only that compositor offers; sway too offers org_kde_kwin_server_decoration_manager.
+    const QStringList offered = globals.value_or(QStringList());
+    if (offers(offered, QLatin1StringView("hyprland_")))
         return Compositor::hyprland;
-    if (offers(*globals, QLatin1StringView("org_kde_")))
+    if (offers(offered, QLatin1StringView("org_kde_plasma_"))
+        || offers(offered, QLatin1StringView("kde_output_device")))
         return Compositor::kwin;
-    if (globals->contains(QLatin1String("gtk_shell1")))
+    if (offered.contains(QLatin1String("gtk_shell1")))
         return Compositor::mutter;
-    return Compositor::other;
+    if (names(currentDesktop, QLatin1StringView("Hyprland")))
+        return Compositor::hyprland;
+    if (names(currentDesktop, QLatin1StringView("sway")))
+        return Compositor::sway;
+    if (names(currentDesktop, QLatin1StringView("KDE")))
+        return Compositor::kwin;
+    if (names(currentDesktop, QLatin1StringView("GNOME")))
+        return Compositor::mutter;
+    return globals ? Compositor::other : Compositor::unknown;
 }
 
 DoctorFindings::Desktop DoctorFindings::desktopFrom(const QString &currentDesktop, Compositor compositor)

@@ -96,8 +96,8 @@ struct DoctorFindings {
     bool hasX11() const { return session == Session::x11 || session == Session::waylandWithX11; }
     bool portalPresent() const { return portal && portal->presence == PortalSupport::Presence::present; }
 
-    // Which compositor runs: named by the desktop variable or sway's socket, else told by
-    // the globals only it offers (org_kde_* → KWin, gtk_shell1 → mutter).
+    // Which compositor runs: named by its IPC socket, by globals only it offers
+    // (org_kde_plasma_* → KWin, gtk_shell1 → mutter), else by the desktop variable.
     static Compositor compositorFrom(
         const QString &currentDesktop, bool swaySocket, bool hyprlandSocket, const std::optional<QStringList> &globals);
     static Desktop desktopFrom(const QString &currentDesktop, Compositor compositor);

@@ -271,6 +271,10 @@ TEST(DoctorCompositorTest, NamedByTheDesktopOrByItsOwnGlobals)
         {"", false, core + QStringList{"hyprland_global_shortcuts_manager_v1"}, F::Compositor::hyprland,
             F::Desktop::hyprland},
         {"", false, core, F::Compositor::other, F::Desktop::other},
+        // wlroots offers a KDE decoration protocol too: that alone names no KWin.
+        {"", false, core + QStringList{"org_kde_kwin_server_decoration_manager", "zwlr_layer_shell_v1"},
+            F::Compositor::other, F::Desktop::other},
+        {"KDE", false, std::nullopt, F::Compositor::kwin, F::Desktop::kde},
         {"", false, std::nullopt, F::Compositor::unknown, F::Desktop::other},
     };
     for (const auto &c : cases) {

@@ -417,5 +417,17 @@ TEST(CompositorBindings, HyprlandBinds)
     EXPECT_TRUE(CompositorBindings::parseHyprlandBinds("not json").empty());
 }
 
+// GNOME's custom shortcuts as gsettings prints them.
+TEST(CompositorBindings, GsettingsStrings)
+{
+    EXPECT_EQ(CompositorBindings::gvariantStrings(QStringLiteral("['/k/custom0/', '/k/quillo/']")),
+        (QStringList{QStringLiteral("/k/custom0/"), QStringLiteral("/k/quillo/")}));
+    EXPECT_EQ(CompositorBindings::gvariantStrings(QStringLiteral("'quillo --toggle'")),
+        QStringList{QStringLiteral("quillo --toggle")});
+    EXPECT_EQ(CompositorBindings::gvariantStrings(QStringLiteral("'sh -c \\'quillo --toggle\\''")),
+        QStringList{QStringLiteral("sh -c 'quillo --toggle'")});
+    EXPECT_TRUE(CompositorBindings::gvariantStrings(QStringLiteral("@as []")).isEmpty());
+}
+
 } // namespace
 } // namespace quillo

@@ -10,7 +10,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <map>
 
@@ -164,7 +166,56 @@ QString hyprlandKeys(int modmask, const QString &key)
     return parts.join(QLatin1Char('+'));
 }
 
+// One `gsettings get` within the deadline; none when it failed or ran out of time.
+std::optional<QString> gsettingsGet(
+    const QString &program, const QString &schema, const QString &key, const QDeadlineTimer &deadline)
+{
+    QProcess process;
+    process.start(program, {QStringLiteral("get"), schema, key});
+    if (!process.waitForFinished(remaining(deadline))) {
+        process.kill();
+        process.waitForFinished(100);
+        return std::nullopt;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
 } // namespace
+
+QStringList CompositorBindings::gvariantStrings(const QString &text)
+{
+    static const QRegularExpression quoted(QStringLiteral(R"('((?:[^'\\]|\\.)*)')"));
+    QStringList strings;
+    for (const QRegularExpressionMatch &m : quoted.globalMatch(text))
+        strings.append(m.captured(1).replace(QLatin1String("\\'"), QLatin1String("'")));
+    return strings;
+}
+
+CompositorBindings::Found CompositorBindings::gnome()
+{
+    Found found;
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
+    if (program.isEmpty())
+        return found;
+    const QDeadlineTimer deadline(answerBound);
+    const QString mediaKeys = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys");
+    const auto paths = gsettingsGet(program, mediaKeys, QStringLiteral("custom-keybindings"), deadline);
+    if (!paths)
+        return found;
+    found.read = true;
+    for (const QString &path : gvariantStrings(*paths)) {
+        const QString schema = mediaKeys + QStringLiteral(".custom-keybinding:") + path;
+        const auto command = gsettingsGet(program, schema, QStringLiteral("command"), deadline);
+        const auto keys = gsettingsGet(program, schema, QStringLiteral("binding"), deadline);
+        const QString action = command ? quilloAction(gvariantStrings(*command).value(0)) : QString();
+        const QString binding = keys ? gvariantStrings(*keys).value(0) : QString();
+        if (!action.isEmpty() && !binding.isEmpty())
+            found.bindings.push_back({binding, action, false, false});
+    }
+    return found;
+}
 
 std::vector<CompositorBindings::Binding> CompositorBindings::parseSwayConfig(const QString &text)
 {

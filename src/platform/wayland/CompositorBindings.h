@@ -11,9 +11,9 @@
 
 namespace quillo {
 
-// The compositor's own key bindings that start or end a dictation: sway's bindings
-// running `quillo --start` (and the other actions), Hyprland's `exec` binds of the same
-// and its `global, com.nolt.quillo:<shortcut>` binds. Read, never changed.
+// The desktop's own key bindings that start or end a dictation: sway's bindings running
+// `quillo --start` (and the other actions), Hyprland's `exec` binds of the same and its
+// `global, com.nolt.quillo:<shortcut>` binds, GNOME's custom shortcuts. Read, never changed.
 class CompositorBindings {
 public:
     struct Binding {
@@ -40,6 +40,8 @@ public:
     static Found sway(const QString &socketPath);
     // Hyprland's "j/binds" on its request socket.
     static Found hyprland(const QString &socketPath);
+    // GNOME's custom shortcuts (gnome-settings-daemon's media-keys), read with gsettings.
+    static Found gnome();
 
     // The bindings of one sway configuration file's text.
     static std::vector<Binding> parseSwayConfig(const QString &text);
@@ -47,6 +49,8 @@ public:
     // folder), sway's `set` variables and sway's environment (ours where it lacks one).
     static QStringList swayIncludes(const QString &text, const QString &dir, const Environment &environment);
     static std::vector<Binding> parseHyprlandBinds(const QByteArray &json);
+    // The strings of a GVariant text as gsettings prints them: "['a', 'b']", "'a'", "@as []".
+    static QStringList gvariantStrings(const QString &text);
 };
 
 } // namespace quillo
