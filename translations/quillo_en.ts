@@ -554,6 +554,10 @@
         <source>系统托盘（XEmbed）</source>
         <translation>system tray (XEmbed)</translation>
     </message>
+    <message>
+        <source>合成器回答了协议查询</source>
+        <translation>the compositor answered the protocol query</translation>
+    </message>
 </context>
 <context>
     <name>Hotkeys</name>

@@ -125,8 +125,9 @@ void DoctorReport::session(const F &f, QStringList &out)
 void DoctorReport::wayland(const F &f, QStringList &out)
 {
     out << heading(QCoreApplication::translate("Doctor", "Wayland 协议与工具"));
-    if (!f.registryRead)
-        out << mark(false) + QCoreApplication::translate("Doctor", "合成器没有回答协议查询：按没有以下协议处理");
+    out << mark(f.registryRead)
+            + (f.registryRead ? QCoreApplication::translate("Doctor", "合成器回答了协议查询")
+                              : QCoreApplication::translate("Doctor", "合成器没有回答协议查询：按没有以下协议处理"));
     out << mark(f.dataControl) + QCoreApplication::translate("Doctor", "剪贴板协议（data-control）");
     out << mark(f.virtualKeyboard) + QCoreApplication::translate("Doctor", "虚拟键盘协议（virtual-keyboard）");
     out << mark(f.clipboardTools) + QStringLiteral("wl-copy / wl-paste (wl-clipboard)");
