@@ -22,7 +22,9 @@ doctor() {
 doctor no-key
 [ "$STATUS" = 1 ] || { cat "$OUT"; fail "no key: status $STATUS, not 1"; }
 grep -qF '· 合成器：sway' "$OUT" || { cat "$OUT"; fail "no key: sway not named"; }
+# shellcheck disable=SC2016 # $mod as sway's configuration writes it, not a shell variable
 grep -qF '$mod+d → quillo --start' "$OUT" || { cat "$OUT"; fail "no key: the start binding was not found"; }
+# shellcheck disable=SC2016
 grep -qF '$mod+d → quillo --stop（松开时）' "$OUT" || { cat "$OUT"; fail "no key: the release binding was not found"; }
 grep -qF '✗ 没有保存 API Key' "$OUT" || { cat "$OUT"; fail "no key: the missing key is not reported"; }
 grep -qF 'quillo --import-env' "$OUT" || { cat "$OUT"; fail "no key: no advice to import the key"; }
