@@ -12,6 +12,10 @@ start_fake "$SCENARIOS/polite.json"
 import_key test-key "$FAKE_HOST"
 start_gtk_target
 
+# GNOME 43 has no shortcuts portal: the doctor names the command a custom shortcut runs.
+doctor=$("$QUILLO" --doctor 2>&1 || true)
+grep -q 'quillo --\(toggle\|start\)' <<<"$doctor" || { echo "$doctor"; fail "the hotkey advice names no quillo command"; }
+
 polished="我们明天下午四点开会，记得带上演示"
 copied_only="已复制到剪贴板，请按 Ctrl+V 粘贴"
 
