@@ -161,6 +161,405 @@
     </message>
 </context>
 <context>
+    <name>Doctor</name>
+    <message>
+        <source>在 ~/.config/sway/config 中加入下面几行，然后运行 swaymsg reload：</source>
+        <translation>Add these lines to ~/.config/sway/config, then run swaymsg reload:</translation>
+    </message>
+    <message>
+        <source>在 ~/.config/hypr/hyprland.conf 中加入（bindr 在松开时执行）：</source>
+        <translation>Add to ~/.config/hypr/hyprland.conf (bindr runs on release):</translation>
+    </message>
+    <message>
+        <source>设置 › 键盘 › 查看和自定义快捷键 › 自定义快捷键，命令 quillo --toggle；或在终端中（会替换已有的自定义快捷键列表）：</source>
+        <translation>Settings › Keyboard › View and Customise Shortcuts › Custom Shortcuts, command quillo --toggle; or in a terminal (this replaces your list of custom shortcuts):</translation>
+    </message>
+    <message>
+        <source>系统设置 › 键盘 › 快捷键 › 添加新项 › 命令或脚本…，命令 quillo --toggle，然后给它分配一个键</source>
+        <translation>System Settings › Keyboard › Shortcuts › Add New › Command or Script…, command quillo --toggle, then give it a key</translation>
+    </message>
+    <message>
+        <source>在桌面的按键设置中把一个键绑定到 quillo --toggle（或按下时 quillo --start、松开时 quillo --stop）</source>
+        <translation>Bind a key to quillo --toggle in the desktop&apos;s key settings (or quillo --start on press and quillo --stop on release)</translation>
+    </message>
+    <message>
+        <source>安装桌面门户（全局快捷键和键盘输入都经过它），然后重新登录：</source>
+        <translation>Install the desktop portal (global shortcuts and keyboard input go through it), then log in again:</translation>
+    </message>
+    <message>
+        <source>在桌面会话的终端里运行 quillo --doctor（需要 DISPLAY 或 WAYLAND_DISPLAY）</source>
+        <translation>Run quillo --doctor in a terminal of the desktop session (it needs DISPLAY or WAYLAND_DISPLAY)</translation>
+    </message>
+    <message>
+        <source>保存 API Key：把 QWEN_API_KEY=… 写进一个文件，运行 quillo --import-env 文件名；或在设置窗口中填写（quillo --open-settings）</source>
+        <translation>Store the API key: write QWEN_API_KEY=… into a file and run quillo --import-env FILE, or enter it in the settings window (quillo --open-settings)</translation>
+    </message>
+    <message>
+        <source>让钥匙串可用（启动并解锁它），然后再运行 quillo --doctor</source>
+        <translation>Make the key store available (start and unlock it), then run quillo --doctor again</translation>
+    </message>
+    <message>
+        <source>启动声音服务（PulseAudio，或 PipeWire 的 pulse 服务）：</source>
+        <translation>Start a sound server (PulseAudio, or PipeWire&apos;s pulse server):</translation>
+    </message>
+    <message>
+        <source>接上麦克风，或在声音设置中选择输入设备；pactl list short sources 列出输入设备，QUILLO_INPUT_DEVICE 可以指定其中一个</source>
+        <translation>Connect a microphone or choose the input in the sound settings; pactl list short sources lists the inputs, and QUILLO_INPUT_DEVICE picks one of them</translation>
+    </message>
+    <message>
+        <source>给 Quillo 的快捷键分配按键：在设置窗口的“全局快捷键”一行点“重新绑定”，或在桌面的快捷键设置中修改</source>
+        <translation>Give Quillo&apos;s shortcuts keys: click “Bind again” in the “Global shortcuts” row of the settings window, or change them in the desktop&apos;s shortcut settings</translation>
+    </message>
+    <message>
+        <source>另一个程序占用了 %1：在设置窗口中换一个快捷键，或取消那个程序的同一快捷键</source>
+        <translation>Another program holds %1: choose another hotkey in the settings window, or remove that program&apos;s shortcut</translation>
+    </message>
+    <message>
+        <source>为松开同一个键加一个 quillo --stop 绑定，否则录音要到下一次 quillo --stop 才结束</source>
+        <translation>Bind quillo --stop to the release of the same key; otherwise a recording runs until the next quillo --stop</translation>
+    </message>
+    <message>
+        <source>安装 wl-clipboard（原生 Wayland 窗口的剪贴板）：</source>
+        <translation>Install wl-clipboard (the clipboard of native Wayland windows):</translation>
+    </message>
+    <message>
+        <source>安装 wtype（按下粘贴键）：</source>
+        <translation>Install wtype (it presses the paste keys):</translation>
+    </message>
+    <message>
+        <source>在设置窗口的“键盘输入”一行点“重新请求”，并在桌面的对话框中允许</source>
+        <translation>Click “Ask again” in the “Keyboard input” row of the settings window and allow it in the desktop&apos;s dialog</translation>
+    </message>
+    <message>
+        <source>这里没有自动粘贴的途径：听写的文字留在剪贴板上，按 Ctrl+V 粘贴</source>
+        <translation>Nothing here can paste automatically: the dictated text is left on the clipboard; paste it with Ctrl+V</translation>
+    </message>
+    <message>
+        <source>安装桌面文件 com.nolt.quillo.desktop（Debian 包或 sudo make install 会安装它）：门户凭它识别 Quillo，并显示它的名称和图标</source>
+        <translation>Install the desktop entry com.nolt.quillo.desktop (the Debian package or sudo make install does): the portal knows Quillo by it and shows its name and icon</translation>
+    </message>
+    <message>
+        <source>安装并启用 AppIndicator 扩展，然后重新登录：</source>
+        <translation>Install and enable the AppIndicator extension, then log in again:</translation>
+    </message>
+    <message>
+        <source>桌面没有系统托盘：加一个（例如 waybar 的 tray 模块），或者再次运行 quillo 打开设置窗口</source>
+        <translation>The desktop has no system tray: add one (for example waybar&apos;s tray module), or run quillo again to open the settings window</translation>
+    </message>
+    <message>
+        <source>启动 Quillo（运行 quillo；设置中可开启“登录时自动启动”）：按键绑定和命令行操作要交给正在运行的 Quillo</source>
+        <translation>Start Quillo (run quillo; the settings can start it at login): key bindings and command-line actions go to the running Quillo</translation>
+    </message>
+    <message>
+        <source>退出正在运行的 Quillo（托盘菜单 › 退出）并重新启动它</source>
+        <translation>Quit the running Quillo (tray menu › Quit) and start it again</translation>
+    </message>
+    <message>
+        <source>其他</source>
+        <translation>other</translation>
+    </message>
+    <message>
+        <source>未知（它没有回答协议查询）</source>
+        <translation>unknown (it did not answer the protocol query)</translation>
+    </message>
+    <message>
+        <source>用户拒绝了键盘访问，文字只会留在剪贴板上</source>
+        <translation>keyboard access was refused; the text is only left on the clipboard</translation>
+    </message>
+    <message>
+        <source>已授权过，桌面不会再询问</source>
+        <translation>granted before; the desktop will not ask again</translation>
+    </message>
+    <message>
+        <source>桌面会询问一次，之后记住授权</source>
+        <translation>the desktop asks once, then remembers</translation>
+    </message>
+    <message>
+        <source>桌面会在每次听写时询问</source>
+        <translation>the desktop will ask at every dictation</translation>
+    </message>
+    <message>
+        <source>桌面会在每次启动 Quillo 时询问一次</source>
+        <translation>the desktop asks once each time Quillo starts</translation>
+    </message>
+    <message>
+        <source>要做的事</source>
+        <translation>What to do</translation>
+    </message>
+    <message>
+        <source>结论：可以听写。</source>
+        <translation>Verdict: dictation can work.</translation>
+    </message>
+    <message>
+        <source>结论：还不能完成一次听写（见“要做的事”）。</source>
+        <translation>Verdict: a dictation cannot work yet (see “What to do”).</translation>
+    </message>
+    <message>
+        <source>会话</source>
+        <translation>Session</translation>
+    </message>
+    <message>
+        <source>没有图形会话（DISPLAY 和 WAYLAND_DISPLAY 都不可用）</source>
+        <translation>no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is usable)</translation>
+    </message>
+    <message>
+        <source>Wayland（没有 XWayland）</source>
+        <translation>Wayland (without XWayland)</translation>
+    </message>
+    <message>
+        <source>Wayland，带 XWayland</source>
+        <translation>Wayland with XWayland</translation>
+    </message>
+    <message>
+        <source>（未设置）</source>
+        <translation>(not set)</translation>
+    </message>
+    <message>
+        <source>合成器：%1</source>
+        <translation>compositor: %1</translation>
+    </message>
+    <message>
+        <source>Wayland 协议与工具</source>
+        <translation>Wayland protocols and tools</translation>
+    </message>
+    <message>
+        <source>合成器没有回答协议查询：按没有以下协议处理</source>
+        <translation>the compositor did not answer the protocol query: taken as offering none of these</translation>
+    </message>
+    <message>
+        <source>剪贴板协议（data-control）</source>
+        <translation>clipboard protocol (data-control)</translation>
+    </message>
+    <message>
+        <source>虚拟键盘协议（virtual-keyboard）</source>
+        <translation>virtual keyboard protocol (virtual-keyboard)</translation>
+    </message>
+    <message>
+        <source>桌面门户</source>
+        <translation>Desktop portal</translation>
+    </message>
+    <message>
+        <source>桌面门户没有在时限内回答</source>
+        <translation>the desktop portal did not answer in time</translation>
+    </message>
+    <message>
+        <source>没有桌面门户（xdg-desktop-portal）</source>
+        <translation>no desktop portal (xdg-desktop-portal)</translation>
+    </message>
+    <message>
+        <source>桌面门户没有回答</source>
+        <translation>the desktop portal does not answer</translation>
+    </message>
+    <message>
+        <source>没有全局快捷键接口（GlobalShortcuts）</source>
+        <translation>no global shortcuts (GlobalShortcuts)</translation>
+    </message>
+    <message>
+        <source>全局快捷键（GlobalShortcuts）版本 %1：但没有后端实现它</source>
+        <translation>global shortcuts (GlobalShortcuts) version %1, but no backend implements them</translation>
+    </message>
+    <message>
+        <source>全局快捷键（GlobalShortcuts）版本 %1</source>
+        <translation>global shortcuts (GlobalShortcuts) version %1</translation>
+    </message>
+    <message>
+        <source>没有远程桌面键盘（RemoteDesktop）</source>
+        <translation>no remote desktop keyboard (RemoteDesktop)</translation>
+    </message>
+    <message>
+        <source>远程桌面（RemoteDesktop）版本 %1：能记住授权</source>
+        <translation>remote desktop (RemoteDesktop) version %1: can remember a grant</translation>
+    </message>
+    <message>
+        <source>远程桌面（RemoteDesktop）版本 %1：不能记住授权</source>
+        <translation>remote desktop (RemoteDesktop) version %1: cannot remember a grant</translation>
+    </message>
+    <message>
+        <source>剪贴板接口（Clipboard）</source>
+        <translation>clipboard (Clipboard)</translation>
+    </message>
+    <message>
+        <source>已在门户登记为 %1</source>
+        <translation>registered with the portal as %1</translation>
+    </message>
+    <message>
+        <source>门户没有登记本程序：%1</source>
+        <translation>the portal did not register the program: %1</translation>
+    </message>
+    <message>
+        <source>桌面文件 %1.desktop</source>
+        <translation>desktop entry %1.desktop</translation>
+    </message>
+    <message>
+        <source>门户看到的应用 ID：%1</source>
+        <translation>app id the portal sees: %1</translation>
+    </message>
+    <message>
+        <source>门户看到的应用 ID 为空：KDE 会以会话名称命名 Quillo 的快捷键</source>
+        <translation>the portal sees an empty app id: KDE names Quillo&apos;s shortcuts after the session</translation>
+    </message>
+    <message>
+        <source>门户看到的应用 ID 为空</source>
+        <translation>the portal sees an empty app id</translation>
+    </message>
+    <message>
+        <source>开始听写</source>
+        <translation>Starting a dictation</translation>
+    </message>
+    <message>
+        <source>没有正在运行的 Quillo：按它启动时的做法检查</source>
+        <translation>no Quillo running: checked the way it starts</translation>
+    </message>
+    <message>
+        <source>正在运行的 Quillo %1 回答了查询</source>
+        <translation>the running Quillo %1 answered</translation>
+    </message>
+    <message>
+        <source>有一个 Quillo 在运行，但它没有回答</source>
+        <translation>a Quillo runs but did not answer</translation>
+    </message>
+    <message>
+        <source>正在运行的 Quillo 版本较旧，不回答状态查询</source>
+        <translation>the running Quillo is older and does not answer status requests</translation>
+    </message>
+    <message>
+        <source>桌面门户的全局快捷键：</source>
+        <translation>the desktop portal&apos;s global shortcuts:</translation>
+    </message>
+    <message>
+        <source>X11 全局快捷键</source>
+        <translation>X11 global hotkeys</translation>
+    </message>
+    <message>
+        <source>（被其他程序占用）</source>
+        <translation> (held by another program)</translation>
+    </message>
+    <message>
+        <source>X11 快捷键只在 XWayland 窗口有焦点时生效</source>
+        <translation>X11 hotkeys fire only while an XWayland window has the focus</translation>
+    </message>
+    <message>
+        <source>Quillo 自己收不到全局快捷键</source>
+        <translation>Quillo cannot receive global hotkeys itself</translation>
+    </message>
+    <message>
+        <source>桌面登记了快捷键，但没有给任何一个分配按键</source>
+        <translation>the desktop took the shortcuts but gave none of them a key</translation>
+    </message>
+    <message>
+        <source>用户拒绝了门户的快捷键</source>
+        <translation>the portal&apos;s shortcuts were refused</translation>
+    </message>
+    <message>
+        <source>门户的快捷键没有绑定：%1</source>
+        <translation>the portal&apos;s shortcuts were not bound: %1</translation>
+    </message>
+    <message>
+        <source>桌面还没有回答快捷键请求（也许正显示对话框）</source>
+        <translation>the desktop has not answered the shortcut request yet (it may be showing a dialog)</translation>
+    </message>
+    <message>
+        <source>无法读取 %1 的按键绑定</source>
+        <translation>could not read the key bindings of %1</translation>
+    </message>
+    <message>
+        <source>%1 的配置中没有启动 Quillo 的按键绑定</source>
+        <translation>no key binding of %1 runs Quillo</translation>
+    </message>
+    <message>
+        <source>%1 的按键绑定：</source>
+        <translation>key bindings of %1:</translation>
+    </message>
+    <message>
+        <source>（松开时）</source>
+        <translation> (on release)</translation>
+    </message>
+    <message>
+        <source>粘贴</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>现在的焦点窗口：%1</source>
+        <translation>window focused now: %1</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>无法确定粘贴途径</source>
+        <translation>the paste route could not be determined</translation>
+    </message>
+    <message>
+        <source>X11 剪贴板 + XTest 粘贴键，之后恢复剪贴板</source>
+        <translation>X11 clipboard + XTest paste keys, the clipboard put back afterwards</translation>
+    </message>
+    <message>
+        <source>wl-copy + wtype 直接粘贴，之后恢复剪贴板</source>
+        <translation>wl-copy + wtype paste directly, the clipboard put back afterwards</translation>
+    </message>
+    <message>
+        <source>远程桌面门户的键盘粘贴：%1</source>
+        <translation>pasted with the remote desktop portal&apos;s keyboard: %1</translation>
+    </message>
+    <message>
+        <source>无法粘贴：文字只会留在剪贴板上，需要手动粘贴</source>
+        <translation>nothing can paste: the text is only left on the clipboard, to paste by hand</translation>
+    </message>
+    <message>
+        <source>麦克风</source>
+        <translation>Microphone</translation>
+    </message>
+    <message>
+        <source>检查没有在时限内完成</source>
+        <translation>the check did not finish in time</translation>
+    </message>
+    <message>
+        <source>默认输入设备可以录音</source>
+        <translation>the default input records</translation>
+    </message>
+    <message>
+        <source>%1 可以录音</source>
+        <translation>%1 records</translation>
+    </message>
+    <message>
+        <source>钥匙串没有在时限内回答</source>
+        <translation>the key store did not answer in time</translation>
+    </message>
+    <message>
+        <source>已保存，可以读取</source>
+        <translation>stored and readable</translation>
+    </message>
+    <message>
+        <source>没有保存 API Key</source>
+        <translation>no API key stored</translation>
+    </message>
+    <message>
+        <source>托盘</source>
+        <translation>Tray</translation>
+    </message>
+    <message>
+        <source>托盘服务没有在时限内回答</source>
+        <translation>the tray service did not answer in time</translation>
+    </message>
+    <message>
+        <source>没有系统托盘：再次启动 quillo 会打开设置窗口</source>
+        <translation>no system tray: starting quillo again opens the settings window</translation>
+    </message>
+    <message>
+        <source>系统托盘（StatusNotifier）</source>
+        <translation>system tray (StatusNotifier)</translation>
+    </message>
+    <message>
+        <source>系统托盘（XEmbed）</source>
+        <translation>system tray (XEmbed)</translation>
+    </message>
+    <message>
+        <source>合成器回答了协议查询</source>
+        <translation>the compositor answered the protocol query</translation>
+    </message>
+</context>
+<context>
     <name>Hotkeys</name>
     <message>
         <source>未设置</source>

@@ -59,6 +59,8 @@ CommandLine::Mode CommandLine::mode() const
         return Mode::e2eObserve;
     if (argumentValue(QStringLiteral("--e2e-file")))
         return Mode::e2eFile;
+    if (hasFlag(QStringLiteral("--doctor")))
+        return Mode::doctor;
     for (const auto &m : kSendModes) {
         if (hasFlag(QString::fromLatin1(m.option)))
             return m.mode;
@@ -122,6 +124,8 @@ QString CommandLine::helpText()
         "    --only-translate        only the translation checks\n"
         "  --render DIR            write screenshots of the panel, menu and settings window into DIR\n"
         "  --open-settings         open the settings window\n"
+        "  --doctor                check this desktop (hotkeys, paste, microphone, key store, tray) and say what\n"
+        "                          to do about anything missing; exit 0 when a dictation can work end to end\n"
         "  --lang zh|en            the interface language (default: from LANGUAGE / LANG; Chinese, else English)\n"
         "  --e2e-observe           print what happens while you dictate by hand\n"
         "  --e2e-file FILE         dictate FILE into the focused window after a delay\n"

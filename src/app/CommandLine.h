@@ -23,6 +23,7 @@ public:
         openSettings,
         e2eObserve,
         e2eFile,
+        doctor,
         sendToggle,
         sendStart,
         sendStop,

@@ -1,7 +1,9 @@
 #include "app/CommandLineModes.h"
 
 #include "app/AppCore.h"
+#include "app/DesktopSession.h"
 #include "app/DesktopShell.h"
+#include "app/Doctor.h"
 #include "app/E2eObserver.h"
 #include "app/SelfTestRunner.h"
 #include "app/SingleInstance.h"
@@ -104,35 +106,13 @@ int render(int argc, char *argv[], const QString &dir, InterfaceLanguage languag
     return 0;
 }
 
-// The windowing platform of the desktop modes, from what the session offers.
-struct DesktopSession {
-    bool x11 = false; // $DISPLAY names a reachable X server (XWayland included)
-    bool wayland = false; // $WAYLAND_DISPLAY is set
-};
-
-DesktopSession desktopSession()
-{
-    // Qt aborts when $DISPLAY names a server that is not there; ask first.
-    return DesktopSession{
-        .x11 = !qEnvironmentVariableIsEmpty("DISPLAY") && X11Permissions::displayReachable(),
-        .wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"),
-    };
-}
-
-// Windows go through X11 wherever it exists, XWayland included: only an X11 window may
-// place itself (the panel above the bottom edge); on Wayland alone the compositor places it.
-const char *qtPlatformFor(const DesktopSession &session)
-{
-    return session.x11 ? "xcb" : "wayland";
-}
-
 // The observation modes' lines about the Wayland side: what the session offers, what the
 // portal answered, and each paste's route.
-void reportWayland(DesktopShell &shell, const std::optional<WaylandDesktop::Offer> &offer)
+void reportWayland(DesktopShell &shell)
 {
-    if (!offer)
+    if (!shell.wayland())
         return;
-    printLine(QStringLiteral("[e2e] wayland: ") + offer->describe());
+    printLine(QStringLiteral("[e2e] wayland: ") + shell.wayland()->describe());
     shell.setPasteReport([](const QString &line) { printLine(QStringLiteral("[e2e] paste: ") + line); });
     shell.setPortalReport([](const QString &line) { printLine(QStringLiteral("[e2e] portal: ") + line); });
 }
@@ -158,6 +138,8 @@ bool handle(DesktopShell &shell, SingleInstance::Request request)
         return controller.translateFromCommand();
     case Request::retry:
         return controller.retryLastRecording();
+    case Request::status:
+        break; // answered by the status report
     }
     return false;
 }
@@ -204,6 +186,7 @@ int sendToRunningInstance(int argc, char *argv[], SingleInstance::Request reques
         printError(QCoreApplication::translate("App", "Quillo 没有响应（可以退出后重新启动 quillo）"));
         return 1;
     case Kind::badAnswer:
+    case Kind::status: // a status is never the answer to an action
         printError(QCoreApplication::translate("App", "没有收到有效的回答（应答的可能不是 Quillo）"));
         return 1;
     case Kind::notPrivate:
@@ -218,14 +201,14 @@ int sendToRunningInstance(int argc, char *argv[], SingleInstance::Request reques
 
 int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, InterfaceLanguage language)
 {
-    const DesktopSession session = desktopSession();
-    if (!session.x11 && !session.wayland) {
+    const DesktopSession session = DesktopSession::current();
+    if (!session.any()) {
         QCoreApplication app(argc, argv);
         const InterfaceTranslator translator(language);
         printError(X11Permissions::sessionProblemFor(false, false));
         return 1;
     }
-    qputenv("QT_QPA_PLATFORM", qtPlatformFor(session));
+    qputenv("QT_QPA_PLATFORM", session.qtPlatform());
     QApplication app(argc, argv);
     // Our own X connections live on XWayland too: a lost server ends us the same way.
     if (session.x11)
@@ -246,6 +229,7 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     if (single || mode == Mode::e2eObserve) {
         const auto listening = instance.listen(
             core.scheduler, [&shell](SingleInstance::Request request) { return handle(shell, request); });
+        instance.setStatusReport([&shell] { return shell.status().toLine(); });
         // Quillo still runs; only later launches and command-line actions cannot reach it.
         if (!listening)
             printError(QCoreApplication::translate("App", "再次启动和命令行操作无法联系到这个 Quillo：%1")
@@ -264,14 +248,14 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     case Mode::e2eObserve:
         observer.observeAll(shell.hotkeys());
         observer.observeFailedRecordings(shell.failedRecordings());
-        reportWayland(shell, waylandOffer);
+        reportWayland(shell);
         shell.controller().bindHotkeys();
         break;
     case Mode::e2eFile: {
         shell.controller().bindHotkeys();
         observer.observePhasesWithApp(shell.frontmost());
         observer.observeFailedRecordings(shell.failedRecordings());
-        reportWayland(shell, waylandOffer);
+        reportWayland(shell);
         const QString file = line.modeArgument();
         const bool send = line.hasFlag(QStringLiteral("--e2e-send"));
         const auto delay = std::chrono::duration<double>(line.e2eDelaySeconds());
@@ -336,6 +320,8 @@ int runQuillo(int argc, char *argv[])
     case Mode::sendTranslate:
     case Mode::sendRetry:
         return sendToRunningInstance(argc, argv, *requestFor(mode), *language);
+    case Mode::doctor:
+        return runDoctor(argc, argv, *language);
     default:
         return runDesktop(argc, argv, line, mode, *language);
     }

@@ -28,6 +28,42 @@ Expected<QByteArray, QString> loadFile(const QString &path)
     return std::move(pcm).value();
 }
 
+QString stateName(PortalGlobalShortcuts::State state)
+{
+    using State = PortalGlobalShortcuts::State;
+    switch (state) {
+    case State::unbound:
+        return QStringLiteral("unbound");
+    case State::binding:
+        return QStringLiteral("binding");
+    case State::bound:
+        return QStringLiteral("bound");
+    case State::refused:
+        return QStringLiteral("refused");
+    case State::failed:
+        break;
+    }
+    return QStringLiteral("failed");
+}
+
+QString stateName(PortalRemoteDesktop::State state)
+{
+    using State = PortalRemoteDesktop::State;
+    switch (state) {
+    case State::idle:
+        return QStringLiteral("idle");
+    case State::starting:
+        return QStringLiteral("starting");
+    case State::started:
+        return QStringLiteral("started");
+    case State::refused:
+        return QStringLiteral("refused");
+    case State::failed:
+        break;
+    }
+    return QStringLiteral("failed");
+}
+
 } // namespace
 
 void DesktopShell::LazyPanel::show()
@@ -127,8 +163,8 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
       })
 {
     // Escape is taken from other programs exactly while a dictation is under way.
-    QObject::connect(&controller_, &DictationController::phaseChanged, &controller_,
-        [this](const DictationPhase &phase) {
+    QObject::connect(
+        &controller_, &DictationController::phaseChanged, &controller_, [this](const DictationPhase &phase) {
             hotkeys_.refreshEscapeInterception();
             // The window focused as recording starts is the one its text may go to.
             if (wayland_ && phase.kind() == DictationPhase::Kind::recording)
@@ -254,6 +290,43 @@ void DesktopShell::showTray()
         menu->setPhase(phase);
         tray_->setPhase(phase);
     });
+}
+
+InstanceStatus DesktopShell::status()
+{
+    InstanceStatus status;
+    status.version = QCoreApplication::applicationVersion();
+    status.hotkeys = usesGlobalShortcuts()
+        ? QStringLiteral("portal")
+        : (keyboard_.access().trusted ? QStringLiteral("x11") : QStringLiteral("none"));
+    if (PortalGlobalShortcuts *shortcuts = portalShortcuts()) {
+        status.shortcuts = stateName(shortcuts->state());
+        status.shortcutsProblem = shortcuts->problem();
+        const auto names = PortalDesktop::shortcutNames();
+        for (const auto &[id, trigger] : shortcuts->triggerDescriptions()) {
+            if (const auto name = names.find(id); name != names.end())
+                status.triggers[name->second.id] = trigger;
+        }
+    }
+    if (wayland_) {
+        status.paste = WaylandDesktop::routeName(wayland_->routeNow());
+        if (PortalRemoteDesktop *remote = wayland_->remoteDesktop())
+            status.remoteDesktop = stateName(remote->state());
+    } else {
+        status.paste = permissions_.isAccessibilityTrusted() ? WaylandDesktop::routeName(InsertionRoute::x11)
+                                                             : WaylandDesktop::routeName(InsertionRoute::clipboardOnly);
+    }
+    if (const auto app = frontmost().current())
+        status.focusedApp = app->name;
+    status.keyChecked = core_.settings.apiKeyLoaded();
+    status.keyStored = core_.settings.apiKeyConfigured();
+    if (portal_) {
+        const auto &support = portal_->connection().support();
+        status.portalRegistered = support && support->registered;
+        status.scope = portal_->scope().detail;
+        status.inScope = portal_->scope().inScope;
+    }
+    return status;
 }
 
 } // namespace quillo

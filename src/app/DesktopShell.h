@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppCore.h"
+#include "app/InstanceStatus.h"
 #include "app/KeyboardSourceSwitch.h"
 #include "app/PortalDesktop.h"
 #include "app/WaylandDesktop.h"
@@ -64,6 +65,8 @@ public:
     PortalDesktop *portal() { return portal_.get(); }
     // The tray icon with its menu; not needed by the observation modes.
     void showTray();
+    // What a status request of quillo --doctor is answered with.
+    InstanceStatus status();
 
 private:
     void showBoundShortcuts();

@@ -3,6 +3,7 @@
 #include "app/KeyboardSourceSwitch.h"
 #include "app/WaylandDesktop.h"
 #include "hotkeys/HotkeyManager.h"
+#include "platform/portal/KGlobalAccelKeys.h"
 #include "platform/portal/SystemdAppScope.h"
 #include "platform/wayland/DesktopShortcutSettings.h"
 
@@ -12,8 +13,14 @@
 namespace quillo {
 namespace {
 
-// What the desktop lists for each hot key; the ids are what it remembers triggers by.
-PortalGlobalShortcuts::Names shortcutNames()
+QString yesNo(bool value)
+{
+    return value ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+} // namespace
+
+PortalGlobalShortcuts::Names PortalDesktop::shortcutNames()
 {
     return {
         {1, {QStringLiteral("hold"), QCoreApplication::translate("App", "按住说话")}},
@@ -26,12 +33,34 @@ PortalGlobalShortcuts::Names shortcutNames()
     };
 }
 
-QString yesNo(bool value)
+PortalGlobalShortcuts::Options PortalDesktop::shortcutOptions(
+    const QDBusConnection &bus, bool appIdSeen, QObject *context)
 {
-    return value ? QStringLiteral("yes") : QStringLiteral("no");
+    const auto desktop = DesktopShortcutSettings::current();
+    PortalGlobalShortcuts::Options options{
+        .triggersElsewhere = desktop == DesktopShortcutSettings::Desktop::hyprland,
+        .openDesktopSettings = [desktop] { return DesktopShortcutSettings::open(desktop); },
+        .verifyKeys = {},
+    };
+    if (!KGlobalAccelKeys::present(bus))
+        return options;
+    const QStringList components
+        = KGlobalAccelKeys::componentNames(appIdSeen ? QStringList{QLatin1String(portalAppId)} : QStringList{},
+            QLatin1String(PortalGlobalShortcuts::sessionToken));
+    options.verifyKeys = [bus, components, context](PortalGlobalShortcuts::Options::KeysHeld done) {
+        KGlobalAccelKeys::actionsWithKeys(bus, components, context, std::move(done));
+    };
+    return options;
 }
 
-} // namespace
+std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> PortalDesktop::storedKeys(
+    const HotkeyManager &hotkeys)
+{
+    std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> stored;
+    for (const auto &[slot, hotkey] : hotkeys.bindings())
+        stored[rawValue(slot)] = PortalGlobalShortcuts::StoredKey{hotkey.keyCode, hotkey.modifiers};
+    return stored;
+}
 
 PortalDesktop::PortalDesktop(Parts parts, QDBusConnection bus)
     : parts_(parts)
@@ -45,6 +74,7 @@ PortalDesktop::~PortalDesktop()
 {
     connection_.onAnswer = nullptr;
     connection_.onGone = nullptr;
+    parts_.hotkeys.onConfigured = nullptr;
     if (!shortcuts_)
         return;
     shortcuts_->onChanged = nullptr;
@@ -57,11 +87,12 @@ void PortalDesktop::start()
 {
     sinceStart_.start();
     // Older portals read our app id from our systemd unit, and only at our first call.
-    SystemdAppScope::ensure(connection_.bus(), QLatin1String(portalAppId), &scopeContext_, [this](const QString &outcome) {
-        scopeOutcome_ = outcome;
-        say(QStringLiteral("app id: %1").arg(outcome));
-        connection_.start();
-    });
+    SystemdAppScope::ensure(
+        connection_.bus(), QLatin1String(portalAppId), &scopeContext_, [this](const SystemdAppScope::Outcome &outcome) {
+            scope_ = outcome;
+            say(QStringLiteral("app id: %1").arg(outcome.detail));
+            connection_.start();
+        });
 }
 
 void PortalDesktop::say(const QString &line)
@@ -78,8 +109,9 @@ void PortalDesktop::onAnswer(const PortalSupport &support)
             .arg(support.globalShortcutsVersion)
             .arg(support.globalShortcutsBackend == PortalSupport::Backend::missing
                     ? QStringLiteral("missing")
-                    : (support.globalShortcutsBackend == PortalSupport::Backend::implemented ? QStringLiteral("yes")
-                                                                                             : QStringLiteral("unknown")))
+                    : (support.globalShortcutsBackend == PortalSupport::Backend::implemented
+                            ? QStringLiteral("yes")
+                            : QStringLiteral("unknown")))
             .arg(yesNo(support.hasRemoteKeyboard()))
             .arg(support.remoteDesktopVersion)
             .arg(yesNo(support.hasClipboard()), yesNo(support.registered)));
@@ -104,27 +136,30 @@ void PortalDesktop::onGone()
 
 void PortalDesktop::useShortcuts(const PortalSupport &support)
 {
-    const auto desktop = DesktopShortcutSettings::current();
-    PortalGlobalShortcuts::Options options{
-        .triggersElsewhere = desktop == DesktopShortcutSettings::Desktop::hyprland,
-        .openDesktopSettings = [desktop] { return DesktopShortcutSettings::open(desktop); },
-    };
-    shortcuts_ = std::make_unique<PortalGlobalShortcuts>(
-        connection_.bus(), shortcutNames(), support.globalShortcutsVersion, std::move(options));
+    // The app id KDE's portal saw decides the name of its kglobalaccel component.
+    const bool appIdSeen = support.registered || scope_.inScope;
+    shortcuts_ = std::make_unique<PortalGlobalShortcuts>(connection_.bus(), shortcutNames(),
+        support.globalShortcutsVersion, shortcutOptions(connection_.bus(), appIdSeen, &scopeContext_));
     shortcuts_->onChanged = [this] { shortcutsChanged(); };
     WaylandPermissions::Sources &sources = parts_.wayland.permissions().sources();
     sources.shortcutsOffered = [] { return true; };
     sources.shortcutsBound = [this] { return shortcuts_->serves(); };
     sources.askShortcuts = [this] { shortcuts_->bindAgain(); };
-    shortcuts_->declare(storedKeys());
+    declareWhenConfigured();
 }
 
-std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> PortalDesktop::storedKeys() const
+// The shortcuts' preferred triggers come from the hot keys, which are configured only once the
+// key store has answered; a portal that answered first waits for them: a declaration of
+// nothing would never bind.
+void PortalDesktop::declareWhenConfigured()
 {
-    std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> stored;
-    for (const auto &[slot, hotkey] : parts_.hotkeys.bindings())
-        stored[rawValue(slot)] = PortalGlobalShortcuts::StoredKey{hotkey.keyCode, hotkey.modifiers};
-    return stored;
+    HotkeyManager &hotkeys = parts_.hotkeys;
+    if (!hotkeys.bindings().empty()) {
+        hotkeys.onConfigured = nullptr;
+        shortcuts_->declare(storedKeys(hotkeys));
+        return;
+    }
+    hotkeys.onConfigured = [this] { declareWhenConfigured(); };
 }
 
 void PortalDesktop::shortcutsChanged()

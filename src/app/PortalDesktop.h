@@ -2,6 +2,7 @@
 
 #include "platform/portal/PortalConnection.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
+#include "platform/portal/SystemdAppScope.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -36,6 +37,15 @@ public:
     PortalDesktop(Parts parts, QDBusConnection bus);
     ~PortalDesktop();
 
+    // What the desktop lists for each hot key; the ids are what it remembers triggers by.
+    static PortalGlobalShortcuts::Names shortcutNames();
+    // How the shortcuts are declared on this desktop; on KDE with a check of the keys
+    // kglobalaccel really gave (its component is named after the app id the portal saw).
+    static PortalGlobalShortcuts::Options shortcutOptions(const QDBusConnection &bus, bool appIdSeen, QObject *context);
+    // The preferred trigger of each shortcut comes from the hot key bound to its slot.
+    static std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> storedKeys(
+        const HotkeyManager &hotkeys);
+
     void start();
     PortalConnection &connection() { return connection_; }
     // The desktop's shortcuts, once the portal said it has them; else null.
@@ -43,7 +53,7 @@ public:
     // Whether hotkeys come from the portal now.
     bool servesHotkeys() const { return servingPortal_; }
     // How the portals will know this program where they have no registry (its systemd unit).
-    const QString &scopeOutcome() const { return scopeOutcome_; }
+    const SystemdAppScope::Outcome &scope() const { return scope_; }
 
     // Runs when the shortcuts' state or triggers change (the menu and settings show them).
     std::function<void()> onShortcutsChanged;
@@ -54,9 +64,9 @@ private:
     void onAnswer(const PortalSupport &support);
     void onGone();
     void useShortcuts(const PortalSupport &support);
+    void declareWhenConfigured();
     void shortcutsChanged();
     void moveHotkeysTo(KeyboardSource &source, bool portal);
-    std::map<std::uint32_t, std::optional<PortalGlobalShortcuts::StoredKey>> storedKeys() const;
     void say(const QString &line);
 
     Parts parts_;
@@ -65,7 +75,7 @@ private:
     bool servingPortal_ = false;
     bool answered_ = false;
     QString lastShortcutsLine_;
-    QString scopeOutcome_;
+    SystemdAppScope::Outcome scope_;
     QElapsedTimer sinceStart_;
     QObject scopeContext_;
 };

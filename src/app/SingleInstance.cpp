@@ -28,7 +28,7 @@ struct RequestName {
     const char *line;
 };
 
-constexpr std::array<RequestName, 7> kRequests = {{
+constexpr std::array<RequestName, 8> kRequests = {{
     {Request::openSettings, "open-settings"},
     {Request::toggle, "toggle"},
     {Request::start, "start"},
@@ -36,6 +36,7 @@ constexpr std::array<RequestName, 7> kRequests = {{
     {Request::cancel, "cancel"},
     {Request::translate, "translate"},
     {Request::retry, "retry"},
+    {Request::status, "status"},
 }};
 
 const QByteArray okAnswer = QByteArrayLiteral("ok");
@@ -46,17 +47,17 @@ const QByteArray errorPrefix = QByteArrayLiteral("error: ");
 constexpr qsizetype maxSocketPathBytes = 90;
 
 // The first line in the socket's buffer without its line break, once a whole one is there.
-std::optional<QByteArray> takeLine(QLocalSocket &socket)
+std::optional<QByteArray> takeLine(QLocalSocket &socket, qsizetype maxBytes = SingleInstance::maxLineBytes)
 {
-    const qsizetype end = socket.peek(SingleInstance::maxLineBytes + 1).indexOf('\n');
+    const qsizetype end = socket.peek(maxBytes + 1).indexOf('\n');
     if (end < 0)
         return std::nullopt;
     return socket.read(end + 1).trimmed();
 }
 
-bool lineTooLong(const QLocalSocket &socket)
+bool lineTooLong(const QLocalSocket &socket, qsizetype maxBytes = SingleInstance::maxLineBytes)
 {
-    return socket.bytesAvailable() > SingleInstance::maxLineBytes;
+    return socket.bytesAvailable() > maxBytes;
 }
 
 int remainingMs(const QDeadlineTimer &deadline)
@@ -85,9 +86,11 @@ QString printable(const QString &text)
     return QString::fromUcs4(kept.constData(), SingleInstance::maxDetailChars) + QChar(0x2026);
 }
 
-SingleInstance::Reply replyFrom(const QByteArray &line)
+SingleInstance::Reply replyFrom(const QByteArray &line, Request request)
 {
     using Kind = SingleInstance::Reply::Kind;
+    if (request == Request::status && line.startsWith('{'))
+        return {Kind::status, QString::fromUtf8(line)};
     if (line == okAnswer)
         return {Kind::taken, {}};
     if (line == ignoredAnswer)
@@ -239,10 +242,11 @@ SingleInstance::Reply SingleInstance::send(Request request, std::chrono::millise
     }
     socket.write(lineOf(request) + '\n');
     socket.waitForBytesWritten(remainingMs(deadline));
+    const qsizetype maxAnswer = request == Request::status ? maxStatusBytes : maxLineBytes;
     while (true) {
-        if (auto line = takeLine(socket))
-            return replyFrom(*line);
-        if (lineTooLong(socket))
+        if (auto line = takeLine(socket, maxAnswer))
+            return replyFrom(*line, request);
+        if (lineTooLong(socket, maxAnswer))
             return {Reply::Kind::badAnswer, {}};
         if (deadline.hasExpired() || !socket.waitForReadyRead(remainingMs(deadline)))
             break;
@@ -306,6 +310,11 @@ void SingleInstance::readRequest(QLocalSocket *socket)
     const std::optional<Request> request = requestFromLine(*line);
     if (!request) {
         answer(socket, errorPrefix + "unknown request");
+        return;
+    }
+    if (*request == Request::status) {
+        const QByteArray status = statusReport_ ? statusReport_() : QByteArray();
+        answer(socket, status.startsWith('{') && !status.contains('\n') ? status : errorPrefix + "no status");
         return;
     }
     const bool acted = onRequest_ && onRequest_(*request);

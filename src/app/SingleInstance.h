@@ -21,8 +21,9 @@ namespace quillo {
 // One Quillo per user session. The first instance listens on a local socket; a later
 // launch, or a command such as `quillo --stop` run by a desktop key binding, connects,
 // sends one request line and reads one answer line, then the connection ends:
-//   request: open-settings | toggle | start | stop | cancel | translate | retry
+//   request: open-settings | toggle | start | stop | cancel | translate | retry | status
 //   answer:  ok (done) | ignored (nothing to do in the current state) | error: TEXT
+// A status request is answered with one JSON object on the line instead (quillo --doctor).
 // The socket lives in a folder only this user can enter: whoever could create the name
 // first would receive our commands. A folder that is not private is refused, and neither
 // side uses the socket then.
@@ -30,13 +31,13 @@ class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
-    enum class Request { openSettings, toggle, start, stop, cancel, translate, retry };
+    enum class Request { openSettings, toggle, start, stop, cancel, translate, retry, status };
 
     struct Reply {
-        enum class Kind { noInstance, noAnswer, badAnswer, taken, ignored, refused, notPrivate };
+        enum class Kind { noInstance, noAnswer, badAnswer, taken, ignored, refused, notPrivate, status };
         Kind kind = Kind::noInstance;
         // refused: the instance's error text, printable and bounded; notPrivate: what is wrong
-        // with the socket's folder.
+        // with the socket's folder; status: the JSON object as the instance sent it (unchecked).
         QString detail;
     };
 
@@ -45,6 +46,8 @@ public:
     static constexpr std::chrono::milliseconds idleTimeout{5000};
     // Longer requests (and answers) are refused unread.
     static constexpr qsizetype maxLineBytes = 256;
+    // A status answer names every shortcut's trigger: it may be longer.
+    static constexpr qsizetype maxStatusBytes = 4096;
     // An instance's error text is shown cut to this many characters.
     static constexpr qsizetype maxDetailChars = 120;
 
@@ -59,6 +62,8 @@ public:
     // Starts listening; onRequest runs on this thread for every request and answers
     // whether it did anything. The error says why nothing listens.
     Expected<Done, QString> listen(Scheduler &scheduler, std::function<bool(Request)> onRequest);
+    // What a status request is answered with: one line of JSON, no line break.
+    void setStatusReport(std::function<QByteArray()> report) { statusReport_ = std::move(report); }
 
     static std::optional<Request> requestFromLine(QByteArrayView line);
     static QByteArray lineOf(Request request);
@@ -76,6 +81,7 @@ private:
     QString name_;
     Scheduler *scheduler_ = nullptr;
     std::function<bool(Request)> onRequest_;
+    std::function<QByteArray()> statusReport_;
     // Declared before the server: the server's sockets report their end into it.
     std::map<QLocalSocket *, ScheduledWork> idle_;
     std::unique_ptr<QLocalServer> server_;

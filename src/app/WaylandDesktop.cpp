@@ -1,6 +1,7 @@
 #include "app/WaylandDesktop.h"
 
 #include "platform/wayland/HyprlandIpcFocus.h"
+#include "platform/wayland/KWinScriptFocus.h"
 #include "platform/wayland/SwayIpcFocus.h"
 #include "platform/wayland/WaylandRegistryProbe.h"
 
@@ -11,13 +12,21 @@ namespace quillo {
 
 namespace {
 
-std::unique_ptr<CompositorFocus> compositorFocus(const WaylandDesktop::Offer &offer)
+// The compositor's own way of naming the focused window, and its name for the log.
+std::pair<std::unique_ptr<CompositorFocus>, QString> compositorFocus(const WaylandDesktop::Offer &offer)
 {
     if (!offer.swaySocket.isEmpty())
-        return std::make_unique<SwayIpcFocus>(offer.swaySocket);
+        return {std::make_unique<SwayIpcFocus>(offer.swaySocket), QStringLiteral("sway IPC")};
     if (!offer.hyprlandSocket.isEmpty())
-        return std::make_unique<HyprlandIpcFocus>(offer.hyprlandSocket);
-    return nullptr;
+        return {std::make_unique<HyprlandIpcFocus>(offer.hyprlandSocket), QStringLiteral("Hyprland IPC")};
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (offer.desktop == DesktopShortcutSettings::Desktop::kde && KWinScriptFocus::available(bus)) {
+        auto focus = std::make_unique<KWinScriptFocus>(
+            bus, QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+        if (focus->loaded())
+            return {std::move(focus), QStringLiteral("a KWin script")};
+    }
+    return {nullptr, QStringLiteral("none")};
 }
 
 // The portals' parts are added once the portal has answered.
@@ -47,6 +56,11 @@ QString milliseconds(const QElapsedTimer &timer)
 
 } // namespace
 
+QString WaylandDesktop::describe() const
+{
+    return offer_.describe() + QStringLiteral(", focused window from %1").arg(focusSource_);
+}
+
 QString WaylandDesktop::routeName(InsertionRoute route)
 {
     switch (route) {
@@ -64,8 +78,12 @@ QString WaylandDesktop::routeName(InsertionRoute route)
 
 WaylandDesktop::Offer WaylandDesktop::probe()
 {
+    return offerFrom(WaylandRegistryProbe::globals(WaylandRegistryProbe::sessionSocket()));
+}
+
+WaylandDesktop::Offer WaylandDesktop::offerFrom(const std::optional<QStringList> &globals)
+{
     Offer offer;
-    const std::optional<QStringList> globals = WaylandRegistryProbe::globals(WaylandRegistryProbe::sessionSocket());
     offer.registryRead = globals.has_value();
     const QStringList found = globals.value_or(QStringList());
     offer.dataControl = found.contains(QLatin1String("ext_data_control_manager_v1"))
@@ -86,16 +104,21 @@ QString WaylandDesktop::Offer::describe() const
     if (!registryRead)
         return QStringLiteral("the compositor did not answer the registry probe; wl-clipboard %1, wtype %2")
             .arg(yes(clipboardTools), yes(keyTool));
-    return QStringLiteral("data-control %1, virtual keyboard %2, wl-clipboard %3, wtype %4, compositor IPC %5")
-        .arg(yes(dataControl), yes(virtualKeyboard), yes(clipboardTools), yes(keyTool),
-            !swaySocket.isEmpty() ? QStringLiteral("sway")
-                                  : (!hyprlandSocket.isEmpty() ? QStringLiteral("hyprland") : QStringLiteral("none")));
+    return QStringLiteral("data-control %1, virtual keyboard %2, wl-clipboard %3, wtype %4")
+        .arg(yes(dataControl), yes(virtualKeyboard), yes(clipboardTools), yes(keyTool));
 }
 
 WaylandDesktop::WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &scheduler)
+    : WaylandDesktop(offer, x11, scheduler, compositorFocus(offer))
+{
+}
+
+WaylandDesktop::WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &scheduler,
+    std::pair<std::unique_ptr<CompositorFocus>, QString> focus)
     : wlClipboard_(runner_)
     , toolsPoster_(*this, wtype_, false)
-    , frontmost_(compositorFocus(offer), x11.frontmost,
+    , focusSource_(std::move(focus.second))
+    , frontmost_(std::move(focus.first), x11.frontmost,
           DesktopEntryIndex(DesktopEntryIndex::systemApplicationDirs(), QLocale::system().name()))
     , permissions_(pasteSources(offer.canUseTools(), x11.inserter != nullptr))
     , toolsInserter_(offer.canUseTools() ? std::make_unique<TextInserter>(
@@ -175,6 +198,16 @@ void WaylandDesktop::useRemoteDesktop(const QDBusConnection &bus, DefaultsStore 
         remoteKeys_->start();
 }
 
+InsertionRoute WaylandDesktop::routeNow(const std::optional<PortalSupport> &portal)
+{
+    InsertionFacts facts = router_.factsNow();
+    // As useRemoteDesktop would set it up: the portal pastes where the compositor's tools
+    // cannot and some clipboard other than X11's holds the text.
+    if (!facts.portal && !remoteKeys_ && portal && portal->hasRemoteKeyboard() && !offer_.canUseTools())
+        facts.portal = offer_.clipboardTools || portal->hasClipboard();
+    return chooseInsertionRoute(facts);
+}
+
 void WaylandDesktop::portalGone()
 {
     if (remoteKeys_)
@@ -216,10 +249,10 @@ void WaylandDesktop::insert(const QString &text, bool restoreClipboard, bool ret
         if (route != InsertionRoute::waylandTools)
             report(QStringLiteral("route %1, outcome %2 after %3 ms")
                        .arg(routeName(route),
-                           outcome == InsertOutcome::pasted ? QStringLiteral("pasted")
-                                                            : (outcome == InsertOutcome::copiedOnly
-                                                                      ? QStringLiteral("copied only")
-                                                                      : QStringLiteral("not pasted")),
+                           outcome == InsertOutcome::pasted
+                               ? QStringLiteral("pasted")
+                               : (outcome == InsertOutcome::copiedOnly ? QStringLiteral("copied only")
+                                                                       : QStringLiteral("not pasted")),
                            milliseconds(delivered_)));
         done(outcome);
     });

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace quillo {
 
@@ -62,9 +63,13 @@ public:
     static constexpr std::chrono::milliseconds focusSettle{250};
 
     static Offer probe();
+    // The offer of a session whose compositor listed these globals (none: it did not answer).
+    static Offer offerFrom(const std::optional<QStringList> &globals);
 
     WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &scheduler);
     ~WaylandDesktop();
+    // What the session offers and where the focused window is learnt from (the log's line).
+    QString describe() const;
 
     FrontmostApp &frontmost() { return frontmost_; }
     WaylandPermissions &permissions() { return permissions_; }
@@ -83,8 +88,9 @@ public:
     // `returnFollows`: an auto-send Return comes right after the paste, through the same keyboard.
     void insert(const QString &text, bool restoreClipboard, bool returnFollows, InsertDone done);
     void pressReturn() { router_.pressReturn(); }
-    // The route a dictation would take now (for --doctor).
-    InsertionRoute routeNow() { return chooseInsertionRoute(router_.factsNow()); }
+    // The route a dictation would take now (for --doctor). `portal`: what the desktop's
+    // portal offers where its keyboard was never opened here (the first paste would ask).
+    InsertionRoute routeNow(const std::optional<PortalSupport> &portal = std::nullopt);
     // Told how long each paste keystroke took from the text's delivery, and by which route.
     void setPasteReport(std::function<void(const QString &)> report) { report_ = std::move(report); }
 
@@ -110,6 +116,8 @@ private:
         bool settle_;
     };
 
+    WaylandDesktop(const Offer &offer, X11Side x11, Scheduler &scheduler,
+        std::pair<std::unique_ptr<CompositorFocus>, QString> focus);
     bool focusStayed();
     Pasteboard *textClipboard(Pasteboard *x11Clipboard);
     void openPortal(std::function<void(bool)> open);
@@ -119,6 +127,7 @@ private:
     WlClipboardPasteboard wlClipboard_;
     WtypeKeystrokePoster wtype_;
     PastePoster toolsPoster_;
+    QString focusSource_;
     WaylandFrontmostApp frontmost_;
     WaylandPermissions permissions_;
     std::unique_ptr<TextInserter> toolsInserter_;

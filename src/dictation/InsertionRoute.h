@@ -23,8 +23,8 @@ struct InsertionFacts {
 };
 
 // The preferred route: X11 for X11 windows; for the rest the compositor's protocols,
-// then the portal; nothing is typed into a window the focus moved to. An X11 clipboard does not reliably reach Wayland windows, so X11 is
-// never the route into a native (or unknown) window.
+// then the portal; nothing is typed into a window the focus moved to. An X11 clipboard does not reliably reach Wayland
+// windows, so X11 is never the route into a native (or unknown) window.
 InsertionRoute chooseInsertionRoute(const InsertionFacts &facts);
 
 } // namespace quillo

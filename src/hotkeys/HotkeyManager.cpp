@@ -72,6 +72,8 @@ void HotkeyManager::configure(
 
     if (!suspended_)
         install();
+    if (onConfigured)
+        onConfigured();
 }
 
 void HotkeyManager::install()
@@ -235,8 +237,9 @@ bool HotkeyManager::handleSystemHotKeyId(std::uint32_t id, bool pressed)
     const TimePoint now = scheduler_.now();
     const auto events = pressed ? shortcutPresses_.activated(id, now) : shortcutPresses_.deactivated(id, now, holdLike);
     if (events.empty())
-        log(QStringLiteral("shortcut %1 %2 kept as held").arg(id).arg(pressed ? QStringLiteral("activation")
-                                                                                 : QStringLiteral("release")));
+        log(QStringLiteral("shortcut %1 %2 kept as held")
+                .arg(id)
+                .arg(pressed ? QStringLiteral("activation") : QStringLiteral("release")));
     for (const ShortcutPressTracker::Event event : events)
         deliver(event == ShortcutPressTracker::Event::press);
     return true;

@@ -73,6 +73,8 @@ public:
     std::function<void(TimePoint)> onTranslateTap;
     // Diagnostic lines; silent when unset.
     std::function<void(const QString &)> debugLog;
+    // The bindings were replaced (configure); they may be read now.
+    std::function<void()> onConfigured;
 
     // Replaces every binding and, unless suspended, installs them.
     void configure(std::optional<Hotkey> hold, std::optional<Hotkey> toggle, std::optional<Hotkey> holdSend,

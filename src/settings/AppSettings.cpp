@@ -319,6 +319,8 @@ void AppSettings::readAPIKey(std::function<void(const APIKeyRead &)> done)
             APIKeyRead read;
             read.storeFailed = !result;
             read.storeTimedOut = !result && result.error().kind == CredentialError::Kind::timeout;
+            if (!result)
+                read.storeError = result.error();
             if (result && result.value())
                 read.key = *result.value();
             // A store that could not answer says nothing about the key: keep what we knew.

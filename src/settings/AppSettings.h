@@ -42,6 +42,7 @@ struct APIKeyRead {
     QString key; // empty when none is stored
     bool storeFailed = false; // the store could not answer: locked, absent, or too slow
     bool storeTimedOut = false; // of those failures: it did not answer in time
+    std::optional<CredentialError> storeError{}; // the store's own reason when it failed
 };
 
 // Whether the store now holds the key; the store's reason when not.
@@ -124,6 +125,8 @@ public:
 
     // Whether the last read of the credential store found a key.
     bool apiKeyConfigured() const { return apiKeyConfigured_; }
+    // Whether the credential store has answered a read since start (apiKeyConfigured means something).
+    bool apiKeyLoaded() const { return apiKeyLoaded_; }
     // Reads the key from the credential store now (asynchronously); updates apiKeyConfigured.
     void readAPIKey(std::function<void(const APIKeyRead &)> done);
     // Reads it only to bring apiKeyConfigured up to date (the menu opening, the settings window showing).

@@ -43,6 +43,7 @@ TEST(KeyboardSourceSwitch, HotkeysMoveToTheSourceThatAnsweredLater)
     x11.modifierDown(defaultHoldHotkey.keyCode);
     EXPECT_TRUE(events.empty()) << "the old source delivers nothing more";
     portal.systemHotKey(1, true);
+    scheduler.advance(std::chrono::seconds(2)); // held to talk
     portal.systemHotKey(1, false);
     EXPECT_EQ(events, (std::vector<std::string>{"press hold", "release hold"}));
 

@@ -113,6 +113,25 @@ TEST_F(SingleInstanceTest, ARequestThatDidNothingIsAnsweredAsIgnored)
     EXPECT_EQ(received, std::vector<Request>{Request::stop});
 }
 
+// A status is longer than an action's answer (every trigger the desktop bound), never
+// reaches the action handler, and a report that would break the one-line protocol is not sent.
+TEST_F(SingleInstanceTest, AStatusRequestIsAnsweredWithTheReportAlone)
+{
+    listen();
+    QByteArray report = "{\"hotkeys\":\"portal\",\"triggers\":\"" + QByteArray(600, 'x') + "\"}";
+    server.setStatusReport([&report] { return report; });
+    const SingleInstance::Reply reply = send(Request::status);
+    EXPECT_EQ(reply.kind, Kind::status);
+    EXPECT_EQ(reply.detail.toUtf8(), report);
+    EXPECT_TRUE(received.empty());
+
+    report = "{\"a\":1}\nok";
+    EXPECT_EQ(send(Request::status).kind, Kind::refused);
+    // An instance that keeps no report says so rather than answering an empty line.
+    server.setStatusReport({});
+    EXPECT_EQ(send(Request::status).kind, Kind::refused);
+}
+
 TEST_F(SingleInstanceTest, APlainLaunchFindsTheInstanceOnlyWhenOneListens)
 {
     bool found = true;

@@ -119,8 +119,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ClipboardAfterInsert,
             "restoreOffKeepsText", textAndImage, false, true, true, false, InsertOutcome::pasted, 1, dictated},
         ClipboardCase{"untrustedKeepsTextForManualPaste", textAndImage, true, false, true, false,
             InsertOutcome::notTrusted, 0, dictated},
-        ClipboardCase{
-            "failedKeystrokeKeepsText", textAndImage, true, true, false, false, InsertOutcome::copiedOnly, 1, dictated}),
+        ClipboardCase{"failedKeystrokeKeepsText", textAndImage, true, true, false, false, InsertOutcome::copiedOnly, 1,
+            dictated}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(TextInserter, RefusedClipboardPastesNothingAndOffersTheOldContentBack)

@@ -7,8 +7,8 @@
 #include <QVariantList>
 
 #include <chrono>
-#include <ostream>
 #include <functional>
+#include <ostream>
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString &text, std::ostream *out)
@@ -51,7 +51,6 @@ public:
     QDBusMessage control(const QString &method, const QVariantList &args = {});
 
 private:
-
     QProcess process_;
     bool ready_ = false;
 };

@@ -51,8 +51,7 @@ protected:
         waitUntil([&] { return answered; });
         PortalGlobalShortcuts::Options options;
         options.triggersElsewhere = triggersElsewhere;
-        auto shortcuts
-            = std::make_unique<PortalGlobalShortcuts>(connections.back()->bus(), names(), version, options);
+        auto shortcuts = std::make_unique<PortalGlobalShortcuts>(connections.back()->bus(), names(), version, options);
         shortcuts->setSink({nullptr, [this](std::uint32_t id, bool pressed) { hotKeys.emplace_back(id, pressed); }});
         shortcuts->registerHotKey(1, rightOption, option);
         shortcuts->registerHotKey(2, space, option);
@@ -172,8 +171,8 @@ TEST_F(PortalDesktopsTest, KeyEventsGoOutOneAfterAnother)
     waitUntil([] { return false; }, std::chrono::milliseconds(100));
     EXPECT_THAT(portal.log(QStringLiteral("keys: ")), IsEmpty()) << "a key left held";
     EXPECT_THAT(portal.log(QStringLiteral("keycode")).mid(0, 6),
-        ElementsAre("keycode 0x1d down", "keycode 0x2a down", "keycode 0x2f down", "keycode 0x2f up",
-            "keycode 0x2a up", "keycode 0x1d up"));
+        ElementsAre("keycode 0x1d down", "keycode 0x2a down", "keycode 0x2f down", "keycode 0x2f up", "keycode 0x2a up",
+            "keycode 0x1d up"));
 }
 
 // GNOME echoes our own selection as an owner change: the user's clipboard still comes back.
@@ -181,8 +180,7 @@ TEST_F(PortalDesktopsTest, Gnome48OwnSelectionIsNoOnesCopy)
 {
     profile("gnome48");
     MemoryDefaultsStore settings;
-    PortalRemoteDesktop remote(
-        QDBusConnection::sessionBus(), settings, {.restores = true, .clipboardWanted = true});
+    PortalRemoteDesktop remote(QDBusConnection::sessionBus(), settings, {.restores = true, .clipboardWanted = true});
     PortalClipboard clipboard(QDBusConnection::sessionBus(), remote);
     remote.start();
     ASSERT_TRUE(waitUntil([&] { return remote.clipboardEnabled(); }));

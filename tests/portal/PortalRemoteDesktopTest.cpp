@@ -185,7 +185,8 @@ TEST_F(PortalRemoteDesktopTest, APerUseSessionEndsAfterItsKeystrokes)
         poster->postPaste(PasteChord::ctrlV, record());
         ASSERT_TRUE(waitUntil([&] { return answers.size() == static_cast<std::size_t>(paste); }));
         ASSERT_TRUE(waitUntil([&] { return poster->state() == State::idle; })) << "closed after the paste";
-        EXPECT_TRUE(waitUntil([&] { return portal.log(QStringLiteral("Session.Close RemoteDesktop")).size() == paste; }));
+        EXPECT_TRUE(
+            waitUntil([&] { return portal.log(QStringLiteral("Session.Close RemoteDesktop")).size() == paste; }));
     }
     EXPECT_THAT(answers, ElementsAre(true, true));
     EXPECT_THAT(portal.log(QStringLiteral("RemoteDesktop.SelectDevices")),

@@ -1,5 +1,6 @@
 #include "platform/portal/XdgShortcutTrigger.h"
 #include "platform/portal/PortalRequest.h"
+#include "platform/portal/SystemdAppScope.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,61 @@ TEST(PortalRequestTest, PathsFollowTheSenderAndToken)
     for (QChar c : token)
         EXPECT_TRUE(c.isLetterOrNumber() || c == QLatin1Char('_'))
             << "not an object path element: " << token.toStdString();
+}
+
+// What a desktop is asked to bind: the stored hot key where desktops fire it with a press
+// and a release, else the shortcut's default.
+TEST(PortalTrigger, StoredKeysDesktopsCannotFireBecomeDefaults)
+{
+    struct Case {
+        const char *id;
+        std::optional<std::uint16_t> keyCode;
+        std::uint64_t modifiers;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"hold", 61, option, "CTRL+ALT+space"}, // right Alt alone: "any Alt" on KDE, no release on GNOME
+        {"holdSend", 54, command, "CTRL+ALT+Return"},
+        {"translate", 56, shift, "CTRL+ALT+SHIFT+t"},
+        {"cancel", 53, 0, "CTRL+SHIFT+Escape"}, // bare Escape would be taken from every window
+        {"cancel", 53, control, "CTRL+Escape"},
+        {"toggle", 49, option, "CTRL+ALT+SHIFT+space"}, // KRunner's and GNOME's window-menu key
+        {"toggle", 18, shift | control, "CTRL+ALT+SHIFT+space"}, // KDE matches Shift+1 as "!": never fires
+        {"toggle", 2, shift | control, "CTRL+SHIFT+d"}, // letters are fine with Shift
+        {"toggleTranslate", 49, option | shift, "ALT+SHIFT+space"},
+        {"hold", std::nullopt, 0, "CTRL+ALT+space"},
+    };
+    for (const Case &c : cases) {
+        const auto trigger = XdgShortcutTrigger::forPortal(QString::fromLatin1(c.id), c.keyCode, c.modifiers);
+        ASSERT_TRUE(trigger) << c.id;
+        EXPECT_EQ(trigger->toStdString(), c.expected) << c.id << " " << (c.keyCode ? *c.keyCode : -1);
+    }
+    EXPECT_FALSE(XdgShortcutTrigger::forPortal(QStringLiteral("unknown"), std::nullopt, 0));
+}
+
+// Where portals without a registry look for a program's app id.
+TEST(SystemdAppScope, ReadsTheAppIdTheWayPortalsDo)
+{
+    const auto unitOf = [](const char *cgroup) { return SystemdAppScope::userUnit(QString::fromLatin1(cgroup)); };
+    EXPECT_EQ(unitOf("0::/user.slice/user-1000.slice/user@1000.service/app.slice/app-com.nolt.quillo-42.scope\n"),
+        QStringLiteral("app-com.nolt.quillo-42.scope"));
+    EXPECT_EQ(unitOf("12:pids:/x\n0::/user.slice/user-1000.slice/user@1000.service/app.slice/"
+                     "app-org.kde.konsole-7.scope/tab\n"),
+        QStringLiteral("app-org.kde.konsole-7.scope"));
+    EXPECT_EQ(unitOf("0::/user.slice/user-1000.slice/session-2.scope\n"), std::nullopt) << "not the user's manager";
+    EXPECT_EQ(unitOf("0::/\n"), std::nullopt);
+
+    const std::pair<const char *, const char *> units[] = {
+        {"app-com.nolt.quillo-1234.scope", "com.nolt.quillo"},
+        {"app-gnome-org.gnome.Terminal-99.scope", "org.gnome.Terminal"},
+        {"app-org.kde.konsole@abc.service", "org.kde.konsole"},
+        {"app-flatpak-x.scope", ""}, // no reverse-DNS id
+        {"session-3.scope", ""},
+    };
+    for (const auto &[unit, id] : units)
+        EXPECT_EQ(SystemdAppScope::appIdOfUnit(QString::fromLatin1(unit)).toStdString(), id) << unit;
+    EXPECT_EQ(SystemdAppScope::appIdOfUnit(SystemdAppScope::scopeName(QStringLiteral("com.nolt.quillo"), 77)),
+        QStringLiteral("com.nolt.quillo"));
 }
 
 } // namespace

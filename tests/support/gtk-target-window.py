@@ -6,8 +6,8 @@ Usage: GDK_BACKEND=wayland gtk-target-window.py TITLE OUTFILE
 Every change of the text is written to OUTFILE (atomically), so a test reads what landed without
 looking at the screen; the file exists, empty, once the window is mapped. Beside it:
 OUTFILE.keys gets one line per key event the window receives ("press 56 Alt_L", "release ..."),
-with the hardware keycode less 8 (the evdev code), OUTFILE.focus a line "in TIME" or "out TIME"
-(Unix time) whenever the window gains or loses the keyboard focus, and OUTFILE.clipboard what the window reads from the
+with the hardware keycode less 8 (the evdev code), OUTFILE.focus a line "in TIME MONOTONIC" or
+"out TIME MONOTONIC" (Unix time, then Python's time.monotonic()) whenever the window gains or loses the keyboard focus, and OUTFILE.clipboard what the window reads from the
 clipboard whenever a line "clipboard" is written to OUTFILE.ask.
 Its Wayland app_id (KWin's resource class) is quillo-gtk-target.
 A native Wayland client: on KWin's virtual output foot dies, and Tk needs X.
@@ -56,7 +56,7 @@ def main():
     focus_log = open(out + ".focus", "a", encoding="utf-8", buffering=1)
 
     def focus(_widget, event):
-        focus_log.write(f"{'in' if event.in_ else 'out'} {time.time():.3f}\n")
+        focus_log.write(f"{'in' if event.in_ else 'out'} {time.time():.3f} {time.monotonic():.3f}\n")
         return False
 
     def read_clipboard():

@@ -1,14 +1,28 @@
 // What the Wayland adapters read from others: sway's tree, Hyprland's active window,
 // the compositor's registry, wl-paste's answers, and what they write back with wl-copy.
+#include "platform/wayland/CompositorBindings.h"
 #include "platform/wayland/HyprlandIpcFocus.h"
 #include "platform/wayland/SwayIpcFocus.h"
 #include "platform/wayland/WaylandRegistryProbe.h"
 #include "platform/wayland/WlClipboardPasteboard.h"
 #include "platform/wayland/WtypeKeystrokePoster.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
 
 #include <cstring>
 #include <map>
@@ -32,8 +46,8 @@ TEST(SwayTree, NamesTheFocusedWindow)
     const Case cases[] = {
         // Recorded from sway 1.7 headless: a native foot, an XWayland xterm, an empty workspace.
         {"sway-tree-foot.json", CompositorWindow{QStringLiteral("foot"), {}, {}, 0, false, QStringLiteral("5")}},
-        {"sway-tree-xterm.json", CompositorWindow{
-                                     QStringLiteral("XTerm"), QStringLiteral("xterm"), {}, 0, true, QStringLiteral("6")}},
+        {"sway-tree-xterm.json",
+            CompositorWindow{QStringLiteral("XTerm"), QStringLiteral("xterm"), {}, 0, true, QStringLiteral("6")}},
         {"sway-tree-empty.json", std::nullopt},
     };
     for (const Case &c : cases) {
@@ -143,6 +157,41 @@ TEST(WaylandRegistry, CollectsGlobalsUntilTheSyncIsDone)
 
     QByteArray broken = word(2) + word(4u << 16); // a size below the header's
     EXPECT_FALSE(WaylandRegistryProbe::readEvents(broken, names));
+}
+
+// A busy compositor (KWin under load) once took more than a second to answer: the probe
+// waits for it rather than taking the session for one without data-control.
+TEST(WaylandRegistry, WaitsForABusyCompositorAndTellsSilenceApart)
+{
+    const QString path
+        = QDir::temp().filePath(QStringLiteral("quillo-registry-%1").arg(QCoreApplication::applicationPid()));
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.toLocal8Bit().constData(), sizeof address.sun_path - 1);
+    ::unlink(address.sun_path);
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(server, 2), 0);
+    const QByteArray answer = globalEvent(7, "zwlr_data_control_manager_v1", 2) + word(3) + word(12u << 16) + word(1);
+    std::thread compositor([server, answer] {
+        const int client = ::accept(server, nullptr, nullptr);
+        char request[24];
+        [[maybe_unused]] const auto got = ::read(client, request, sizeof request);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+        [[maybe_unused]] const auto put = ::write(client, answer.constData(), static_cast<size_t>(answer.size()));
+        ::close(client);
+        // The second client is never answered.
+        const int silent = ::accept(server, nullptr, nullptr);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ::close(silent);
+    });
+    const auto busy = WaylandRegistryProbe::globals(path);
+    ASSERT_TRUE(busy);
+    EXPECT_EQ(*busy, QStringList{QStringLiteral("zwlr_data_control_manager_v1")});
+    EXPECT_FALSE(WaylandRegistryProbe::globals(path)) << "a compositor that hung up answered nothing";
+    compositor.join();
+    ::close(server);
+    ::unlink(address.sun_path);
 }
 
 // wl-paste and wl-copy as a map from command line to answer; records what ran.
@@ -302,6 +351,82 @@ TEST(Wtype, ChordsAsWtypeArguments)
         QStringLiteral("-M ctrl v -m ctrl"));
     EXPECT_EQ(WtypeKeystrokePoster::pasteArguments(PasteChord::shiftInsert).join(QLatin1Char(' ')),
         QStringLiteral("-M shift -k Insert -m shift"));
+}
+
+using Binding = CompositorBindings::Binding;
+
+// Only bindings that run Quillo count; flags, continuation lines and comments as sway reads them.
+TEST(CompositorBindings, SwayConfigurationLines)
+{
+    const QString config = QStringLiteral("set $mod Mod4\n"
+                                          "bindsym --no-repeat $mod+d exec quillo --start\n"
+                                          "bindsym --release --locked $mod+d exec \\\n"
+                                          "    /usr/local/bin/quillo --stop\n"
+                                          "# bindsym $mod+t exec quillo --toggle\n"
+                                          "bindcode 133+40 exec quillo --toggle\n"
+                                          "bindsym $mod+Return exec foot\n"
+                                          "bindsym $mod+q exec notquillo --start\n"
+                                          "bindsym {\n");
+    const std::vector<Binding> expected{
+        {QStringLiteral("$mod+d"), QStringLiteral("start"), false, false},
+        {QStringLiteral("$mod+d"), QStringLiteral("stop"), true, false},
+        {QStringLiteral("133+40"), QStringLiteral("toggle"), false, false},
+    };
+    EXPECT_EQ(CompositorBindings::parseSwayConfig(config), expected);
+}
+
+// Includes resolve sway's variables before the environment's (sway's own environment, which
+// may differ from ours), ~, relative paths and globs.
+TEST(CompositorBindings, SwayIncludesResolveLikeSway)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("config.d"));
+    for (const char *name : {"config.d/50-quillo.conf", "config.d/60-other.conf", "runtime.conf", "home.conf"}) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QString config = QStringLiteral("set $confdir config.d\n"
+                                          "include $confdir/*.conf\n"
+                                          "include $SWAY_RUNTIME/runtime.conf\n"
+                                          "include ~/home.conf\n"
+                                          "include missing.conf\n");
+    const CompositorBindings::Environment sway{
+        {QStringLiteral("SWAY_RUNTIME"), dir.path()}, {QStringLiteral("HOME"), dir.path()}};
+    const QStringList expected{dir.filePath(QStringLiteral("config.d/50-quillo.conf")),
+        dir.filePath(QStringLiteral("config.d/60-other.conf")), dir.filePath(QStringLiteral("runtime.conf")),
+        dir.filePath(QStringLiteral("home.conf"))};
+    EXPECT_EQ(CompositorBindings::swayIncludes(config, dir.path(), sway), expected);
+}
+
+// Hyprland's j/binds: exec binds of quillo, and `global` binds of our portal shortcuts.
+TEST(CompositorBindings, HyprlandBinds)
+{
+    const QByteArray binds = R"([
+        {"modmask":64,"key":"D","release":false,"dispatcher":"exec","arg":"quillo --start"},
+        {"modmask":64,"key":"D","release":true,"dispatcher":"exec","arg":"/usr/bin/quillo --stop"},
+        {"modmask":8,"key":"space","release":false,"dispatcher":"global","arg":"com.nolt.quillo:toggle"},
+        {"modmask":64,"key":"Return","release":false,"dispatcher":"exec","arg":"kitty"},
+        {"modmask":0,"key":"F9","release":false,"dispatcher":"global","arg":"org.other:hold"}
+    ])";
+    const std::vector<Binding> expected{
+        {QStringLiteral("SUPER+D"), QStringLiteral("start"), false, false},
+        {QStringLiteral("SUPER+D"), QStringLiteral("stop"), true, false},
+        {QStringLiteral("ALT+space"), QStringLiteral("toggle"), false, true},
+    };
+    EXPECT_EQ(CompositorBindings::parseHyprlandBinds(binds), expected);
+    EXPECT_TRUE(CompositorBindings::parseHyprlandBinds("not json").empty());
+}
+
+// GNOME's custom shortcuts as gsettings prints them.
+TEST(CompositorBindings, GsettingsStrings)
+{
+    EXPECT_EQ(CompositorBindings::gvariantStrings(QStringLiteral("['/k/custom0/', '/k/quillo/']")),
+        (QStringList{QStringLiteral("/k/custom0/"), QStringLiteral("/k/quillo/")}));
+    EXPECT_EQ(CompositorBindings::gvariantStrings(QStringLiteral("'quillo --toggle'")),
+        QStringList{QStringLiteral("quillo --toggle")});
+    EXPECT_EQ(CompositorBindings::gvariantStrings(QStringLiteral("'sh -c \\'quillo --toggle\\''")),
+        QStringList{QStringLiteral("sh -c 'quillo --toggle'")});
+    EXPECT_TRUE(CompositorBindings::gvariantStrings(QStringLiteral("@as []")).isEmpty());
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 # its focus changes in $TARGET_OUT.focus.
 start_gtk_target() {
   TARGET_OUT=$E2E_TMP/target.txt
-  GDK_BACKEND=wayland /usr/bin/python3 "$SUPPORT/gtk-target.py" "Quillo target" "$TARGET_OUT" \
+  GDK_BACKEND=wayland /usr/bin/python3 "$SUPPORT/gtk-target-window.py" "Quillo target" "$TARGET_OUT" \
     >"$E2E_TMP/target.log" 2>&1 &
   E2E_PIDS+=($!)
   wait_until 10 test -e "$TARGET_OUT" || { cat "$E2E_TMP/target.log"; fail "the GTK target did not take the focus"; }

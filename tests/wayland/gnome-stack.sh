@@ -82,7 +82,7 @@ for i in $(seq 10); do
   sleep 0.4
   mark=
   grep -qF "[$i]" "$TARGET_OUT" || { mark=" (lost)"; lost=$((lost + 1)); }
-  late+=("$(tail -n 1 "$TARGET_OUT.focus" | awk -v exited="$(cut -d' ' -f2 <<<"$reply")" '{ printf "%+d", ($2 - exited) * 1000 }')$mark")
+  late+=("$(tail -n 1 "$TARGET_OUT.focus" | awk -v exited="$(cut -d' ' -f2 <<<"$reply")" '{ printf "%+d", ($3 - exited) * 1000 }')$mark")
 done
 note "Ctrl+V sent as wl-copy exits: $lost of 10 lost; the target had the focus back after the exit (ms): ${late[*]}"
 note "wl-copy: focus away (ms): $(gaps "$from")"

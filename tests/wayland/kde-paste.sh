@@ -16,6 +16,11 @@ trap 'status=$?; [ $status = 0 ] || { kde_diagnostics; echo "---- the run, timed
 start_gtk_target "Quillo KDE Paste Target"
 watch_focus
 
+# What the user had copied before: it comes back after a paste.
+before="the user's own clipboard $RANDOM"
+wl-copy "$before"
+wait_until 3 sh -c '[ "$(timeout 2 wl-paste -n 2>/dev/null)" = "$1" ]' _ "$before" || fail "wl-copy did not take"
+
 polished="我们明天下午四点开会，记得带上演示"
 copied_only="已复制到剪贴板，请按 Ctrl+V 粘贴"
 out=$E2E_TMP/quillo.out
@@ -37,7 +42,10 @@ cat "$out"
 if wait_until 5 grep -qF "$polished" "$TARGET_OUT"; then
   grep -q '^\[e2e\] phase: done' "$out" || fail "the text arrived, but the run did not say done"
   [ "$status" = 0 ] || fail "the text arrived, but --e2e-file exited with $status"
-  note "pasted into the GTK window: $(target_text)"
+  grep -q '^\[e2e\] phase: done.* · 前台应用 quillo-gtk-target$' "$out" \
+    || fail "the focused window was not named (KWin knows it; Quillo asks it through a KWin script)"
+  [ "$(wayland_clipboard)" = "$before" ] || fail "the clipboard is '$(wayland_clipboard)', not the user's '$before'"
+  note "pasted into the GTK window, the clipboard put back: $(target_text); $(grep '^\[e2e\] paste:' "$out" | head -n 1)"
 elif grep -qF "$copied_only" "$out"; then
   clip=$(wayland_clipboard)
   [[ "$clip" == *"$polished"* ]] \

@@ -103,5 +103,15 @@ recordings_after=$(grep -c '^\[e2e\] phase: recording' "$QUILLO_OUT" || true)
 [ "$recordings_after" = "$recordings_before" ] \
   || { cat "$QUILLO_OUT"; fail "left Alt+Tab started a dictation"; }
 note "left Alt+Tab started no dictation"
+
+# The observed instance is the session's Quillo: the command line reaches it, and cancels
+# without a key taken from every window.
+grep -q '^\[e2e\] portal: shortcuts bound: ' "$QUILLO_OUT" || { cat "$QUILLO_OUT"; fail "no portal line"; }
+"$QUILLO" --start || fail "quillo --start did not reach the observed Quillo"
+wait_until 5 sh -c '[ "$(grep -c "^\[e2e\] phase: recording" "$1")" -gt "$2" ]' _ "$QUILLO_OUT" "$recordings_after" \
+  || { cat "$QUILLO_OUT"; fail "quillo --start started no recording"; }
+"$QUILLO" --cancel || fail "quillo --cancel did not reach the observed Quillo"
+wait_until 5 sh -c 'grep "^\[e2e\] phase:" "$1" | tail -n 1 | grep -q idle' _ "$QUILLO_OUT" \
+  || { cat "$QUILLO_OUT"; fail "quillo --cancel did not end the recording"; }
 kill -0 "$quillo_pid" 2>/dev/null || { cat "$QUILLO_OUT"; fail "Quillo exited"; }
 echo PASS

@@ -38,6 +38,22 @@ std::uint32_t numberIn(const QDBusMessage &reply)
     return reply.arguments().constFirst().value<QDBusVariant>().variant().toUInt();
 }
 
+// What the registration's reply says about the portal itself; a frontend without the
+// registry still answers (with "No such interface"), so only the bus's own errors count.
+PortalSupport::Presence presenceOf(const QDBusMessage &reply)
+{
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return PortalSupport::Presence::present;
+    const QString error = reply.errorName();
+    if (error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
+        || error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        return PortalSupport::Presence::absent;
+    if (error == QLatin1String("org.freedesktop.DBus.Error.NoReply")
+        || error == QLatin1String("org.freedesktop.DBus.Error.Timeout"))
+        return PortalSupport::Presence::silent;
+    return PortalSupport::Presence::present;
+}
+
 QString problemOf(const QDBusMessage &reply)
 {
     if (reply.type() == QDBusMessage::ReplyMessage)
@@ -69,6 +85,10 @@ struct Probe {
             return;
         if (support.remoteDesktopVersion == 0)
             support.remoteDesktopDeviceTypes = 0;
+        // A registration that ran out of time while the properties came: a slow portal.
+        const bool offers = support.globalShortcutsVersion || support.remoteDesktopVersion || support.clipboardVersion;
+        if (support.presence == PortalSupport::Presence::silent && offers)
+            support.presence = PortalSupport::Presence::present;
         done(support);
     }
 };
@@ -125,6 +145,7 @@ void PortalConnection::probe()
     };
     if (!bus_.isConnected()) {
         state->support.registryProblem = QStringLiteral("no session bus");
+        state->support.presence = PortalSupport::Presence::absent;
         QMetaObject::invokeMethod(
             context, [state] { state->done(state->support); }, Qt::QueuedConnection);
         return;
@@ -135,6 +156,7 @@ void PortalConnection::probe()
         // Older portals lack the registry and know us by our process (its systemd scope).
         state->support.registryProblem = problemOf(reply);
         state->support.registered = state->support.registryProblem.isEmpty();
+        state->support.presence = presenceOf(reply);
         const QString shortcuts = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
         const QString remote = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
         const QString clipboard = QStringLiteral("org.freedesktop.portal.Clipboard");
@@ -151,8 +173,9 @@ void PortalConnection::probe()
                 state->answered();
             });
         }
-        callAsync(bus_, QDBusMessage::createMethodCall(dbusService, QStringLiteral("/org/freedesktop/DBus"),
-                            dbusService, QStringLiteral("ListNames")),
+        callAsync(bus_,
+            QDBusMessage::createMethodCall(
+                dbusService, QStringLiteral("/org/freedesktop/DBus"), dbusService, QStringLiteral("ListNames")),
             timeout_, context, [this, context, state](const QDBusMessage &names) {
                 QStringList backends;
                 if (names.type() == QDBusMessage::ReplyMessage && !names.arguments().isEmpty()) {
@@ -168,9 +191,9 @@ void PortalConnection::probe()
                 state->support.globalShortcutsBackend = PortalSupport::Backend::missing;
                 state->pending += static_cast<int>(backends.size()) - 1;
                 for (const QString &backend : backends) {
-                    const QDBusMessage introspect = QDBusMessage::createMethodCall(backend,
-                        QLatin1String(portal::objectPath), QStringLiteral("org.freedesktop.DBus.Introspectable"),
-                        QStringLiteral("Introspect"));
+                    const QDBusMessage introspect
+                        = QDBusMessage::createMethodCall(backend, QLatin1String(portal::objectPath),
+                            QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
                     callAsync(bus_, introspect, timeout_, context, [state](const QDBusMessage &xml) {
                         const bool serves = xml.type() == QDBusMessage::ReplyMessage && !xml.arguments().isEmpty()
                             && xml.arguments().constFirst().toString().contains(

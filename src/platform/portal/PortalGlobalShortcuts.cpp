@@ -235,12 +235,11 @@ void PortalGlobalShortcuts::onListed(const PortalResponse &response)
         const std::set<std::uint32_t> listed = readTriggers(response.results.value(QStringLiteral("shortcuts")));
         known_.insert(listed.begin(), listed.end());
     }
-    const bool allKnown = std::all_of(names_.begin(), names_.end(), [this](const auto &name) {
-        return known_.contains(name.first);
-    });
+    const bool allKnown
+        = std::all_of(names_.begin(), names_.end(), [this](const auto &name) { return known_.contains(name.first); });
     if (allKnown) {
         inFlight_ = false;
-        setOutcome(State::bound, {});
+        settleBound();
         return;
     }
     bindShortcuts();
@@ -265,8 +264,8 @@ void PortalGlobalShortcuts::onBound(const PortalResponse &response)
     }
     const std::set<std::uint32_t> listed = readTriggers(response.results.value(QStringLiteral("shortcuts")));
     known_.insert(listed.begin(), listed.end());
-    const QString problem = response.ok() ? QString()
-                                          : QStringLiteral("binding the shortcuts %1").arg(response.describe());
+    const QString problem
+        = response.ok() ? QString() : QStringLiteral("binding the shortcuts %1").arg(response.describe());
     PortalRequest::send(bus_, interfaceName, QStringLiteral("ListShortcuts"),
         {QVariant::fromValue(QDBusObjectPath(session_))}, {}, &requests_, [this, problem](const PortalResponse &list) {
             inFlight_ = false;
@@ -277,7 +276,7 @@ void PortalGlobalShortcuts::onBound(const PortalResponse &response)
             if (known_.empty())
                 setOutcome(State::failed, problem.isEmpty() ? QStringLiteral("the desktop bound nothing") : problem);
             else
-                setOutcome(State::bound, {});
+                settleBound();
         });
 }
 
@@ -297,6 +296,27 @@ std::set<std::uint32_t> PortalGlobalShortcuts::readTriggers(const QVariant &shor
             triggers_[*id] = bound;
     }
     return listed;
+}
+
+void PortalGlobalShortcuts::settleBound()
+{
+    if (!options_.verifyKeys) {
+        setOutcome(State::bound, {});
+        return;
+    }
+    const QString session = session_;
+    options_.verifyKeys([this, session](const std::optional<QSet<QString>> &held) {
+        if (session != session_)
+            return; // a new session meanwhile
+        if (held) {
+            for (auto it = triggers_.begin(); it != triggers_.end();) {
+                const auto name = names_.find(it->first);
+                const bool holds = name != names_.end() && held->contains(name->second.id);
+                it = holds ? std::next(it) : triggers_.erase(it);
+            }
+        }
+        setOutcome(State::bound, {});
+    });
 }
 
 void PortalGlobalShortcuts::forgetSession()
@@ -346,6 +366,10 @@ void PortalGlobalShortcuts::onShortcutsChanged(const QDBusMessage &message)
         return;
     const std::set<std::uint32_t> listed = readTriggers(args.at(1));
     known_.insert(listed.begin(), listed.end());
+    if (state_ == State::bound) {
+        settleBound(); // tells the change, checked
+        return;
+    }
     if (onChanged)
         onChanged();
 }

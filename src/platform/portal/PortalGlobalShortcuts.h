@@ -6,6 +6,7 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
@@ -54,6 +55,10 @@ public:
         bool triggersElsewhere = false;
         // Opens the desktop's shortcut settings where the portal has no ConfigureShortcuts.
         std::function<bool()> openDesktopSettings;
+        // Asks the desktop's own shortcut daemon which shortcut ids really hold a key (KDE's
+        // portal lists a requested key even when it went to nobody); none: not known.
+        using KeysHeld = std::function<void(const std::optional<QSet<QString>> &)>;
+        std::function<void(KeysHeld)> verifyKeys;
     };
 
     enum class State { unbound, binding, bound, refused, failed };
@@ -125,6 +130,8 @@ private:
     void onBound(const PortalResponse &response);
     void forgetSession();
     void setOutcome(State state, const QString &problem);
+    // Bound, once the desktop's own daemon (where asked) confirmed which triggers hold.
+    void settleBound();
     std::set<std::uint32_t> readTriggers(const QVariant &shortcuts);
     void deliver(const QDBusMessage &message, bool pressed);
     bool ownSession(const QVariant &handle) const;

@@ -39,8 +39,7 @@ PortalRemoteDesktop::State failureState(const PortalResponse &response)
 
 } // namespace
 
-PortalRemoteDesktop::PortalRemoteDesktop(
-    QDBusConnection bus, DefaultsStore &settings, Options options, QObject *parent)
+PortalRemoteDesktop::PortalRemoteDesktop(QDBusConnection bus, DefaultsStore &settings, Options options, QObject *parent)
     : QObject(parent)
     , bus_(std::move(bus))
     , settings_(settings)

@@ -114,18 +114,19 @@ QString SystemdAppScope::scopeName(const QString &appId, qint64 pid)
 }
 
 void SystemdAppScope::ensure(const QDBusConnection &bus, const QString &appId, QObject *context,
-    std::function<void(const QString &)> done, std::chrono::milliseconds timeout)
+    std::function<void(const Outcome &)> done, std::chrono::milliseconds timeout)
 {
-    const auto answer = [context, done = std::move(done)](const QString &outcome) {
-        QMetaObject::invokeMethod(context, [done, outcome] { done(outcome); }, Qt::QueuedConnection);
+    const auto answer = [context, done = std::move(done)](bool inScope, const QString &detail) {
+        QMetaObject::invokeMethod(
+            context, [done, outcome = Outcome{inScope, detail}] { done(outcome); }, Qt::QueuedConnection);
     };
     if (const auto unit = userUnit(ownCgroup()); unit && appIdOfUnit(*unit) == appId) {
-        answer(QStringLiteral("already in %1").arg(*unit));
+        answer(true, QStringLiteral("already in %1").arg(*unit));
         return;
     }
     const QString systemd = QStringLiteral("org.freedesktop.systemd1");
     if (!bus.isConnected() || !bus.interface()->isServiceRegistered(systemd)) {
-        answer(QStringLiteral("no systemd user manager on the session bus"));
+        answer(false, QStringLiteral("no systemd user manager on the session bus"));
         return;
     }
     qDBusRegisterMetaType<UnitProperty>();
@@ -141,14 +142,14 @@ void SystemdAppScope::ensure(const QDBusConnection &bus, const QString &appId, Q
     };
     QDBusMessage call = QDBusMessage::createMethodCall(systemd, QStringLiteral("/org/freedesktop/systemd1"),
         QStringLiteral("org.freedesktop.systemd1.Manager"), QStringLiteral("StartTransientUnit"));
-    call.setArguments({scope, QStringLiteral("fail"), QVariant::fromValue(properties),
-        QVariant::fromValue(QList<AuxUnit>{})});
+    call.setArguments(
+        {scope, QStringLiteral("fail"), QVariant::fromValue(properties), QVariant::fromValue(QList<AuxUnit>{})});
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, static_cast<int>(timeout.count())), context);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
         [answer, appId, scope, timeout](QDBusPendingCallWatcher *finished) {
             finished->deleteLater();
             if (finished->isError()) {
-                answer(QStringLiteral("systemd refused the scope: %1").arg(finished->error().message()));
+                answer(false, QStringLiteral("systemd refused the scope: %1").arg(finished->error().message()));
                 return;
             }
             // The job moves us once it runs; the reply only says it was queued.
@@ -161,8 +162,9 @@ void SystemdAppScope::ensure(const QDBusConnection &bus, const QString &appId, Q
                 if (!moved && !deadline->hasExpired())
                     return;
                 poll->deleteLater();
-                answer(moved ? QStringLiteral("moved to %1").arg(scope)
-                             : QStringLiteral("systemd did not move us into %1 in time").arg(scope));
+                answer(moved,
+                    moved ? QStringLiteral("moved to %1").arg(scope)
+                          : QStringLiteral("systemd did not move us into %1 in time").arg(scope));
             });
             poll->start();
         });

@@ -27,11 +27,16 @@ public:
     // The unit name for this program's own scope.
     static QString scopeName(const QString &appId, qint64 pid);
 
+    struct Outcome {
+        bool inScope = false; // the portals will read the app id from our unit
+        QString detail; // "already in …", "moved to …", or why not
+    };
+
     // Makes sure the portals will read `appId` for this process, then runs `done` on the
-    // main thread with what happened ("already in …", "moved to …", or why not). Never
-    // blocks; gives up after `timeout`. `context` bounds the callbacks' life.
+    // main thread with what happened. Never blocks; gives up after `timeout`. `context`
+    // bounds the callbacks' life.
     static void ensure(const QDBusConnection &bus, const QString &appId, QObject *context,
-        std::function<void(const QString &outcome)> done, std::chrono::milliseconds timeout = defaultTimeout);
+        std::function<void(const Outcome &)> done, std::chrono::milliseconds timeout = defaultTimeout);
 };
 
 } // namespace quillo

@@ -160,7 +160,8 @@ std::uint64_t ownFlag(std::uint16_t macKeyCode)
 // Keys whose symbol changes with Shift on common layouts.
 bool shiftChangesSymbol(std::uint16_t macKeyCode)
 {
-    constexpr std::uint16_t keys[] = {29, 18, 19, 20, 21, 23, 22, 26, 28, 25, 27, 24, 33, 30, 42, 41, 39, 43, 47, 44, 50};
+    constexpr std::uint16_t keys[]
+        = {29, 18, 19, 20, 21, 23, 22, 26, 28, 25, 27, 24, 33, 30, 42, 41, 39, 43, 47, 44, 50};
     return std::find(std::begin(keys), std::end(keys), macKeyCode) != std::end(keys);
 }
 

@@ -29,8 +29,8 @@ std::optional<QString> fromHotKey(std::uint16_t macKeyCode, std::uint64_t modifi
 // the program runs), Shift with a digit or punctuation (KDE binds it, then matches the shifted
 // symbol and never fires), and Alt+Space (KRunner's and GNOME's window-menu key, so the desktop
 // refuses it). Empty when there is neither.
-std::optional<QString> forPortal(const QString &shortcutId, std::optional<std::uint16_t> macKeyCode,
-    std::uint64_t modifiers);
+std::optional<QString> forPortal(
+    const QString &shortcutId, std::optional<std::uint16_t> macKeyCode, std::uint64_t modifiers);
 // The default trigger of a shortcut id; empty for ids without one.
 std::optional<QString> portalDefault(const QString &shortcutId);
 

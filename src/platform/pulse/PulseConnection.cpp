@@ -40,7 +40,7 @@ void onSourceInfo(pa_context *, const pa_source_info *info, int eol, void *userd
         && !description.contains(query->match, Qt::CaseInsensitive))
         return;
     query->found = PulseConnection::Source{
-        QByteArray(info->name), {static_cast<int>(info->sample_spec.rate), info->sample_spec.channels}};
+        QByteArray(info->name), {static_cast<int>(info->sample_spec.rate), info->sample_spec.channels}, description};
 }
 
 struct ServerQuery {

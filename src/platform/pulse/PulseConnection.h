@@ -28,6 +28,7 @@ public:
     struct Source {
         QByteArray name;
         AudioInputFormat format;
+        QString description; // the server's name for people, e.g. "Built-in Audio Analog Stereo"
     };
 
     static Expected<std::unique_ptr<PulseConnection>, QString> open(std::chrono::milliseconds timeout);

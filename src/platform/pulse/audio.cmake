@@ -4,5 +4,6 @@ if(NOT TARGET PkgConfig::PULSE)
 endif()
 quillo_add_sources(quillo_platform_pulse
   PulseConnection.h PulseConnection.cpp
-  PulseAudioInput.h PulseAudioInput.cpp)
+  PulseAudioInput.h PulseAudioInput.cpp
+  PulseMicrophoneCheck.h PulseMicrophoneCheck.cpp)
 target_link_libraries(quillo_platform_pulse PUBLIC Qt6::Core PRIVATE PkgConfig::PULSE)

@@ -78,17 +78,17 @@ bool WaylandRegistryProbe::readEvents(QByteArray &buffer, QStringList &interface
     return false;
 }
 
-std::optional<QStringList> WaylandRegistryProbe::globals(const QString &socketPath)
+std::optional<QStringList> WaylandRegistryProbe::globals(const QString &socketPath, std::chrono::milliseconds bound)
 {
     if (socketPath.isEmpty())
         return std::nullopt;
+    const QDeadlineTimer deadline(bound);
     QLocalSocket socket;
     socket.connectToServer(socketPath);
-    if (!socket.waitForConnected(static_cast<int>(answerBound.count())))
+    if (!socket.waitForConnected(static_cast<int>(bound.count())))
         return std::nullopt;
     socket.write(request());
     socket.flush();
-    const QDeadlineTimer deadline(answerBound);
     QByteArray buffer;
     QStringList interfaces;
     while (!deadline.hasExpired()) {

@@ -20,7 +20,7 @@ public:
     // The socket of $WAYLAND_DISPLAY (absolute, or under $XDG_RUNTIME_DIR); empty when unset.
     static QString sessionSocket();
     // The interface names of every global; none when the compositor did not answer.
-    static std::optional<QStringList> globals(const QString &socketPath);
+    static std::optional<QStringList> globals(const QString &socketPath, std::chrono::milliseconds bound = answerBound);
 
     // The request bytes: wl_display.get_registry(2) then wl_display.sync(3).
     static QByteArray request();

@@ -9,5 +9,7 @@ quillo_add_sources(quillo_platform_wayland
   WaylandFrontmostApp.h WaylandFrontmostApp.cpp
   WaylandPermissions.h WaylandPermissions.cpp
   WaylandRegistryProbe.h WaylandRegistryProbe.cpp
-  DesktopShortcutSettings.h DesktopShortcutSettings.cpp)
-target_link_libraries(quillo_platform_wayland PUBLIC Qt6::Core Qt6::Network quillo_platform_x11)
+  DesktopShortcutSettings.h DesktopShortcutSettings.cpp
+  KWinScriptFocus.h KWinScriptFocus.cpp
+  CompositorBindings.h CompositorBindings.cpp)
+target_link_libraries(quillo_platform_wayland PUBLIC Qt6::Core Qt6::DBus Qt6::Network quillo_platform_x11)
