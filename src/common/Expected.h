@@ -6,22 +6,25 @@
 namespace quillo {
 
 // A value or a typed error; the small part of C++23's std::expected we need.
-template <typename E>
-struct Unexpected {
+template <typename E> struct Unexpected {
     E error;
 };
 
-template <typename E>
-Unexpected<E> unexpected(E e)
+template <typename E> Unexpected<E> unexpected(E e)
 {
     return Unexpected<E>{std::move(e)};
 }
 
-template <typename T, typename E>
-class Expected {
+template <typename T, typename E> class Expected {
 public:
-    Expected(T value) : v_(std::in_place_index<0>, std::move(value)) {}
-    Expected(Unexpected<E> e) : v_(std::in_place_index<1>, std::move(e.error)) {}
+    Expected(T value)
+        : v_(std::in_place_index<0>, std::move(value))
+    {
+    }
+    Expected(Unexpected<E> e)
+        : v_(std::in_place_index<1>, std::move(e.error))
+    {
+    }
 
     bool hasValue() const { return v_.index() == 0; }
     explicit operator bool() const { return hasValue(); }
@@ -41,6 +44,6 @@ private:
 };
 
 // For operations that either succeed with nothing to return or fail.
-struct Done {};
+struct Done { };
 
 } // namespace quillo

@@ -4,11 +4,20 @@
 
 namespace quillo {
 
-ScheduledWork::ScheduledWork(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
+ScheduledWork::ScheduledWork(std::function<void()> cancel)
+    : cancel_(std::move(cancel))
+{
+}
 
-ScheduledWork::~ScheduledWork() { cancel(); }
+ScheduledWork::~ScheduledWork()
+{
+    cancel();
+}
 
-ScheduledWork::ScheduledWork(ScheduledWork &&other) noexcept : cancel_(std::exchange(other.cancel_, {})) {}
+ScheduledWork::ScheduledWork(ScheduledWork &&other) noexcept
+    : cancel_(std::exchange(other.cancel_, {}))
+{
+}
 
 ScheduledWork &ScheduledWork::operator=(ScheduledWork &&other) noexcept
 {
@@ -25,6 +34,9 @@ void ScheduledWork::cancel()
         fn();
 }
 
-void ScheduledWork::release() { cancel_ = {}; }
+void ScheduledWork::release()
+{
+    cancel_ = {};
+}
 
 } // namespace quillo

@@ -28,7 +28,9 @@ TEST(ManualScheduler, CancelledOrDestroyedHandlesNeverRun)
     int runs = 0;
     auto kept = s.after(10ms, [&] { ++runs; });
     kept.cancel();
-    { auto dropped = s.after(10ms, [&] { ++runs; }); }
+    {
+        auto dropped = s.after(10ms, [&] { ++runs; });
+    }
     auto released = s.after(10ms, [&] { ++runs; });
     released.release();
     s.advance(1s);

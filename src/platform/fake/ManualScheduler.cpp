@@ -5,8 +5,10 @@
 namespace quillo {
 
 ManualScheduler::ManualScheduler()
-    : start_(TimePoint{} + std::chrono::hours(1)), now_(start_),
-      wallStart_(std::chrono::sys_days{std::chrono::year{2026} / 1 / 1}), self_(std::make_shared<ManualScheduler *>(this))
+    : start_(TimePoint{} + std::chrono::hours(1))
+    , now_(start_)
+    , wallStart_(std::chrono::sys_days{std::chrono::year{2026} / 1 / 1})
+    , self_(std::make_shared<ManualScheduler *>(this))
 {
 }
 

@@ -5,13 +5,22 @@
 
 namespace quillo {
 
-QtScheduler::QtScheduler() : context_(std::make_unique<QObject>()) {}
+QtScheduler::QtScheduler()
+    : context_(std::make_unique<QObject>())
+{
+}
 
 QtScheduler::~QtScheduler() = default;
 
-Scheduler::TimePoint QtScheduler::now() const { return std::chrono::steady_clock::now(); }
+Scheduler::TimePoint QtScheduler::now() const
+{
+    return std::chrono::steady_clock::now();
+}
 
-std::chrono::system_clock::time_point QtScheduler::wallNow() const { return std::chrono::system_clock::now(); }
+std::chrono::system_clock::time_point QtScheduler::wallNow() const
+{
+    return std::chrono::system_clock::now();
+}
 
 ScheduledWork QtScheduler::after(Duration delay, std::function<void()> fn)
 {
