@@ -299,54 +299,45 @@ TEST_F(ControllerPipelineTest, SwitchesForSoundsAndClipboardRestore)
     }
 }
 
-TEST_F(ControllerPipelineTest, AFailedPasteStillKeepsTheHistoryEntryAndAsksForPermission)
+TEST_F(ControllerPipelineTest, TextThatCouldNotBePastedIsKeptAndTheUserToldWhereItIs)
 {
-    controller->handlePress(HotkeySlot::holdSend);
-    speak();
-    controller->handleRelease(HotkeySlot::holdSend);
-    permissions.accessibility = false;
-    insertOutcome = InsertOutcome::notTrusted;
-    finishTranscript(transcript);
+    struct Case {
+        const char *name;
+        InsertOutcome outcome;
+        bool trusted;
+        QString message;
+        int prompts; // only a missing permission is worth asking for
+    };
+    const Case cases[] = {
+        {"not trusted", InsertOutcome::notTrusted, false,
+            QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 Ctrl+V"), 1},
+        {"clipboard refused", InsertOutcome::clipboardFailed, true,
+            QStringLiteral("无法写入剪贴板，文字已保存在历史记录中"), 0},
+        {"no way to paste", InsertOutcome::copiedOnly, true, QStringLiteral("已复制到剪贴板，请按 Ctrl+V 粘贴"), 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        history.clear();
+        insertions.clear();
+        permissions.accessibilityPrompts = 0;
+        controller->handlePress(HotkeySlot::holdSend);
+        speak();
+        controller->handleRelease(HotkeySlot::holdSend);
+        permissions.accessibility = c.trusted;
+        insertOutcome = c.outcome;
+        finishTranscript(transcript);
 
-    ASSERT_EQ(insertions.size(), 1u);
-    EXPECT_FALSE(insertions[0].restore); // the text must stay on the clipboard
-    EXPECT_EQ(history.size(), 1u);
-    EXPECT_EQ(controller->phase(),
-        DictationPhase::failed(QStringLiteral("缺少辅助功能权限，文字已复制到剪贴板，请手动 Ctrl+V")));
-    EXPECT_EQ(permissions.accessibilityPrompts, 1);
-    scheduler.advance(2999ms);
-    EXPECT_EQ(phase(), Kind::failed);
-    scheduler.advance(1ms);
-    EXPECT_EQ(phase(), Kind::idle);
-    EXPECT_EQ(returns, 0);
-}
-
-TEST_F(ControllerPipelineTest, AClipboardFailureDoesNotClaimTheTextIsThere)
-{
-    insertOutcome = InsertOutcome::clipboardFailed;
-    holdDictation();
-    finishTranscript(transcript);
-    EXPECT_EQ(controller->phase(), DictationPhase::failed(QStringLiteral("无法写入剪贴板，文字已保存在历史记录中")));
-    EXPECT_EQ(history.size(), 1u);
-    EXPECT_EQ(permissions.accessibilityPrompts, 0);
-}
-
-TEST_F(ControllerPipelineTest, WithNoWayToPasteTheTextWaitsOnTheClipboardWithoutAPermissionPrompt)
-{
-    controller->handlePress(HotkeySlot::holdSend);
-    speak();
-    controller->handleRelease(HotkeySlot::holdSend);
-    insertOutcome = InsertOutcome::copiedOnly;
-    finishTranscript(transcript);
-
-    EXPECT_EQ(controller->phase(), DictationPhase::failed(QStringLiteral("已复制到剪贴板，请按 Ctrl+V 粘贴")));
-    EXPECT_EQ(history.size(), 1u);
-    EXPECT_EQ(permissions.accessibilityPrompts, 0); // nothing the user could grant
-    scheduler.advance(2999ms);
-    EXPECT_EQ(phase(), Kind::failed);
-    scheduler.advance(1ms);
-    EXPECT_EQ(phase(), Kind::idle);
-    EXPECT_EQ(returns, 0); // no Return into a window that got no text
+        ASSERT_EQ(insertions.size(), 1u);
+        EXPECT_EQ(insertions[0].restore, c.trusted); // untrusted: the text must stay on the clipboard
+        EXPECT_EQ(history.size(), 1u);
+        EXPECT_EQ(controller->phase(), DictationPhase::failed(c.message));
+        EXPECT_EQ(permissions.accessibilityPrompts, c.prompts);
+        scheduler.advance(2999ms);
+        EXPECT_EQ(phase(), Kind::failed);
+        scheduler.advance(1ms);
+        EXPECT_EQ(phase(), Kind::idle);
+        EXPECT_EQ(returns, 0); // no Return into a window that got no text
+    }
 }
 
 TEST_F(ControllerPipelineTest, EscapeInEveryBusyPhaseLeavesNoTrace)
