@@ -3,7 +3,6 @@
 #include "dictation/AppStyle.h"
 #include "dictation/DictationRules.h"
 #include "dictation/DictationTexts.h"
-#include "settings/AppSettings.h"
 
 #include <QPointer>
 
@@ -15,11 +14,6 @@ namespace {
 
 using namespace dictationTexts;
 using namespace dictationTimes;
-
-Scheduler::Duration seconds(double s)
-{
-    return std::chrono::round<Scheduler::Duration>(std::chrono::duration<double>(s));
-}
 
 // A callback that calls method while the controller lives and does nothing after.
 template <typename... Args>
@@ -38,24 +32,28 @@ DictationController::DictationController(Deps deps, QObject *parent)
     , deps_(std::move(deps))
     , hud_(new HUDModel(this))
     , hotkeyBinding_(deps_.hotkeys, deps_.settings, *hud_)
+    , presenter_(ResultPresenter::Deps{deps_.settings, deps_.scheduler, deps_.sounds, deps_.panel, *hud_,
+          [this](const DictationPhase &phase) { emit phaseChanged(phase); }, [this] { emit lastMessageChanged(); }})
     , failedAudio_(deps_.failedRecordings)
     , stream_(RecordingStream::Deps{
           deps_.makeSession, deps_.recorder, deps_.scheduler, deps_.pcm16Level, failedAudio_, *hud_})
-    , pendingStart_(deps_.scheduler, deps_.readAPIKey)
+    , startGate_(StartGate::Deps{deps_.scheduler, deps_.readAPIKey, deps_.permissions, deps_.openMicrophoneSettings,
+          [this](const QString &message) { presenter_.refuse(message); }})
     , pipeline_(TranscriptPipeline::Deps{deps_.settings, deps_.scheduler, deps_.chat, deps_.addHistory,
                     deps_.insertText, deps_.pressReturn, deps_.permissions, failedAudio_},
           TranscriptPipeline::Report{
-              .phase = [this](const DictationPhase &phase) { setPhase(phase); },
-              .result = [this](const DictationPhase &phase, double hideAfter) { showResult(phase, hideAfter); },
-              .note = [this](std::optional<QString> note) { setLastMessage(std::move(note)); },
-              .ended = [this] { endSilently(); },
+              .phase = [this](const DictationPhase &phase) { presenter_.setPhase(phase); },
+              .result
+              = [this](const DictationPhase &phase, double hideAfter) { presenter_.showResult(phase, hideAfter); },
+              .note = [this](std::optional<QString> note) { presenter_.setNote(std::move(note)); },
+              .ended = [this] { presenter_.end(); },
           })
 {
 }
 
 DictationController::~DictationController()
 {
-    if (phase_.kind() == DictationPhase::Kind::recording)
+    if (presenter_.isRecording())
         stream_.stopCapture();
     pipeline_.abandon();
     stream_.drop();
@@ -76,13 +74,13 @@ void DictationController::bindHotkeys()
 void DictationController::handlePress(HotkeySlot slot)
 {
     using dictationRules::PressAction;
-    if (pendingStart_.isWaiting())
+    if (startGate_.isWaiting())
         return; // the key is on its way; this press belongs to the start already under way
-    const bool recording = phase_.kind() == DictationPhase::Kind::recording;
+    const bool recording = presenter_.isRecording();
     if (recording && slot == HotkeySlot::holdSend)
         autoSend_ = true;
     const bool holdKeyDown = deps_.hotkeys.isHeld(HotkeySlot::hold);
-    switch (dictationRules::pressAction(slot, phase_.kind(), mode_, holdKeyDown)) {
+    switch (dictationRules::pressAction(slot, phase().kind(), mode_, holdKeyDown)) {
     case PressAction::ignore:
         return;
     case PressAction::stop:
@@ -105,17 +103,17 @@ void DictationController::handlePress(HotkeySlot slot)
 void DictationController::handleRelease(HotkeySlot slot)
 {
     // Let go before the credential store answered: too short to be a dictation.
-    if (pendingStart_.isReleasedBy(slot)) {
-        pendingStart_.drop();
+    if (startGate_.isReleasedBy(slot)) {
+        startGate_.drop();
         return;
     }
-    if (slot == holdSlot_ && phase_.kind() == DictationPhase::Kind::recording && mode_ == RecordingMode::hold)
+    if (slot == holdSlot_ && presenter_.isRecording() && mode_ == RecordingMode::hold)
         stopRecording();
 }
 
 void DictationController::handleOtherKeyWhileHolding()
 {
-    if (phase_.kind() != DictationPhase::Kind::recording || mode_ != RecordingMode::hold || !startedAt_)
+    if (!presenter_.isRecording() || mode_ != RecordingMode::hold || !startedAt_)
         return;
     // Within the first second it was a shortcut typed with the hold modifier.
     if (secondsSince(*startedAt_) < otherKeyCancelWindowSeconds)
@@ -124,14 +122,14 @@ void DictationController::handleOtherKeyWhileHolding()
 
 void DictationController::handleEscape()
 {
-    pendingStart_.drop();
+    startGate_.drop();
     if (isBusy())
         cancelSession();
 }
 
 void DictationController::handleTranslateTap(Scheduler::TimePoint time)
 {
-    if (phase_.kind() != DictationPhase::Kind::recording || !startedAt_)
+    if (!presenter_.isRecording() || !startedAt_)
         return;
     // The tap that started together with the recording still counts.
     if (time >= *startedAt_ - translateTapTolerance)
@@ -141,7 +139,7 @@ void DictationController::handleTranslateTap(Scheduler::TimePoint time)
 void DictationController::cycleTranslation()
 {
     hud_->setTranslation(dictationRules::nextTranslation(deps_.settings.languageCycle(), hud_->translation()));
-    playSound(Sound::morse);
+    presenter_.play(Sound::morse);
 }
 
 bool DictationController::startFromCommand()
@@ -163,12 +161,12 @@ bool DictationController::startFromCommand()
 
 bool DictationController::stopFromCommand()
 {
-    if (pendingStart_.isWaiting()) {
+    if (startGate_.isWaiting()) {
         // The start is still waiting for its key: together they were a tap.
-        pendingStart_.drop();
+        startGate_.drop();
         return true;
     }
-    if (phase_.kind() != DictationPhase::Kind::recording) {
+    if (!presenter_.isRecording()) {
         stopWithoutRecording_ = deps_.scheduler.now();
         return false;
     }
@@ -178,14 +176,14 @@ bool DictationController::stopFromCommand()
 
 bool DictationController::toggleFromCommand()
 {
-    const bool acts = phase_.kind() == DictationPhase::Kind::recording || !isBusy();
+    const bool acts = presenter_.isRecording() || !isBusy();
     toggleFromMenu();
     return acts;
 }
 
 bool DictationController::cancelFromCommand()
 {
-    if (!isBusy() && !pendingStart_.isWaiting())
+    if (!isBusy() && !startGate_.isWaiting())
         return false;
     handleEscape();
     return true;
@@ -193,7 +191,7 @@ bool DictationController::cancelFromCommand()
 
 bool DictationController::translateFromCommand()
 {
-    if (phase_.kind() == DictationPhase::Kind::recording) {
+    if (presenter_.isRecording()) {
         cycleTranslation();
         return true;
     }
@@ -205,7 +203,7 @@ bool DictationController::translateFromCommand()
 
 void DictationController::toggleFromMenu()
 {
-    if (phase_.kind() == DictationPhase::Kind::recording) {
+    if (presenter_.isRecording()) {
         stopRecording();
         return;
     }
@@ -214,102 +212,125 @@ void DictationController::toggleFromMenu()
     startRecording(RecordingMode::handsFree, false, HotkeySlot::hold);
 }
 
-void DictationController::withAPIKey(
-    std::optional<HotkeySlot> releaseSlot, std::function<void(const QString &key)> start, bool keyRequired)
-{
-    // Read fresh at every start: a key stored, changed or removed since the last one counts.
-    pendingStart_.begin(
-        releaseSlot,
-        [this, keyRequired, start = std::move(start)](const APIKeyRead &read) {
-            if (const auto refusal = dictationRules::keyRefusal(read, keyRequired)) {
-                refuse(*refusal);
-                return;
-            }
-            start(read.key);
-        },
-        [this] { refuse(keyStoreSilentMessage); });
-}
-
 void DictationController::startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot)
 {
-    if (pendingStart_.isWaiting())
+    if (startGate_.isWaiting())
         return;
     const std::optional<HotkeySlot> releaseSlot
         = mode == RecordingMode::hold ? std::optional<HotkeySlot>(holdSlot) : std::nullopt;
-    withAPIKey(releaseSlot,
-        [this, mode, translate, holdSlot](const QString &key) { beginRecording(mode, translate, holdSlot, key); });
+    Take take;
+    take.mode = mode;
+    take.holdSlot = holdSlot;
+    take.autoSend = holdSlot == HotkeySlot::holdSend;
+    take.translate = translate;
+    startGate_.withAPIKey(releaseSlot, [this, take](const QString &key) { beginRecording(take, key); });
 }
 
-bool DictationController::microphoneAllowed()
+void DictationController::beginRecording(const Take &take, const QString &apiKey)
 {
-    switch (deps_.permissions.microphoneAuthorization()) {
-    case MicrophoneAuthorization::notDetermined:
-        deps_.permissions.requestMicrophoneAccess();
-        refuse(microphoneNotAskedMessage);
-        return false;
-    case MicrophoneAuthorization::denied:
-    case MicrophoneAuthorization::restricted:
-        refuse(microphoneDeniedMessage);
-        if (deps_.openMicrophoneSettings)
-            deps_.openMicrophoneSettings();
-        return false;
-    case MicrophoneAuthorization::authorized:
-        break;
+    if (startGate_.microphoneAllowed())
+        begin(take, AudioFeed::microphone(), apiKey);
+}
+
+void DictationController::runEndToEnd(
+    const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed)
+{
+    if (isBusy() || startGate_.isWaiting())
+        return;
+    Take take;
+    take.autoSend = autoSend;
+    take.translation = translation;
+    // A key store that failed is told as in any dictation; only a missing key is this run's own message.
+    startGate_.withAPIKey(
+        std::nullopt,
+        [this, audioFile, take, speed](const QString &key) { beginEndToEnd(audioFile, take, speed, key); }, false);
+}
+
+void DictationController::beginEndToEnd(const QString &audioFile, Take take, double speed, const QString &apiKey)
+{
+    auto pcm = deps_.loadPCM16 ? deps_.loadPCM16(audioFile) : Expected<QByteArray, QString>(unexpected(QString()));
+    if (apiKey.isEmpty() || !pcm) {
+        presenter_.refuse(endToEndInputMessage);
+        return;
     }
+    begin(take, AudioFeed::file(std::move(pcm.value()), speed), apiKey);
+}
+
+bool DictationController::retryLastRecording()
+{
+    if (isBusy() || startGate_.isWaiting() || !failedAudio_.canRetry())
+        return false;
+    startGate_.withAPIKey(std::nullopt, [this](const QString &key) { beginRetry(key); });
     return true;
 }
 
-void DictationController::beginRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot, const QString &apiKey)
+void DictationController::beginRetry(const QString &apiKey)
 {
-    if (!microphoneAllowed())
+    std::optional<FailedRecording> recording = failedAudio_.retryable();
+    if (!recording)
         return;
-    DictationHotkeys &hotkeys = deps_.hotkeys;
-    prepare(mode, holdSlot, holdSlot == HotkeySlot::holdSend);
-    // Accessibility granted since launch: the manager can now observe every key.
-    if (!hotkeys.isSuspended() && !hotkeys.hasEventTap() && deps_.permissions.isAccessibilityTrusted())
-        hotkeys.install();
-    hotkeyBinding_.showHoldKey(mode, holdSlot);
-    const AppSettings &settings = deps_.settings;
-    if (dictationRules::translatesAtStart(translate, hotkeys.currentModifierFlags(), settings.translateTrigger(),
-            settings.holdHotkey(), settings.toggleHotkey()))
-        hud_->setTranslation(settings.translateTarget());
-
-    openSession(apiKey);
-    apiKey_ = apiKey;
-    // As if the user had let go now: what was said so far is still transcribed and pasted.
-    auto started = stream_.startMicrophone([this](const QString &description) { stopRecording(description); });
-    if (!started) {
-        stream_.drop();
-        apiKey_.clear();
-        refuse(started.error());
-        return;
-    }
-    startedAt_ = deps_.scheduler.now();
-    setPhase(DictationPhase::recording());
-    playSound(Sound::tink);
-    timer_ = deps_.scheduler.every(elapsedInterval, weakly(this, &DictationController::updateElapsed));
-    deps_.panel.show();
+    const AudioFeed feed = AudioFeed::kept(recording->pcm);
+    begin(Take{.translation = recording->translation, .retried = std::move(recording)}, feed, apiKey);
 }
 
-void DictationController::prepare(RecordingMode mode, HotkeySlot holdSlot, bool autoSend)
+void DictationController::begin(const Take &take, const AudioFeed &feed, const QString &apiKey)
 {
-    hideWork_.cancel();
-    pipeline_.abandon(); // a pipeline still running for the previous dictation
-    stream_.drop();
-    mode_ = mode;
-    holdSlot_ = holdSlot;
-    autoSend_ = autoSend;
-    targetApp_ = deps_.frontmost.current();
-    failedAudio_.begin();
-    hud_->reset();
-    hud_->setMode(mode);
-}
-
-void DictationController::openSession(const QString &apiKey)
-{
+    prepare(take);
+    if (feed.isMicrophone())
+        hotkeyBinding_.armForRecording(
+            take.mode, take.holdSlot, take.translate, deps_.permissions.isAccessibilityTrusted());
     const AppSettings &settings = deps_.settings;
     stream_.open(
         RecognitionSession::Config{apiKey, settings.normalizedHost(), settings.asrModel(), settings.language()});
+    const AudioFeed::OnEnd ended = [this](std::optional<QString> endedBy) { stopRecording(std::move(endedBy)); };
+    const auto opened = feed.open(stream_, ended);
+    if (!opened) {
+        stream_.drop();
+        if (!opened.error().isEmpty())
+            presenter_.refuse(opened.error());
+        return;
+    }
+    if (take.retried) {
+        transcribeAtOnce(*take.retried, apiKey);
+        return;
+    }
+    apiKey_ = apiKey;
+    startedAt_ = deps_.scheduler.now();
+    presenter_.show(DictationPhase::recording());
+    if (feed.isMicrophone()) {
+        presenter_.play(Sound::tink);
+        timer_ = deps_.scheduler.every(elapsedInterval, weakly(this, &DictationController::updateElapsed));
+    }
+    feed.play(stream_, ended);
+}
+
+void DictationController::prepare(const Take &take)
+{
+    presenter_.keepPanel();
+    pipeline_.abandon(); // a pipeline still running for the previous dictation
+    stream_.drop();
+    mode_ = take.mode;
+    holdSlot_ = take.holdSlot;
+    autoSend_ = take.autoSend;
+    targetApp_ = deps_.frontmost.current();
+    failedAudio_.begin();
+    hud_->reset();
+    hud_->setMode(take.mode);
+    hud_->setTranslation(take.translation);
+}
+
+void DictationController::transcribeAtOnce(const FailedRecording &recording, const QString &apiKey)
+{
+    presenter_.show(DictationPhase::transcribing());
+    TranscriptPipeline::Capture retried = capture(apiKey);
+    retried.translation = recording.translation;
+    retried.style = recording.style;
+    retried.seconds = recording.seconds();
+    retried.audio = recording.pcm;
+    retried.polish = recording.polish;
+    // All of it arrives at once: the service may still work through it at speaking pace.
+    retried.finishTimeout = finishTimeoutSeconds + recording.seconds();
+    pipeline_.run(stream_.takeSession(), retried);
 }
 
 void DictationController::updateElapsed()
@@ -320,7 +341,7 @@ void DictationController::updateElapsed()
 
 void DictationController::stopRecording(std::optional<QString> endedBy)
 {
-    if (phase_.kind() != DictationPhase::Kind::recording || !stream_.hasSession())
+    if (!presenter_.isRecording() || !stream_.hasSession())
         return;
     stream_.stopCapture();
     timer_.cancel();
@@ -336,13 +357,13 @@ void DictationController::stopRecording(std::optional<QString> endedBy)
         // Nothing worth transcribing; a lost microphone is still worth saying.
         stream_.drop();
         if (endedBy)
-            showResult(DictationPhase::failed(*endedBy), hideAfter::recognitionFailed);
+            presenter_.showResult(DictationPhase::failed(*endedBy), hideAfter::recognitionFailed);
         else
-            showResult(DictationPhase::failed(noSpeechMessage), hideAfter::noSpeech);
+            presenter_.showResult(DictationPhase::failed(noSpeechMessage), hideAfter::noSpeech);
         return;
     }
-    playSound(Sound::pop);
-    setPhase(DictationPhase::transcribing());
+    presenter_.play(Sound::pop);
+    presenter_.setPhase(DictationPhase::transcribing());
     TranscriptPipeline::Capture finished = capture(apiKey);
     finished.seconds = duration;
     finished.translation = hud_->translation();
@@ -361,34 +382,9 @@ TranscriptPipeline::Capture DictationController::capture(const QString &apiKey) 
     return capture;
 }
 
-void DictationController::showResult(const DictationPhase &phase, double hideAfter)
-{
-    setPhase(phase);
-    deps_.panel.show();
-    hideWork_ = deps_.scheduler.after(seconds(hideAfter), weakly(this, &DictationController::hidePanel));
-}
-
-void DictationController::refuse(const QString &message)
-{
-    showResult(DictationPhase::failed(message), hideAfter::refused);
-}
-
-void DictationController::hidePanel()
-{
-    if (isBusy())
-        return; // a new dictation started meanwhile
-    endSilently();
-}
-
-void DictationController::endSilently()
-{
-    setPhase(DictationPhase::idle());
-    deps_.panel.hide();
-}
-
 void DictationController::cancelSession()
 {
-    pendingStart_.drop();
+    startGate_.drop();
     if (!isBusy())
         return;
     apiKey_.clear();
@@ -397,92 +393,7 @@ void DictationController::cancelSession()
     timer_.cancel();
     pipeline_.abandon();
     stream_.drop();
-    endSilently();
-}
-
-void DictationController::runEndToEnd(
-    const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed)
-{
-    if (isBusy() || pendingStart_.isWaiting())
-        return;
-    // A key store that failed is told as in any dictation; only a missing key is this run's own message.
-    withAPIKey(
-        std::nullopt,
-        [this, audioFile, autoSend, translation, speed](
-            const QString &key) { beginEndToEnd(audioFile, autoSend, translation, speed, key); },
-        false);
-}
-
-void DictationController::beginEndToEnd(const QString &audioFile, bool autoSend,
-    std::optional<TargetLanguage> translation, double speed, const QString &apiKey)
-{
-    const auto pcm
-        = deps_.loadPCM16 ? deps_.loadPCM16(audioFile) : Expected<QByteArray, QString>(unexpected(QString()));
-    if (apiKey.isEmpty() || !pcm) {
-        refuse(endToEndInputMessage);
-        return;
-    }
-    prepare(RecordingMode::hold, HotkeySlot::hold, autoSend);
-    hud_->setTranslation(translation);
-
-    openSession(apiKey);
-    apiKey_ = apiKey;
-    startedAt_ = deps_.scheduler.now();
-    setPhase(DictationPhase::recording());
-    deps_.panel.show();
-    stream_.startFile(pcm.value(), speed, [this] { stopRecording(); });
-}
-
-bool DictationController::retryLastRecording()
-{
-    if (isBusy() || pendingStart_.isWaiting() || !failedAudio_.canRetry())
-        return false;
-    withAPIKey(std::nullopt, [this](const QString &key) { beginRetry(key); });
-    return true;
-}
-
-void DictationController::beginRetry(const QString &apiKey)
-{
-    const std::optional<FailedRecording> recording = failedAudio_.retryable();
-    if (!recording)
-        return;
-    prepare(RecordingMode::hold, HotkeySlot::hold, false);
-    hud_->setTranslation(recording->translation);
-    openSession(apiKey);
-    if (!stream_.hasSession())
-        return;
-    stream_.sendAsIs(recording->pcm);
-    setPhase(DictationPhase::transcribing());
-    deps_.panel.show();
-
-    TranscriptPipeline::Capture retried = capture(apiKey);
-    retried.translation = recording->translation;
-    retried.style = recording->style;
-    retried.seconds = recording->seconds();
-    retried.audio = recording->pcm;
-    retried.polish = recording->polish;
-    // All of it arrives at once: the service may still work through it at speaking pace.
-    retried.finishTimeout = finishTimeoutSeconds + recording->seconds();
-    pipeline_.run(stream_.takeSession(), retried);
-}
-
-void DictationController::setPhase(const DictationPhase &phase)
-{
-    phase_ = phase;
-    hud_->setPhase(phase);
-    emit phaseChanged(phase_);
-}
-
-void DictationController::setLastMessage(std::optional<QString> message)
-{
-    lastMessage_ = std::move(message);
-    emit lastMessageChanged();
-}
-
-void DictationController::playSound(Sound sound)
-{
-    if (deps_.settings.playSounds())
-        deps_.sounds.play(sound, soundVolume);
+    presenter_.end();
 }
 
 double DictationController::secondsSince(Scheduler::TimePoint start) const
