@@ -1,6 +1,5 @@
 #include "dictation/DictationController.h"
 
-#include "dictation/AppStyle.h"
 #include "dictation/DictationRules.h"
 #include "dictation/DictationTexts.h"
 
@@ -78,17 +77,17 @@ void DictationController::handlePress(HotkeySlot slot)
         return; // the key is on its way; this press belongs to the start already under way
     const bool recording = presenter_.isRecording();
     if (recording && slot == HotkeySlot::holdSend)
-        autoSend_ = true;
+        take_.autoSend = true;
     const bool holdKeyDown = deps_.hotkeys.isHeld(HotkeySlot::hold);
-    switch (dictationRules::pressAction(slot, phase().kind(), mode_, holdKeyDown)) {
+    switch (dictationRules::pressAction(slot, phase().kind(), take_.mode, holdKeyDown)) {
     case PressAction::ignore:
         return;
     case PressAction::stop:
         stopRecording();
         return;
     case PressAction::continueHandsFree:
-        mode_ = RecordingMode::handsFree;
-        hud_->setMode(mode_);
+        take_.mode = RecordingMode::handsFree;
+        hud_->setMode(take_.mode);
         if (slot == HotkeySlot::toggleTranslate && !hud_->translation())
             hud_->setTranslation(deps_.settings.translateTarget());
         return;
@@ -107,16 +106,16 @@ void DictationController::handleRelease(HotkeySlot slot)
         startGate_.drop();
         return;
     }
-    if (slot == holdSlot_ && presenter_.isRecording() && mode_ == RecordingMode::hold)
+    if (slot == take_.holdSlot && presenter_.isRecording() && take_.mode == RecordingMode::hold)
         stopRecording();
 }
 
 void DictationController::handleOtherKeyWhileHolding()
 {
-    if (!presenter_.isRecording() || mode_ != RecordingMode::hold || !startedAt_)
+    if (!presenter_.isRecording() || take_.mode != RecordingMode::hold || !take_.startedAt)
         return;
     // Within the first second it was a shortcut typed with the hold modifier.
-    if (secondsSince(*startedAt_) < otherKeyCancelWindowSeconds)
+    if (secondsSince(*take_.startedAt) < otherKeyCancelWindowSeconds)
         cancelSession();
 }
 
@@ -129,10 +128,10 @@ void DictationController::handleEscape()
 
 void DictationController::handleTranslateTap(Scheduler::TimePoint time)
 {
-    if (!presenter_.isRecording() || !startedAt_)
+    if (!presenter_.isRecording() || !take_.startedAt)
         return;
     // The tap that started together with the recording still counts.
-    if (time >= *startedAt_ - translateTapTolerance)
+    if (time >= *take_.startedAt - translateTapTolerance)
         cycleTranslation();
 }
 
@@ -148,9 +147,7 @@ bool DictationController::startFromCommand()
         return false;
     // The stop of a quick tap can overtake its start (two processes race): together
     // they were shorter than a tap and are dropped like one, instead of recording on.
-    const bool overtaken = stopWithoutRecording_ && secondsSince(*stopWithoutRecording_) < minimumRecordingSeconds;
-    stopWithoutRecording_.reset();
-    if (overtaken)
+    if (startGate_.overtakenByStop())
         return false;
     // No key of ours is held: the recording ends only by stopFromCommand, Escape or a
     // toggle press. Its release slot is toggle, whose press already stops a hold
@@ -167,7 +164,7 @@ bool DictationController::stopFromCommand()
         return true;
     }
     if (!presenter_.isRecording()) {
-        stopWithoutRecording_ = deps_.scheduler.now();
+        startGate_.stopArrivedFirst();
         return false;
     }
     stopRecording();
@@ -218,15 +215,11 @@ void DictationController::startRecording(RecordingMode mode, bool translate, Hot
         return;
     const std::optional<HotkeySlot> releaseSlot
         = mode == RecordingMode::hold ? std::optional<HotkeySlot>(holdSlot) : std::nullopt;
-    Take take;
-    take.mode = mode;
-    take.holdSlot = holdSlot;
-    take.autoSend = holdSlot == HotkeySlot::holdSend;
-    take.translate = translate;
+    const DictationTake take = DictationTake::fromMicrophone(mode, holdSlot, translate);
     startGate_.withAPIKey(releaseSlot, [this, take](const QString &key) { beginRecording(take, key); });
 }
 
-void DictationController::beginRecording(const Take &take, const QString &apiKey)
+void DictationController::beginRecording(const DictationTake &take, const QString &apiKey)
 {
     if (startGate_.microphoneAllowed())
         begin(take, AudioFeed::microphone(), apiKey);
@@ -237,16 +230,15 @@ void DictationController::runEndToEnd(
 {
     if (isBusy() || startGate_.isWaiting())
         return;
-    Take take;
-    take.autoSend = autoSend;
-    take.translation = translation;
+    const DictationTake take = DictationTake::fromFile(autoSend, translation);
     // A key store that failed is told as in any dictation; only a missing key is this run's own message.
     startGate_.withAPIKey(
         std::nullopt,
         [this, audioFile, take, speed](const QString &key) { beginEndToEnd(audioFile, take, speed, key); }, false);
 }
 
-void DictationController::beginEndToEnd(const QString &audioFile, Take take, double speed, const QString &apiKey)
+void DictationController::beginEndToEnd(
+    const QString &audioFile, DictationTake take, double speed, const QString &apiKey)
 {
     auto pcm = deps_.loadPCM16 ? deps_.loadPCM16(audioFile) : Expected<QByteArray, QString>(unexpected(QString()));
     if (apiKey.isEmpty() || !pcm) {
@@ -266,14 +258,13 @@ bool DictationController::retryLastRecording()
 
 void DictationController::beginRetry(const QString &apiKey)
 {
-    std::optional<FailedRecording> recording = failedAudio_.retryable();
+    const std::optional<FailedRecording> recording = failedAudio_.retryable();
     if (!recording)
         return;
-    const AudioFeed feed = AudioFeed::kept(recording->pcm);
-    begin(Take{.translation = recording->translation, .retried = std::move(recording)}, feed, apiKey);
+    begin(DictationTake::retrying(*recording), AudioFeed::kept(recording->pcm), apiKey);
 }
 
-void DictationController::begin(const Take &take, const AudioFeed &feed, const QString &apiKey)
+void DictationController::begin(const DictationTake &take, const AudioFeed &feed, const QString &apiKey)
 {
     prepare(take);
     if (feed.isMicrophone())
@@ -290,53 +281,33 @@ void DictationController::begin(const Take &take, const AudioFeed &feed, const Q
             presenter_.refuse(opened.error());
         return;
     }
+    take_.apiKey = apiKey;
     if (take.retried) {
-        transcribeAtOnce(*take.retried, apiKey);
+        transcribeAtOnce();
         return;
     }
-    apiKey_ = apiKey;
-    startedAt_ = deps_.scheduler.now();
-    presenter_.show(DictationPhase::recording());
-    if (feed.isMicrophone()) {
-        presenter_.play(Sound::tink);
-        timer_ = deps_.scheduler.every(elapsedInterval, weakly(this, &DictationController::updateElapsed));
-    }
+    take_.startedAt = deps_.scheduler.now();
+    presenter_.showRecording(*take_.startedAt, feed.isMicrophone());
     feed.play(stream_, ended);
 }
 
-void DictationController::prepare(const Take &take)
+void DictationController::prepare(const DictationTake &take)
 {
     presenter_.keepPanel();
     pipeline_.abandon(); // a pipeline still running for the previous dictation
     stream_.drop();
-    mode_ = take.mode;
-    holdSlot_ = take.holdSlot;
-    autoSend_ = take.autoSend;
-    targetApp_ = deps_.frontmost.current();
+    take_ = take;
+    take_.targetApp = deps_.frontmost.current();
     failedAudio_.begin();
     hud_->reset();
     hud_->setMode(take.mode);
     hud_->setTranslation(take.translation);
 }
 
-void DictationController::transcribeAtOnce(const FailedRecording &recording, const QString &apiKey)
+void DictationController::transcribeAtOnce()
 {
     presenter_.show(DictationPhase::transcribing());
-    TranscriptPipeline::Capture retried = capture(apiKey);
-    retried.translation = recording.translation;
-    retried.style = recording.style;
-    retried.seconds = recording.seconds();
-    retried.audio = recording.pcm;
-    retried.polish = recording.polish;
-    // All of it arrives at once: the service may still work through it at speaking pace.
-    retried.finishTimeout = finishTimeoutSeconds + recording.seconds();
-    pipeline_.run(stream_.takeSession(), retried);
-}
-
-void DictationController::updateElapsed()
-{
-    if (startedAt_)
-        hud_->setElapsed(secondsSince(*startedAt_));
+    pipeline_.run(stream_.takeSession(), take_.retry());
 }
 
 void DictationController::stopRecording(std::optional<QString> endedBy)
@@ -344,17 +315,16 @@ void DictationController::stopRecording(std::optional<QString> endedBy)
     if (!presenter_.isRecording() || !stream_.hasSession())
         return;
     stream_.stopCapture();
-    timer_.cancel();
-    QString apiKey = std::exchange(apiKey_, {});
-
-    const double duration = startedAt_ ? secondsSince(*startedAt_) : 0;
-    const bool tooShort = !startedAt_ || duration < minimumRecordingSeconds;
+    presenter_.stopClock();
+    const double duration = take_.startedAt ? secondsSince(*take_.startedAt) : 0;
+    const bool tooShort = !take_.startedAt || duration < minimumRecordingSeconds;
     if (tooShort && !endedBy) {
         cancelSession(); // an accidental tap leaves no trace
         return;
     }
     if (tooShort || !stream_.heardSpeech()) {
         // Nothing worth transcribing; a lost microphone is still worth saying.
+        take_.apiKey.clear();
         stream_.drop();
         if (endedBy)
             presenter_.showResult(DictationPhase::failed(*endedBy), hideAfter::recognitionFailed);
@@ -364,22 +334,8 @@ void DictationController::stopRecording(std::optional<QString> endedBy)
     }
     presenter_.play(Sound::pop);
     presenter_.setPhase(DictationPhase::transcribing());
-    TranscriptPipeline::Capture finished = capture(apiKey);
-    finished.seconds = duration;
-    finished.translation = hud_->translation();
-    finished.style = targetApp_ ? forApp(*targetApp_) : AppStyle::general;
-    finished.endedBy = endedBy.value_or(QString());
-    finished.audio = failedAudio_.take();
-    finished.autoSend = autoSend_;
-    pipeline_.run(stream_.takeSession(), finished);
-}
-
-TranscriptPipeline::Capture DictationController::capture(const QString &apiKey) const
-{
-    TranscriptPipeline::Capture capture;
-    capture.apiKey = apiKey;
-    capture.appName = targetApp_ && !targetApp_->name.isEmpty() ? targetApp_->name : unknownAppName;
-    return capture;
+    pipeline_.run(stream_.takeSession(),
+        take_.finished(duration, hud_->translation(), endedBy.value_or(QString()), failedAudio_.take()));
 }
 
 void DictationController::cancelSession()
@@ -387,10 +343,10 @@ void DictationController::cancelSession()
     startGate_.drop();
     if (!isBusy())
         return;
-    apiKey_.clear();
+    take_.apiKey.clear();
     failedAudio_.abandon();
     stream_.stopCapture();
-    timer_.cancel();
+    presenter_.stopClock();
     pipeline_.abandon();
     stream_.drop();
     presenter_.end();

@@ -4,6 +4,7 @@
 #include "dictation/AudioFeed.h"
 #include "dictation/DictationPhase.h"
 #include "dictation/DictationPorts.h"
+#include "dictation/DictationTake.h"
 #include "dictation/FailedAudioPolicy.h"
 #include "dictation/FailedRecording.h"
 #include "dictation/FailedRecordingStore.h"
@@ -85,7 +86,7 @@ public:
     // A start is waiting for the credential store to hand over the key.
     bool isStarting() const { return startGate_.isWaiting(); }
     // The dictation being delivered ends with an auto-send Return after its paste.
-    bool returnFollowsPaste() const { return autoSend_; }
+    bool returnFollowsPaste() const { return take_.autoSend; }
 
     void bindHotkeys();
     void handlePress(HotkeySlot slot);
@@ -114,31 +115,17 @@ signals:
     void lastMessageChanged();
 
 private:
-    // How a dictation is set up as it begins.
-    struct Take {
-        RecordingMode mode = RecordingMode::hold;
-        HotkeySlot holdSlot = HotkeySlot::hold; // whose release ends a hold recording
-        bool autoSend = false;
-        // From the microphone: asked to translate by the key that started it.
-        bool translate = false;
-        std::optional<TargetLanguage> translation;
-        // A retry: the recording dictated again.
-        std::optional<FailedRecording> retried;
-    };
-
     void startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot);
-    void beginRecording(const Take &take, const QString &apiKey);
-    void beginEndToEnd(const QString &audioFile, Take take, double speed, const QString &apiKey);
+    void beginRecording(const DictationTake &take, const QString &apiKey);
+    void beginEndToEnd(const QString &audioFile, DictationTake take, double speed, const QString &apiKey);
     void beginRetry(const QString &apiKey);
     // The one way every dictation begins, whatever feeds it.
-    void begin(const Take &take, const AudioFeed &feed, const QString &apiKey);
-    void prepare(const Take &take);
+    void begin(const DictationTake &take, const AudioFeed &feed, const QString &apiKey);
+    void prepare(const DictationTake &take);
     void record(const AudioFeed &feed, const QString &apiKey);
-    void transcribeAtOnce(const FailedRecording &recording, const QString &apiKey);
-    void updateElapsed();
+    void transcribeAtOnce();
     // endedBy: why capture ended on its own (the recorder's message).
     void stopRecording(std::optional<QString> endedBy = std::nullopt);
-    TranscriptPipeline::Capture capture(const QString &apiKey) const;
     void cancelSession();
     void cycleTranslation();
     double secondsSince(Scheduler::TimePoint start) const;
@@ -147,16 +134,7 @@ private:
     HUDModel *hud_; // child
     HotkeyBinding hotkeyBinding_;
     ResultPresenter presenter_;
-    // Of the dictation under way.
-    RecordingMode mode_ = RecordingMode::hold;
-    HotkeySlot holdSlot_ = HotkeySlot::hold;
-    bool autoSend_ = false;
-    std::optional<Scheduler::TimePoint> startedAt_;
-    std::optional<AppIdentity> targetApp_;
-    QString apiKey_; // cleared when it ends
-    ScheduledWork timer_;
-    // When stopFromCommand last found no recording to stop.
-    std::optional<Scheduler::TimePoint> stopWithoutRecording_;
+    DictationTake take_; // the dictation under way, or the last one
     FailedAudioPolicy failedAudio_;
     RecordingStream stream_;
     StartGate startGate_;

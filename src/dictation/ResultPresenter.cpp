@@ -25,6 +25,17 @@ void ResultPresenter::show(const DictationPhase &phase)
     deps_.panel.show();
 }
 
+void ResultPresenter::showRecording(Scheduler::TimePoint startedAt, bool fromMicrophone)
+{
+    show(DictationPhase::recording());
+    if (!fromMicrophone)
+        return;
+    play(Sound::tink);
+    clock_ = deps_.scheduler.every(dictationTimes::elapsedInterval, [this, startedAt] {
+        deps_.hud.setElapsed(std::chrono::duration<double>(deps_.scheduler.now() - startedAt).count());
+    });
+}
+
 void ResultPresenter::showResult(const DictationPhase &phase, double hideAfter)
 {
     show(phase);

@@ -41,6 +41,10 @@ public:
     void setPhase(const DictationPhase &phase);
     // The phase, with the panel brought up for it.
     void show(const DictationPhase &phase);
+    // A recording under way since startedAt; from the microphone it starts with a sound
+    // and the panel counts its seconds.
+    void showRecording(Scheduler::TimePoint startedAt, bool fromMicrophone);
+    void stopClock() { clock_.cancel(); }
     // The end of a dictation, on the panel for hideAfter seconds.
     void showResult(const DictationPhase &phase, double hideAfter);
     // A start that cannot go ahead: its reason, briefly.
@@ -60,6 +64,7 @@ private:
     DictationPhase phase_;
     std::optional<QString> note_;
     ScheduledWork hideWork_; // cancelled with the presenter
+    ScheduledWork clock_;
 };
 
 } // namespace quillo

@@ -3,6 +3,8 @@
 #include "dictation/DictationRules.h"
 #include "dictation/DictationTexts.h"
 
+#include <chrono>
+
 namespace quillo {
 
 StartGate::StartGate(Deps deps)
@@ -44,6 +46,15 @@ bool StartGate::microphoneAllowed()
         break;
     }
     return true;
+}
+
+bool StartGate::overtakenByStop()
+{
+    const auto stop = std::exchange(stopWithoutRecording_, std::nullopt);
+    // Together they were shorter than a tap and are dropped like one, instead of recording on.
+    return stop
+        && std::chrono::duration<double>(deps_.scheduler.now() - *stop).count()
+        < dictationTimes::minimumRecordingSeconds;
 }
 
 } // namespace quillo

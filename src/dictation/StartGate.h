@@ -36,6 +36,12 @@ public:
     // Refuses, asking for the permission or opening its settings, unless the microphone may be used.
     bool microphoneAllowed();
 
+    // `quillo --stop` found no recording to stop.
+    void stopArrivedFirst() { stopWithoutRecording_ = deps_.scheduler.now(); }
+    // Whether a start from the command line follows the stop of its own quick tap, which
+    // overtook it (two processes race); forgets that stop either way.
+    bool overtakenByStop();
+
     bool isWaiting() const { return pending_.isWaiting(); }
     bool isReleasedBy(HotkeySlot slot) const { return pending_.isReleasedBy(slot); }
     void drop() { pending_.drop(); }
@@ -43,6 +49,7 @@ public:
 private:
     Deps deps_;
     PendingStart pending_;
+    std::optional<Scheduler::TimePoint> stopWithoutRecording_;
 };
 
 } // namespace quillo
