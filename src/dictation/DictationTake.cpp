@@ -1,6 +1,6 @@
 #include "dictation/DictationTake.h"
 
-#include "dictation/AppStyle.h"
+#include "dictation/AppClassifier.h"
 #include "dictation/DictationTexts.h"
 
 #include <utility>
