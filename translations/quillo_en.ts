@@ -704,6 +704,10 @@
         <source>无法保存设置（磁盘已满或只读），更改暂存在内存中</source>
         <translation>Settings cannot be saved (disk full or read-only); changes are kept in memory</translation>
     </message>
+    <message>
+        <source>设置文件已损坏，可读的设置已保留；原文件另存为 %1</source>
+        <translation>The settings file was damaged; the readable settings were kept and the original saved as %1</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>

@@ -10,6 +10,7 @@
 #include "i18n/InterfaceTranslator.h"
 #include "platform/x11/X11ConnectionLoss.h"
 #include "platform/x11/X11Permissions.h"
+#include "ui/DesktopTheme.h"
 #include "ui/ScreenshotRenderer.h"
 
 #include <QApplication>
@@ -216,6 +217,8 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     nameApplication();
     const InterfaceTranslator translator(language);
     app.setQuitOnLastWindowClosed(false);
+    // Before any window: every one of them takes its colours from it.
+    DesktopTheme theme;
 
     SingleInstance instance(SingleInstance::defaultName());
     const bool single = mode == Mode::normal || mode == Mode::openSettings;

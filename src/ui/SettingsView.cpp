@@ -176,9 +176,6 @@ QWidget *SettingsView::hotkeySection()
         defaultToggleHotkey, [this](const std::optional<Hotkey> &h) { settings_.setToggleHotkey(h); }, deps_.hotkeys,
         deps_.translator, this);
     sameWarning_ = text(QString(), theme::caption(), this);
-    QPalette orange = sameWarning_->palette();
-    orange.setColor(QPalette::WindowText, theme::orange());
-    sameWarning_->setPalette(orange);
     fnTip_ = caption(QString(), 0.6, this);
     boundTriggers_ = caption(QString(), 0.6, this);
     boundTriggers_->setWordWrap(true);
@@ -242,9 +239,6 @@ QWidget *SettingsView::serviceSection()
     keyRow->addWidget(apiKey_);
     keyRow->addWidget(save_);
     saveProblem_ = text(QString(), theme::caption(), this);
-    QPalette orange = saveProblem_->palette();
-    orange.setColor(QPalette::WindowText, theme::orange());
-    saveProblem_->setPalette(orange);
     saveProblem_->hide();
 
     host_ = new QLineEdit(this);
@@ -571,14 +565,18 @@ void SettingsView::changeEvent(QEvent *event)
 void SettingsView::restyle()
 {
     const QPalette p = palette();
+    const auto tint = [](QLabel *label, const QColor &color) {
+        QPalette lp = label->palette();
+        lp.setColor(QPalette::WindowText, color);
+        label->setPalette(lp);
+    };
     for (QLabel *label : findChildren<QLabel *>()) {
         const QVariant opacity = label->property("captionOpacity");
-        if (!opacity.isValid())
-            continue;
-        QPalette lp = label->palette();
-        lp.setColor(QPalette::WindowText, theme::faint(p, opacity.toReal()));
-        label->setPalette(lp);
+        if (opacity.isValid())
+            tint(label, opacity.toReal() >= 0.6 ? theme::secondary(p) : theme::tertiary(p));
     }
+    tint(sameWarning_, theme::warning(p));
+    tint(saveProblem_, theme::warning(p));
     const QColor card = theme::isDark(p) ? QColor(52, 52, 56) : QColor(Qt::white);
     const QString sheet
         = (QStringLiteral("#card { background: %1; border-radius: 10px; }"
