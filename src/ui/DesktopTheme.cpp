@@ -1,9 +1,10 @@
 #include "ui/DesktopTheme.h"
 
+#include <QApplication>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QStyleHints>
 #include <QTimer>
+#include <QWidget>
 
 namespace quillo {
 
@@ -11,7 +12,7 @@ using theme::ColorScheme;
 
 DesktopTheme::DesktopTheme(QObject *parent)
     : QObject(parent)
-    , platform_(QGuiApplication::palette())
+    , platform_(QApplication::palette())
 {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     connect(QGuiApplication::styleHints(), &QStyleHints::colorSchemeChanged, this, &DesktopTheme::reconsiderSoon);
@@ -24,7 +25,8 @@ DesktopTheme::~DesktopTheme()
 {
     qApp->removeEventFilter(this);
     // A palette without roles of its own: the platform theme's again.
-    QGuiApplication::setPalette(QPalette());
+    QApplication::setPalette(QPalette());
+    tellWidgets();
 }
 
 void DesktopTheme::force(std::optional<ColorScheme> scheme)
@@ -62,10 +64,10 @@ bool DesktopTheme::eventFilter(QObject *watched, QEvent *event)
 {
     if (applying_)
         return QObject::eventFilter(watched, event);
-    if (event->type() == QEvent::ApplicationPaletteChange && watched == qApp && !ours(QGuiApplication::palette())) {
+    if (event->type() == QEvent::ApplicationPaletteChange && watched == qApp && !ours(QApplication::palette())) {
         // A platform theme that sets the application palette itself (KDE's) has just
         // told us the desktop's new colours.
-        platform_ = QGuiApplication::palette();
+        platform_ = QApplication::palette();
         reconsiderSoon();
     } else if (event->type() == QEvent::ThemeChange) {
         rereadPlatform_ = true;
@@ -93,11 +95,21 @@ void DesktopTheme::reconsider()
         // own brings it back for a moment.
         rereadPlatform_ = false;
         applying_ = true;
-        QGuiApplication::setPalette(QPalette());
-        platform_ = QGuiApplication::palette();
+        QApplication::setPalette(QPalette());
+        platform_ = QApplication::palette();
         applying_ = false;
     }
     apply(desktopScheme());
+}
+
+// WORKAROUND: Qt 6.4 tells only the application object of a new application palette;
+// widgets that exist already keep the old one until they hear of it.
+void DesktopTheme::tellWidgets()
+{
+    QEvent changed(QEvent::ApplicationPaletteChange);
+    const QWidgetList widgets = QApplication::allWidgets();
+    for (QWidget *widget : widgets)
+        QCoreApplication::sendEvent(static_cast<QObject *>(widget), &changed);
 }
 
 // The roles we set stay as we set them; a new base palette only fills the others.
@@ -112,11 +124,12 @@ bool DesktopTheme::ours(const QPalette &palette) const
 
 void DesktopTheme::apply(ColorScheme scheme)
 {
-    if (ours(QGuiApplication::palette()) && scheme == scheme_ && QGuiApplication::testAttribute(Qt::AA_SetPalette))
+    if (ours(QApplication::palette()) && scheme == scheme_ && QApplication::testAttribute(Qt::AA_SetPalette))
         return;
     applying_ = true;
-    QGuiApplication::setPalette(theme::palette(scheme));
-    applied_ = QGuiApplication::palette();
+    QApplication::setPalette(theme::palette(scheme));
+    applied_ = QApplication::palette();
+    tellWidgets();
     applying_ = false;
     const bool changed = scheme != scheme_;
     scheme_ = scheme;

@@ -42,6 +42,7 @@ private:
     void reconsiderSoon();
     void apply(theme::ColorScheme scheme);
     bool ours(const QPalette &palette) const;
+    static void tellWidgets();
 
     theme::ColorScheme scheme_ = theme::ColorScheme::light;
     std::optional<theme::ColorScheme> forced_;

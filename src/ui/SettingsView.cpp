@@ -565,6 +565,14 @@ void SettingsView::changeEvent(QEvent *event)
 void SettingsView::restyle()
 {
     const QPalette p = palette();
+    const QColor card = theme::isDark(p) ? QColor(52, 52, 56) : QColor(Qt::white);
+    const QString sheet
+        = (QStringLiteral("#card { background: %1; border-radius: 10px; }"
+                          "#vocabulary { border: 1px solid %2; border-radius: 6px; background: transparent; }")
+                .arg(card.name(), theme::faint(p, 0.3 * 0.6).name(QColor::HexArgb)));
+    // First: a new style sheet puts back the palettes the labels had when it first applied.
+    if (sheet != styleSheet())
+        setStyleSheet(sheet);
     const auto tint = [](QLabel *label, const QColor &color) {
         QPalette lp = label->palette();
         lp.setColor(QPalette::WindowText, color);
@@ -577,13 +585,6 @@ void SettingsView::restyle()
     }
     tint(sameWarning_, theme::warning(p));
     tint(saveProblem_, theme::warning(p));
-    const QColor card = theme::isDark(p) ? QColor(52, 52, 56) : QColor(Qt::white);
-    const QString sheet
-        = (QStringLiteral("#card { background: %1; border-radius: 10px; }"
-                          "#vocabulary { border: 1px solid %2; border-radius: 6px; background: transparent; }")
-                .arg(card.name(), theme::faint(p, 0.3 * 0.6).name(QColor::HexArgb)));
-    if (sheet != styleSheet())
-        setStyleSheet(sheet);
 }
 
 } // namespace quillo

@@ -142,6 +142,7 @@ QFont caption()
 
 } // namespace quillo::theme
 
+#include <QTimer>
 #include <QWidget>
 
 namespace quillo::theme {
@@ -149,11 +150,18 @@ namespace quillo::theme {
 void restyleOnce(QWidget &widget, const std::function<void()> &restyle)
 {
     static constexpr char busy[] = "quilloRestyling";
-    if (widget.property(busy).toBool())
+    static constexpr char queued[] = "quilloRestyleQueued";
+    if (widget.property(busy).toBool() || widget.property(queued).toBool())
         return;
-    widget.setProperty(busy, true);
-    restyle();
-    widget.setProperty(busy, false);
+    // Once every widget has taken the new palette: a style sheet repolishing children
+    // meanwhile would put back the colours they had before.
+    widget.setProperty(queued, true);
+    QTimer::singleShot(0, &widget, [&widget, restyle] {
+        widget.setProperty(queued, false);
+        widget.setProperty(busy, true);
+        restyle();
+        widget.setProperty(busy, false);
+    });
 }
 
 } // namespace quillo::theme

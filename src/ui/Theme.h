@@ -46,8 +46,8 @@ class QWidget;
 
 namespace quillo::theme {
 
-// Runs restyle for a palette change, ignoring the palette changes that restyling
-// itself causes (style sheets change palettes).
+// Runs restyle for a palette change once the change has reached every widget,
+// ignoring the palette changes that restyling itself causes (style sheets change palettes).
 void restyleOnce(QWidget &widget, const std::function<void()> &restyle);
 
 } // namespace quillo::theme
