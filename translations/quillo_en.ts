@@ -159,6 +159,10 @@
         <source>%1 出错：%2。</source>
         <translation>%1 failed: %2. </translation>
     </message>
+    <message>
+        <source>与 X 服务器的连接已断开，程序退出</source>
+        <translation>Lost the connection to the X server; quitting</translation>
+    </message>
 </context>
 <context>
     <name>Doctor</name>
@@ -1226,6 +1230,10 @@ press Ctrl+V to paste</translation>
     <message>
         <source>保存失败：系统密钥环没有响应，请确认它已解锁后重试</source>
         <translation>Not saved: the system keyring did not answer. Make sure it is unlocked, then try again</translation>
+    </message>
+    <message>
+        <source>Fn 键由键盘自己处理，程序收不到它：请换一个快捷键</source>
+        <translation>The keyboard handles the Fn key itself and no program receives it: choose another shortcut</translation>
     </message>
 </context>
 </TS>

@@ -211,11 +211,11 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     }
     qputenv("QT_QPA_PLATFORM", session.qtPlatform());
     QApplication app(argc, argv);
+    nameApplication();
+    const InterfaceTranslator translator(language);
     // Our own X connections live on XWayland too: a lost server ends us the same way.
     if (session.x11)
         endProgramOnX11ConnectionLoss();
-    nameApplication();
-    const InterfaceTranslator translator(language);
     app.setQuitOnLastWindowClosed(false);
     // Before any window: every one of them takes its colours from it.
     DesktopTheme theme;
