@@ -2,6 +2,7 @@
 
 #include "i18n/InterfaceTranslator.h"
 #include "ui/DesktopTheme.h"
+#include "ui/HistoryRow.h"
 #include "ui/MenuContent.h"
 #include "ui/ScreenshotRenderer.h"
 #include "ui/ScreenshotScene.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +126,32 @@ QStringList unreadableTexts(QWidget &window, const QImage &image, qreal scale)
     return found;
 }
 
+// The interface's own texts that are Chinese: the user's dictations (history rows) are theirs.
+QStringList chineseTexts(QWidget &window)
+{
+    static const QRegularExpression han(QStringLiteral("\\p{Han}"));
+    QStringList found;
+    QList<QWidget *> widgets = window.findChildren<QWidget *>();
+    widgets.prepend(&window);
+    for (QWidget *w : std::as_const(widgets)) {
+        bool usersOwn = false;
+        for (QWidget *up = w; up && !usersOwn; up = up->parentWidget())
+            usersOwn = qobject_cast<HistoryRow *>(up) != nullptr;
+        if (usersOwn)
+            continue;
+        QStringList texts{shownText(*w).text, w->toolTip(), w->windowTitle()};
+        if (auto *combo = qobject_cast<QComboBox *>(w)) {
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+        }
+        for (const QString &text : std::as_const(texts)) {
+            if (text.contains(han))
+                found << text;
+        }
+    }
+    return found;
+}
+
 struct ContrastCase {
     const char *name;
     ColorScheme scheme;
@@ -134,7 +162,8 @@ struct ContrastCase {
 class ContrastTest : public ::testing::TestWithParam<ContrastCase> { };
 
 // Every text of every screen reads in both themes and both languages, also after a
-// live switch; the menu and the settings with their warnings shown.
+// live switch; the menu and the settings with their warnings shown. The English
+// screens show no Chinese of their own.
 TEST_P(ContrastTest, EveryTextMeetsWcagAA)
 {
     const ContrastCase &c = GetParam();
@@ -147,7 +176,9 @@ TEST_P(ContrastTest, EveryTextMeetsWcagAA)
     std::vector<ScreenshotWindow> windows = screenshotWindows(scene, c.scheme);
     testing::UiFixture warned;
     warned.permissions.accessibility = false;
-    warned.settings.setToggleHotkey(defaultHoldHotkey); // the same key twice: a warning
+    const Hotkey fn{63, modifierFlag::function, true};
+    warned.settings.setHoldHotkey(fn); // the same key twice, and Fn: two warnings
+    warned.settings.setToggleHotkey(fn);
     auto menu = std::make_unique<MenuContent>(warned.settings, warned.history, warned.permissions, MenuActions{});
     menu->setSettingsWriteFailed(true);
     menu->setSettingsDamaged(QStringLiteral("/home/user/.config/com.nolt.quillo.conf.unreadable"));
@@ -165,6 +196,11 @@ TEST_P(ContrastTest, EveryTextMeetsWcagAA)
         const QStringList unreadable = unreadableTexts(*window.widget, image, scale);
         EXPECT_TRUE(unreadable.isEmpty()) << window.name.toStdString() << ":\n"
                                           << unreadable.join(QLatin1Char('\n')).toStdString();
+        if (c.language == InterfaceLanguage::english) {
+            const QStringList chinese = chineseTexts(*window.widget);
+            EXPECT_TRUE(chinese.isEmpty()) << window.name.toStdString() << " in English shows "
+                                           << chinese.join(QStringLiteral(" | ")).toStdString();
+        }
     }
 }
 
