@@ -1235,5 +1235,9 @@ press Ctrl+V to paste</translation>
         <source>Fn 键由键盘自己处理，程序收不到它：请换一个快捷键</source>
         <translation>The keyboard handles the Fn key itself and no program receives it: choose another shortcut</translation>
     </message>
+    <message>
+        <source>桌面的快捷键设置仍用首次启动时的语言显示这些快捷键的名称，Quillo 无法更改</source>
+        <translation>The desktop&apos;s shortcut settings still name these shortcuts in the language of the first start; Quillo cannot rename them</translation>
+    </message>
 </context>
 </TS>

@@ -214,10 +214,16 @@ void SettingsView::updateBoundTriggers()
         const QString trigger = bindings_->boundTrigger(id);
         return trigger.isEmpty() ? QCoreApplication::translate("Settings", "未绑定") : trigger;
     };
-    boundTriggers_->setText(
-        QCoreApplication::translate("Settings", "桌面实际绑定：按住说话 %1 · 免提切换 %2 · 翻译 %3 · 取消 %4")
-            .arg(shown(rawValue(HotkeySlot::hold)), shown(rawValue(HotkeySlot::toggle)),
-                shown(HotkeyManager::translateHotKeyId), shown(HotkeyManager::cancelHotKeyId)));
+    QString text
+        = QCoreApplication::translate("Settings", "桌面实际绑定：按住说话 %1 · 免提切换 %2 · 翻译 %3 · 取消 %4")
+              .arg(shown(rawValue(HotkeySlot::hold)), shown(rawValue(HotkeySlot::toggle)),
+                  shown(HotkeyManager::translateHotKeyId), shown(HotkeyManager::cancelHotKeyId));
+    // No portal call renames a shortcut the desktop knows (GNOME keeps the first names).
+    if (bindings_->namedOtherwise())
+        text += QLatin1Char('\n')
+            + QCoreApplication::translate(
+                "Settings", "桌面的快捷键设置仍用首次启动时的语言显示这些快捷键的名称，Quillo 无法更改");
+    boundTriggers_->setText(text);
     boundTriggers_->show();
 }
 

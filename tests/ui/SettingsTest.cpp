@@ -421,6 +421,9 @@ TEST(SettingsView, DesktopBoundShortcutsAreShownAndChangedInTheDesktopsDialog)
     view.show();
     EXPECT_TRUE(view.boundTriggersText().contains(QStringLiteral("免提切换 Ctrl+Space")));
     view.hide();
+    bindings.otherNames = true; // first registered in another language
+    view.setShortcutBindings(&bindings);
+    EXPECT_TRUE(view.boundTriggersText().endsWith(QStringLiteral("Quillo 无法更改")));
 
     bindings.configurable = false;
     view.setShortcutBindings(&bindings);
