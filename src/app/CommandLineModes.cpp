@@ -8,6 +8,7 @@
 #include "app/SelfTestRunner.h"
 #include "app/SingleInstance.h"
 #include "i18n/InterfaceTranslator.h"
+#include "platform/portal/PortalAppearance.h"
 #include "platform/x11/X11ConnectionLoss.h"
 #include "platform/x11/X11Permissions.h"
 #include "ui/DesktopTheme.h"
@@ -218,7 +219,14 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
         endProgramOnX11ConnectionLoss();
     app.setQuitOnLastWindowClosed(false);
     // Before any window: every one of them takes its colours from it.
-    DesktopTheme theme;
+    DesktopTheme desktopTheme;
+    PortalAppearance appearance(QDBusConnection::sessionBus());
+    appearance.onPreference = [&desktopTheme](PortalAppearance::Preference preference) {
+        using Preference = PortalAppearance::Preference;
+        desktopTheme.setPortalPreference(preference == Preference::none
+                ? std::nullopt
+                : std::optional(preference == Preference::dark ? theme::ColorScheme::dark : theme::ColorScheme::light));
+    };
 
     SingleInstance instance(SingleInstance::defaultName());
     const bool single = mode == Mode::normal || mode == Mode::openSettings;
