@@ -159,6 +159,10 @@
         <source>%1 出错：%2。</source>
         <translation>%1 failed: %2. </translation>
     </message>
+    <message>
+        <source>与 X 服务器的连接已断开，程序退出</source>
+        <translation>Lost the connection to the X server; quitting</translation>
+    </message>
 </context>
 <context>
     <name>Doctor</name>
@@ -704,6 +708,10 @@
         <source>无法保存设置（磁盘已满或只读），更改暂存在内存中</source>
         <translation>Settings cannot be saved (disk full or read-only); changes are kept in memory</translation>
     </message>
+    <message>
+        <source>设置文件已损坏，可读的设置已保留；原文件另存为 %1</source>
+        <translation>The settings file was damaged; the readable settings were kept and the original saved as %1</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -1222,6 +1230,14 @@ press Ctrl+V to paste</translation>
     <message>
         <source>保存失败：系统密钥环没有响应，请确认它已解锁后重试</source>
         <translation>Not saved: the system keyring did not answer. Make sure it is unlocked, then try again</translation>
+    </message>
+    <message>
+        <source>Fn 键由键盘自己处理，程序收不到它：请换一个快捷键</source>
+        <translation>The keyboard handles the Fn key itself and no program receives it: choose another shortcut</translation>
+    </message>
+    <message>
+        <source>桌面的快捷键设置仍用首次启动时的语言显示这些快捷键的名称，Quillo 无法更改</source>
+        <translation>The desktop&apos;s shortcut settings still name these shortcuts in the language of the first start; Quillo cannot rename them</translation>
     </message>
 </context>
 </TS>

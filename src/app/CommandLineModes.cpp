@@ -8,8 +8,10 @@
 #include "app/SelfTestRunner.h"
 #include "app/SingleInstance.h"
 #include "i18n/InterfaceTranslator.h"
+#include "platform/portal/PortalAppearance.h"
 #include "platform/x11/X11ConnectionLoss.h"
 #include "platform/x11/X11Permissions.h"
+#include "ui/DesktopTheme.h"
 #include "ui/ScreenshotRenderer.h"
 
 #include <QApplication>
@@ -210,12 +212,21 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     }
     qputenv("QT_QPA_PLATFORM", session.qtPlatform());
     QApplication app(argc, argv);
+    nameApplication();
+    const InterfaceTranslator translator(language);
     // Our own X connections live on XWayland too: a lost server ends us the same way.
     if (session.x11)
         endProgramOnX11ConnectionLoss();
-    nameApplication();
-    const InterfaceTranslator translator(language);
     app.setQuitOnLastWindowClosed(false);
+    // Before any window: every one of them takes its colours from it.
+    DesktopTheme desktopTheme;
+    PortalAppearance appearance(QDBusConnection::sessionBus());
+    appearance.onPreference = [&desktopTheme](PortalAppearance::Preference preference) {
+        using Preference = PortalAppearance::Preference;
+        desktopTheme.setPortalPreference(preference == Preference::none
+                ? std::nullopt
+                : std::optional(preference == Preference::dark ? theme::ColorScheme::dark : theme::ColorScheme::light));
+    };
 
     SingleInstance instance(SingleInstance::defaultName());
     const bool single = mode == Mode::normal || mode == Mode::openSettings;

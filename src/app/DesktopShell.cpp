@@ -11,6 +11,7 @@
 #include "ui/TrayIcon.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 
 #include <QDesktopServices>
@@ -278,6 +279,7 @@ void DesktopShell::showTray()
         menu->setShortcutBindings(shortcuts);
     // The notice still goes to standard error as well; the menu shows it while it holds.
     menu->setSettingsWriteFailed(core_.defaults.lastWriteFailed());
+    menu->setSettingsDamaged(QDir::toNativeSeparators(core_.defaults.damagedCopy()));
     core_.defaults.setWriteStateHandler([menu = QPointer<MenuContent>(menu)](bool failed) {
         if (menu)
             menu->setSettingsWriteFailed(failed);

@@ -17,6 +17,9 @@ public:
     // The desktop offers a dialog for changing the triggers.
     virtual bool canConfigure() const = 0;
     virtual void configure() = 0;
+    // The desktop lists the shortcuts under names of another language than this run's
+    // (it keeps the names of their first registration).
+    virtual bool namedOtherwise() const { return false; }
 };
 
 } // namespace quillo

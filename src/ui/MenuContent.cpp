@@ -12,6 +12,7 @@
 #include "ui/ShortcutRow.h"
 #include "ui/Theme.h"
 #include "ui/ToggleSwitch.h"
+#include "ui/WarningRow.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -42,32 +43,18 @@ QFrame *divider(QWidget *parent)
     return line;
 }
 
-// A warning line: an orange symbol and an orange caption.
-QWidget *warningRow(const QString &text, void (*symbol)(QPainter &, const QRectF &, const QColor &), QWidget *parent)
-{
-    auto *row = new QWidget(parent);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(5);
-    auto *icon = new QLabel(row);
-    icon->setPixmap(icons::pixmap(12, parent->devicePixelRatioF(),
-        [symbol](QPainter &p, const QRectF &box) { symbol(p, box, theme::orange()); }));
-    auto *caption = label(text, theme::caption(), row);
-    caption->setWordWrap(true);
-    QPalette palette = caption->palette();
-    palette.setColor(QPalette::WindowText, theme::orange());
-    caption->setPalette(palette);
-    layout->addWidget(icon, 0, Qt::AlignTop);
-    layout->addWidget(caption, 1);
-    row->setProperty("warningText", text);
-    return row;
-}
-
-void tintSecondary(QLabel *l, qreal opacity)
+void tint(QLabel *l, const QColor &color)
 {
     QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, theme::faint(l->parentWidget()->palette(), opacity));
+    p.setColor(QPalette::WindowText, color);
     l->setPalette(p);
+}
+
+// Long paths have no spaces to wrap at: a zero-width space after each separator gives them some.
+QString wrappablePath(const QString &path)
+{
+    QString shown = path;
+    return shown.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
 }
 
 } // namespace
@@ -222,18 +209,18 @@ QWidget *MenuContent::buildWarnings()
     auto *column = new QVBoxLayout(warningBox_);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
-    keyWarning_ = warningRow(QCoreApplication::translate("Menu", "尚未配置千问 API Key"), icons::key, warningBox_);
-    accessibilityWarning_ = warningRow(
+    const WarningRow::Symbol exclamation = [](QPainter &p, const QRectF &box, const QColor &color) {
+        icons::exclamationCircle(p, box, color, Qt::white);
+    };
+    keyWarning_ = new WarningRow(QCoreApplication::translate("Menu", "尚未配置千问 API Key"), icons::key, warningBox_);
+    accessibilityWarning_ = new WarningRow(
         QCoreApplication::translate("Menu", "尚未授予辅助功能权限，无法自动输入文字"), icons::hand, warningBox_);
-    saveWarning_ = warningRow(
-        QCoreApplication::translate("Menu", "无法保存设置（磁盘已满或只读），更改暂存在内存中"),
-        +[](QPainter &p, const QRectF &box, const QColor &color) {
-            icons::exclamationCircle(p, box, color, Qt::white);
-        },
-        warningBox_);
-    column->addWidget(keyWarning_);
-    column->addWidget(accessibilityWarning_);
-    column->addWidget(saveWarning_);
+    saveWarning_
+        = new WarningRow(QCoreApplication::translate("Menu", "无法保存设置（磁盘已满或只读），更改暂存在内存中"),
+            exclamation, warningBox_);
+    damagedWarning_ = new WarningRow(QString(), exclamation, warningBox_);
+    for (WarningRow *row : {keyWarning_, accessibilityWarning_, saveWarning_, damagedWarning_})
+        column->addWidget(row);
     return warningBox_;
 }
 
@@ -269,7 +256,7 @@ void MenuContent::setPhase(const DictationPhase &phase)
     status_->setText(menu::statusLine(phase));
     toggle_->setText(menu::toggleButtonLabel(phase));
     retry_->setEnabled(!phase.isBusy()); // the controller takes no retry during a dictation
-    const QColor tint = phase.kind() == DictationPhase::Kind::recording ? theme::red() : theme::accent();
+    const QColor tint = phase.kind() == DictationPhase::Kind::recording ? theme::recordingFill() : theme::accentFill();
     toggle_->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
                                           " border-radius: 6px; padding: 4px 14px; font-weight: 600; }"
                                           "QPushButton:pressed { background: %2; }")
@@ -313,9 +300,9 @@ QString MenuContent::historyHint() const
 QStringList MenuContent::warnings() const
 {
     QStringList shown;
-    for (const QWidget *row : {keyWarning_, accessibilityWarning_, saveWarning_}) {
+    for (const WarningRow *row : {keyWarning_, accessibilityWarning_, saveWarning_, damagedWarning_}) {
         if (!row->isHidden() && !warningBox_->isHidden())
-            shown.append(row->property("warningText").toString());
+            shown.append(row->text());
     }
     return shown;
 }
@@ -365,7 +352,16 @@ void MenuContent::updateWarnings()
     keyWarning_->setHidden(!noKey);
     accessibilityWarning_->setHidden(!untrusted);
     saveWarning_->setHidden(!settingsWriteFailed_);
-    warningBox_->setHidden(!noKey && !untrusted && !settingsWriteFailed_);
+    damagedWarning_->setHidden(keptCopy_.isEmpty());
+    warningBox_->setHidden(!noKey && !untrusted && !settingsWriteFailed_ && keptCopy_.isEmpty());
+}
+
+void MenuContent::setSettingsDamaged(const QString &keptCopy)
+{
+    keptCopy_ = keptCopy;
+    damagedWarning_->setText(QCoreApplication::translate("Menu", "设置文件已损坏，可读的设置已保留；原文件另存为 %1")
+                                 .arg(wrappablePath(keptCopy)));
+    updateWarnings();
 }
 
 void MenuContent::setSettingsWriteFailed(bool failed)
@@ -409,9 +405,9 @@ void MenuContent::copyEntry(int index)
 void MenuContent::restyle()
 {
     const QPalette p = palette();
-    tintSecondary(status_, 0.6);
-    tintSecondary(historyCaption_, 0.6);
-    tintSecondary(historyHint_, 0.4);
+    tint(status_, theme::secondary(p));
+    tint(historyCaption_, theme::secondary(p));
+    tint(historyHint_, theme::tertiary(p));
     shortcutBox_->setStyleSheet(QStringLiteral("#shortcutBox { background: %1; border-radius: 8px; }")
                                     .arg(theme::faint(p, 0.05).name(QColor::HexArgb)));
     const QString line = theme::faint(p, 0.15).name(QColor::HexArgb);

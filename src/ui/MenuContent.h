@@ -24,6 +24,7 @@ class SegmentedControl;
 class ShortcutBindings;
 class ShortcutRow;
 class ToggleSwitch;
+class WarningRow;
 
 // What the menu asks of the rest of the program.
 struct MenuActions {
@@ -61,6 +62,9 @@ public:
     // Whether the settings file could not be written the last time (full disk,
     // read-only file): shown among the warnings until a write succeeds again.
     void setSettingsWriteFailed(bool failed);
+    // Where the settings file found damaged at start was kept; shown among the warnings
+    // for the whole run. Empty: nothing was damaged.
+    void setSettingsDamaged(const QString &keptCopy);
 
     // For tests and screenshots.
     QString statusText() const;
@@ -110,10 +114,12 @@ private:
     ToggleSwitch *polish_ = nullptr;
     SegmentedControl *target_ = nullptr;
     QWidget *warningBox_ = nullptr;
-    QWidget *keyWarning_ = nullptr;
-    QWidget *accessibilityWarning_ = nullptr;
-    QWidget *saveWarning_ = nullptr;
+    WarningRow *keyWarning_ = nullptr;
+    WarningRow *accessibilityWarning_ = nullptr;
+    WarningRow *saveWarning_ = nullptr;
+    WarningRow *damagedWarning_ = nullptr;
     bool settingsWriteFailed_ = false;
+    QString keptCopy_;
     QLabel *historyCaption_ = nullptr;
     QLabel *historyHint_ = nullptr;
     QVBoxLayout *historyList_ = nullptr;

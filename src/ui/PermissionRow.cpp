@@ -68,11 +68,12 @@ void PermissionRow::changeEvent(QEvent *event)
 void PermissionRow::restyle()
 {
     const bool granted = granted_;
-    icon_->setPixmap(icons::pixmap(18, devicePixelRatioF(), [granted](QPainter &p, const QRectF &box) {
+    const QColor warning = theme::warning(palette());
+    icon_->setPixmap(icons::pixmap(18, devicePixelRatioF(), [granted, warning](QPainter &p, const QRectF &box) {
         if (granted)
             icons::checkmarkCircle(p, box, theme::green(), Qt::white);
         else
-            icons::exclamationCircle(p, box, theme::orange(), Qt::white);
+            icons::exclamationCircle(p, box, warning, Qt::white);
     }));
     QPalette p = detail_->palette();
     p.setColor(QPalette::WindowText, theme::secondary(palette()));

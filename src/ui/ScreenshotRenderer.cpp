@@ -9,6 +9,7 @@
 #include "platform/fake/MemoryDefaultsStore.h"
 #include "settings/AppSettings.h"
 #include "settings/HistoryStore.h"
+#include "ui/DesktopTheme.h"
 #include "ui/HotkeyRecorderView.h"
 #include "ui/MenuContent.h"
 #include "ui/PanelContent.h"
@@ -98,8 +99,36 @@ QImage renderHud(const HudShot &shot, qreal scale)
     return image;
 }
 
+} // namespace
+
+std::vector<ScreenshotWindow> screenshotWindows(ScreenshotScene &scene, theme::ColorScheme scheme)
+{
+    const bool dark = scheme == theme::ColorScheme::dark;
+    const auto named = [dark](const char *light, const char *darkName = nullptr) {
+        if (!dark)
+            return QString::fromLatin1(light);
+        return darkName ? QString::fromLatin1(darkName) : QString::fromLatin1(light) + QStringLiteral("-dark");
+    };
+    std::vector<ScreenshotWindow> windows;
+    windows.push_back({named("menu-light", "menu-dark"),
+        std::make_unique<MenuContent>(scene.settings(), scene.history(), scene.permissions(), MenuActions{})});
+    const SettingsDeps deps{scene.settings(), scene.permissions(), scene.scheduler(), {}, nullptr, nullptr, {}};
+    windows.push_back({named("settings"), std::make_unique<SettingsWindow>(deps), false});
+    windows.push_back({named("settings-full"), std::make_unique<SettingsView>(deps)});
+    // A shortcut being recorded: the waiting key cap and the hint under it.
+    auto recorder
+        = std::make_unique<HotkeyRecorderView>(defaultHoldHotkey, HotkeyRecorderView::Write{}, nullptr, nullptr);
+    recorder->setHotkey(defaultHoldHotkey);
+    recorder->mainButton()->click();
+    windows.push_back({named("recorder"), std::move(recorder)});
+    windows.push_back({named("settings-wayland"),
+        std::make_unique<SettingsView>(
+            SettingsDeps{scene.settings(), scene.waylandPermissions(), scene.scheduler(), {}, nullptr, nullptr, {}})});
+    return windows;
+}
+
 // Lays the widget out as if shown (nothing reaches a screen), then draws it.
-QImage grabWidget(QWidget &widget, qreal scale, bool fitContent = true)
+QImage grabWidget(QWidget &widget, qreal scale, bool fitContent)
 {
     widget.setAttribute(Qt::WA_DontShowOnScreen);
     widget.show();
@@ -118,15 +147,16 @@ QImage grabWidget(QWidget &widget, qreal scale, bool fitContent = true)
     return image;
 }
 
-} // namespace
-
 QStringList screenshotNames()
 {
     QStringList names;
     for (const HudShot &shot : hudShots())
         names.append(shot.name);
-    names << QStringLiteral("menu-light") << QStringLiteral("menu-dark") << QStringLiteral("settings")
-          << QStringLiteral("settings-full") << QStringLiteral("recorder") << QStringLiteral("settings-wayland");
+    ScreenshotScene scene;
+    for (const auto scheme : {theme::ColorScheme::light, theme::ColorScheme::dark}) {
+        for (const ScreenshotWindow &window : screenshotWindows(scene, scheme))
+            names.append(window.name);
+    }
     return names;
 }
 
@@ -148,40 +178,14 @@ Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale
     }
 
     ScreenshotScene scene;
-    for (const bool dark : {false, true}) {
-        MenuContent menu(scene.settings(), scene.history(), scene.permissions(), MenuActions{});
-        menu.setPalette(dark ? theme::dark() : theme::light());
-        const QString name = dark ? QStringLiteral("menu-dark") : QStringLiteral("menu-light");
-        if (!save(name, grabWidget(menu, scale)))
-            return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(name));
+    DesktopTheme theme;
+    for (const auto scheme : {theme::ColorScheme::light, theme::ColorScheme::dark}) {
+        theme.force(scheme);
+        for (ScreenshotWindow &window : screenshotWindows(scene, scheme)) {
+            if (!save(window.name, grabWidget(*window.widget, scale, window.fitContent)))
+                return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(window.name));
+        }
     }
-
-    SettingsDeps deps{scene.settings(), scene.permissions(), scene.scheduler(), {}, nullptr, nullptr, {}};
-    SettingsWindow window(deps);
-    window.setPalette(theme::light());
-    if (!save(QStringLiteral("settings"), grabWidget(window, scale, false)))
-        return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("settings")));
-    SettingsView full(deps);
-    full.setPalette(theme::light());
-    if (!save(QStringLiteral("settings-full"), grabWidget(full, scale)))
-        return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("settings-full")));
-    // A shortcut being recorded: the waiting key cap and the hint under it.
-    HotkeyRecorderView recorder(defaultHoldHotkey, {}, nullptr, nullptr);
-    recorder.setHotkey(defaultHoldHotkey);
-    recorder.setPalette(theme::light());
-    recorder.mainButton()->click();
-    if (!save(QStringLiteral("recorder"), grabWidget(recorder, scale)))
-        return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("recorder")));
-
-    // A Wayland desktop without global shortcuts whose keyboard grant was refused.
-    FakePermissions wayland;
-    wayland.access = DesktopAccess{
-        .shortcuts = DesktopAccess::Shortcuts::unavailable, .keyboard = DesktopAccess::Keyboard::notGranted};
-    SettingsView waylandView(SettingsDeps{scene.settings(), wayland, scene.scheduler(), {}, nullptr, nullptr, {}});
-    waylandView.setPalette(theme::light());
-    if (!save(QStringLiteral("settings-wayland"), grabWidget(waylandView, scale)))
-        return unexpected(
-            QCoreApplication::translate("App", "无法写入截图：%1").arg(QStringLiteral("settings-wayland")));
     return written;
 }
 

@@ -24,6 +24,8 @@ ScreenshotScene::ScreenshotScene()
     : settings_(defaults_, credentials_, loginItem_, scheduler_)
     , history_(defaults_)
 {
+    wayland_.access = DesktopAccess{
+        .shortcuts = DesktopAccess::Shortcuts::unavailable, .keyboard = DesktopAccess::Keyboard::notGranted};
     settings_.setAPIKey(QStringLiteral("sk-demo"));
     scheduler_.runDue();
     history_.add(entry(QStringLiteral("好的呀那我们周六晚上七点在老地方见吧记得叫上小王"),

@@ -19,6 +19,8 @@ public:
     AppSettings &settings() { return settings_; }
     HistoryStore &history() { return history_; }
     FakePermissions &permissions() { return permissions_; }
+    // A Wayland desktop without global shortcuts whose keyboard grant was refused.
+    FakePermissions &waylandPermissions() { return wayland_; }
     FakeLoginItem &loginItem() { return loginItem_; }
     ManualScheduler &scheduler() { return scheduler_; }
 
@@ -27,6 +29,7 @@ private:
     MemoryCredentialStore credentials_;
     FakeLoginItem loginItem_;
     FakePermissions permissions_;
+    FakePermissions wayland_;
     ManualScheduler scheduler_;
     AppSettings settings_;
     HistoryStore history_;

@@ -29,9 +29,8 @@ QLabel *caption(const QString &content, qreal opacity, QWidget *parent)
 QLabel *warning(QWidget *parent)
 {
     QLabel *l = text(QString(), theme::caption(), parent);
-    QPalette orange = l->palette();
-    orange.setColor(QPalette::WindowText, theme::orange());
-    l->setPalette(orange);
+    // Coloured by the form's restyle, which knows whether the theme is light or dark.
+    l->setProperty("warning", true);
     return l;
 }
 

@@ -40,13 +40,16 @@ QString sameHotkeysWarning(const std::optional<Hotkey> &hold, const std::optiona
     return {};
 }
 
-QString fnKeyTip(const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle)
+QString fnKeyTip(const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle, keyNames::Style style)
 {
     const bool usesFn = (hold && hold->keyCode == fnKeyCode) || (toggle && toggle->keyCode == fnKeyCode);
     if (!usesFn)
         return {};
-    return QCoreApplication::translate(
-        "Settings", "使用 Fn 键时，建议在“系统设置 › 键盘”中把“按下 🌐 键时”设为“不执行任何操作”");
+    if (style == keyNames::Style::symbols)
+        return QCoreApplication::translate(
+            "Settings", "使用 Fn 键时，建议在“系统设置 › 键盘”中把“按下 🌐 键时”设为“不执行任何操作”");
+    // Linux keyboards handle Fn in their firmware: no program ever sees it alone.
+    return QCoreApplication::translate("Settings", "Fn 键由键盘自己处理，程序收不到它：请换一个快捷键");
 }
 
 QString triggerPickerLabel(TranslateTrigger trigger)

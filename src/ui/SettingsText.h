@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hotkeys/Hotkey.h"
+#include "hotkeys/KeyNames.h"
 #include "platform/Permissions.h"
 #include "settings/TargetLanguage.h"
 #include "settings/TranslateTrigger.h"
@@ -19,8 +20,10 @@ bool canSaveKey(const QString &input);
 
 // The orange warning when both hotkeys are the same; empty when they differ.
 QString sameHotkeysWarning(const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle);
-// The tip about the Fn key when either hotkey uses it; empty otherwise.
-QString fnKeyTip(const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle);
+// The tip about the Fn key when either hotkey uses it; empty otherwise. On a Mac the 🌐
+// key's own action gets in the way; elsewhere the keyboard keeps Fn to itself.
+QString fnKeyTip(const std::optional<Hotkey> &hold, const std::optional<Hotkey> &toggle,
+    keyNames::Style style = keyNames::platformStyle());
 
 // The lines under the translation settings; the third only with a translate hotkey.
 // The translate trigger's entry in its picker: "⇧ Shift" with symbols, "Shift" with words.

@@ -136,10 +136,16 @@ void SettingsView::updateBoundTriggers()
         const QString trigger = bindings_->boundTrigger(id);
         return trigger.isEmpty() ? QCoreApplication::translate("Settings", "未绑定") : trigger;
     };
-    boundTriggers_->setText(
-        QCoreApplication::translate("Settings", "桌面实际绑定：按住说话 %1 · 免提切换 %2 · 翻译 %3 · 取消 %4")
-            .arg(shown(rawValue(HotkeySlot::hold)), shown(rawValue(HotkeySlot::toggle)),
-                shown(HotkeyManager::translateHotKeyId), shown(HotkeyManager::cancelHotKeyId)));
+    QString text
+        = QCoreApplication::translate("Settings", "桌面实际绑定：按住说话 %1 · 免提切换 %2 · 翻译 %3 · 取消 %4")
+              .arg(shown(rawValue(HotkeySlot::hold)), shown(rawValue(HotkeySlot::toggle)),
+                  shown(HotkeyManager::translateHotKeyId), shown(HotkeyManager::cancelHotKeyId));
+    // No portal call renames a shortcut the desktop knows (GNOME keeps the first names).
+    if (bindings_->namedOtherwise())
+        text += QLatin1Char('\n')
+            + QCoreApplication::translate(
+                "Settings", "桌面的快捷键设置仍用首次启动时的语言显示这些快捷键的名称，Quillo 无法更改");
+    boundTriggers_->setText(text);
     boundTriggers_->show();
 }
 
@@ -348,21 +354,26 @@ void SettingsView::changeEvent(QEvent *event)
 void SettingsView::restyle()
 {
     const QPalette p = palette();
-    for (QLabel *label : findChildren<QLabel *>()) {
-        const QVariant opacity = label->property("captionOpacity");
-        if (!opacity.isValid())
-            continue;
-        QPalette lp = label->palette();
-        lp.setColor(QPalette::WindowText, theme::faint(p, opacity.toReal()));
-        label->setPalette(lp);
-    }
     const QColor card = theme::isDark(p) ? QColor(52, 52, 56) : QColor(Qt::white);
     const QString sheet
         = (QStringLiteral("#card { background: %1; border-radius: 10px; }"
                           "#vocabulary { border: 1px solid %2; border-radius: 6px; background: transparent; }")
                 .arg(card.name(), theme::faint(p, 0.3 * 0.6).name(QColor::HexArgb)));
+    // First: a new style sheet puts back the palettes the labels had when it first applied.
     if (sheet != styleSheet())
         setStyleSheet(sheet);
+    const auto tint = [](QLabel *label, const QColor &color) {
+        QPalette lp = label->palette();
+        lp.setColor(QPalette::WindowText, color);
+        label->setPalette(lp);
+    };
+    for (QLabel *label : findChildren<QLabel *>()) {
+        const QVariant opacity = label->property("captionOpacity");
+        if (opacity.isValid())
+            tint(label, opacity.toReal() >= 0.6 ? theme::secondary(p) : theme::tertiary(p));
+        else if (label->property("warning").toBool())
+            tint(label, theme::warning(p));
+    }
 }
 
 } // namespace quillo

@@ -51,8 +51,9 @@ void ShortcutRow::restyle()
 {
     const QPalette p = palette();
     value_->setStyleSheet(QStringLiteral("QLabel { background: %1; border: 1px solid %2; border-radius: 5px;"
-                                         " padding: 2px 7px; }")
-                              .arg(theme::faint(p, 0.08).name(QColor::HexArgb), theme::solid(p, 0.2).name()));
+                                         " padding: 2px 7px; color: %3; }")
+                              .arg(theme::faint(p, 0.08).name(QColor::HexArgb), theme::solid(p, 0.2).name(),
+                                  p.color(QPalette::WindowText).name()));
 }
 
 } // namespace quillo

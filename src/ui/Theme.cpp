@@ -23,9 +23,9 @@ QPalette make(const QColor &window, const QColor &base, const QColor &text, cons
         p.setColor(group, QPalette::Text, text);
         p.setColor(group, QPalette::ButtonText, text);
         p.setColor(group, QPalette::Button, button);
-        p.setColor(group, QPalette::Highlight, accent());
+        p.setColor(group, QPalette::Highlight, accentFill());
         p.setColor(group, QPalette::HighlightedText, Qt::white);
-        p.setColor(group, QPalette::PlaceholderText, faint(p, 0.35));
+        p.setColor(group, QPalette::PlaceholderText, tertiary(p));
         p.setColor(group, QPalette::ToolTipBase, base);
         p.setColor(group, QPalette::ToolTipText, text);
         p.setColor(group, QPalette::Light, button.lighter(120));
@@ -57,6 +57,11 @@ QPalette dark()
     return make(QColor(40, 40, 43), QColor(30, 30, 32), QColor(240, 240, 245), QColor(70, 70, 74));
 }
 
+QPalette palette(ColorScheme scheme)
+{
+    return scheme == ColorScheme::dark ? dark() : light();
+}
+
 bool isDark(const QPalette &palette)
 {
     // The text colour, not the background: style sheets repaint backgrounds translucent.
@@ -68,14 +73,19 @@ QColor accent()
     return QColor(10, 132, 255);
 }
 
-QColor red()
+QColor accentFill()
 {
-    return QColor(255, 59, 48);
+    return QColor(0, 100, 220);
 }
 
-QColor orange()
+QColor recordingFill()
 {
-    return QColor(255, 149, 0);
+    return QColor(200, 35, 30);
+}
+
+QColor warning(const QPalette &palette)
+{
+    return isDark(palette) ? QColor(255, 159, 10) : QColor(170, 75, 0);
 }
 
 QColor green()
@@ -99,14 +109,15 @@ QColor solid(const QPalette &palette, qreal opacity)
         back.blueF() + (text.blueF() - back.blueF()) * opacity);
 }
 
+// The least opacities at which text keeps 4.5:1 on every background of both themes.
 QColor secondary(const QPalette &palette)
 {
-    return faint(palette, 0.6);
+    return faint(palette, 0.72);
 }
 
 QColor tertiary(const QPalette &palette)
 {
-    return faint(palette, 0.4);
+    return faint(palette, 0.64);
 }
 
 QFont headline()
@@ -131,6 +142,7 @@ QFont caption()
 
 } // namespace quillo::theme
 
+#include <QTimer>
 #include <QWidget>
 
 namespace quillo::theme {
@@ -138,11 +150,18 @@ namespace quillo::theme {
 void restyleOnce(QWidget &widget, const std::function<void()> &restyle)
 {
     static constexpr char busy[] = "quilloRestyling";
-    if (widget.property(busy).toBool())
+    static constexpr char queued[] = "quilloRestyleQueued";
+    if (widget.property(busy).toBool() || widget.property(queued).toBool())
         return;
-    widget.setProperty(busy, true);
-    restyle();
-    widget.setProperty(busy, false);
+    // Once every widget has taken the new palette: a style sheet repolishing children
+    // meanwhile would put back the colours they had before.
+    widget.setProperty(queued, true);
+    QTimer::singleShot(0, &widget, [&widget, restyle] {
+        widget.setProperty(queued, false);
+        widget.setProperty(busy, true);
+        restyle();
+        widget.setProperty(busy, false);
+    });
 }
 
 } // namespace quillo::theme

@@ -6,9 +6,11 @@ quillo_add_sources(quillo_ui
   PanelWindow.h PanelWindow.cpp
   RecordingPanel.h RecordingPanel.cpp
   Theme.h Theme.cpp
+  DesktopTheme.h DesktopTheme.cpp
   ToggleSwitch.h ToggleSwitch.cpp
   SegmentedControl.h SegmentedControl.cpp
   ShortcutRow.h ShortcutRow.cpp
+  WarningRow.h WarningRow.cpp
   HistoryRow.h HistoryRow.cpp
   MenuText.h MenuText.cpp
   MenuContent.h MenuContent.cpp

@@ -23,11 +23,13 @@ start_display() {
     || fail "openbox did not start"
 }
 
-# run_until_display_gone WHAT [recording]
+# run_until_display_gone WHAT [recording|english]
 run_until_display_gone() {
   start_display
   local out=$E2E_TMP/quillo-$1.out err=$E2E_TMP/quillo-$1.err
-  "$QUILLO" >"$out" 2>"$err" &
+  local lang=zh expected="X 服务器"
+  [ "${2:-}" != english ] || { lang=en; expected="X server"; }
+  "$QUILLO" --lang "$lang" >"$out" 2>"$err" &
   local pid=$!
   E2E_PIDS+=($pid)
   sleep 2
@@ -43,10 +45,11 @@ run_until_display_gone() {
   [ "$status" -ne 0 ] || fail "$1: ended with status 0"
   [ "$status" -lt 128 ] || fail "$1: ended by signal $((status - 128)): $(cat "$err")"
   [ "$(grep -c . "$err")" = 1 ] || fail "$1: expected one line on standard error, got: $(cat "$err")"
-  grep -q "X 服务器" "$err" || fail "$1: unexpected message: $(cat "$err")"
+  grep -q "$expected" "$err" || fail "$1: unexpected message: $(cat "$err")"
   note "$1: status $status, '$(cat "$err")'"
 }
 
 run_until_display_gone idle
 run_until_display_gone recording recording
+run_until_display_gone english english
 echo PASS

@@ -34,6 +34,14 @@ PortalGlobalShortcuts::Names names()
         {101, {QStringLiteral("cancel"), QStringLiteral("Cancel")}}};
 }
 
+// The same shortcuts as a Chinese interface declares them.
+PortalGlobalShortcuts::Names chineseNames()
+{
+    return {{1, {QStringLiteral("hold"), QStringLiteral("按住说话")}},
+        {2, {QStringLiteral("toggle"), QStringLiteral("开始 / 结束免提")}},
+        {101, {QStringLiteral("cancel"), QStringLiteral("取消本次录音")}}};
+}
+
 class PortalDesktopsTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(portal.ready()); }
@@ -41,7 +49,8 @@ protected:
     void profile(const char *name) { portal.control(QStringLiteral("SetProfile"), {QString::fromLatin1(name)}); }
 
     // One start of the program: its own connection, the stored default hot keys.
-    std::unique_ptr<PortalGlobalShortcuts> start(std::uint32_t version, bool triggersElsewhere = false)
+    std::unique_ptr<PortalGlobalShortcuts> start(
+        std::uint32_t version, bool triggersElsewhere = false, PortalGlobalShortcuts::Names declared = names())
     {
         // Registered first, where the portal has a registry, as the program does.
         connections.push_back(std::make_unique<PortalConnection>(PortalConnection::openPrivate()));
@@ -51,7 +60,8 @@ protected:
         waitUntil([&] { return answered; });
         PortalGlobalShortcuts::Options options;
         options.triggersElsewhere = triggersElsewhere;
-        auto shortcuts = std::make_unique<PortalGlobalShortcuts>(connections.back()->bus(), names(), version, options);
+        auto shortcuts
+            = std::make_unique<PortalGlobalShortcuts>(connections.back()->bus(), std::move(declared), version, options);
         shortcuts->setSink({nullptr, [this](std::uint32_t id, bool pressed) { hotKeys.emplace_back(id, pressed); }});
         shortcuts->registerHotKey(1, rightOption, option);
         shortcuts->registerHotKey(2, space, option);
@@ -108,6 +118,30 @@ TEST_F(PortalDesktopsTest, Gnome48BindsDespiteItsAnswerCode)
     auto again = start(1);
     EXPECT_EQ(again->state(), State::bound);
     EXPECT_EQ(portal.log(QStringLiteral("GlobalShortcuts: dialog")).size(), 1);
+}
+
+// A first start in Chinese, the next in English: KDE renames the shortcuts with the session;
+// GNOME keeps the names of the first bind, and no portal call renames them.
+TEST_F(PortalDesktopsTest, ShortcutNamesFollowTheLanguageWhereTheDesktopLetsThem)
+{
+    struct Desktop {
+        const char *profile;
+        std::uint32_t version;
+        QString holdNamed;
+        bool namedOtherwise;
+    };
+    for (const Desktop &d : {Desktop{"kde5", 1, QStringLiteral("Hold to talk"), false},
+             Desktop{"gnome48", 1, QStringLiteral("按住说话"), true}}) {
+        profile(d.profile);
+        auto first = start(d.version, false, chineseNames());
+        ASSERT_TRUE(first->serves()) << d.profile;
+        EXPECT_EQ(first->describedAs(1), QStringLiteral("按住说话")) << d.profile;
+        QDBusConnection::disconnectFromBus(connections.back()->bus().name());
+        auto next = start(d.version);
+        ASSERT_TRUE(next->serves()) << d.profile;
+        EXPECT_EQ(next->describedAs(1), d.holdNamed) << d.profile;
+        EXPECT_EQ(next->namedOtherwise(), d.namedOtherwise) << d.profile;
+    }
 }
 
 // Hyprland binds keys in its own configuration: every description comes back empty.

@@ -248,8 +248,10 @@ TEST_F(QSettingsDefaultsStoreTest, ACorruptFileIsKeptAsideAndTheProgramGoesOn)
     store.setValue("language", QStringLiteral("en"));
     EXPECT_FALSE(store.lastWriteFailed());
     EXPECT_EQ(fileBytes(path + QStringLiteral(".unreadable")), garbage);
-    EXPECT_EQ(
-        QSettingsDefaultsStore(dir.path(), QStringLiteral("com.nolt.quillo")).text("language"), QStringLiteral("en"));
+    EXPECT_EQ(store.damagedCopy(), path + QStringLiteral(".unreadable")) << "for the menu's warning";
+    const QSettingsDefaultsStore again(dir.path(), QStringLiteral("com.nolt.quillo"));
+    EXPECT_EQ(again.text("language"), QStringLiteral("en"));
+    EXPECT_TRUE(again.damagedCopy().isEmpty());
 }
 
 } // namespace

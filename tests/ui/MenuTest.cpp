@@ -152,6 +152,14 @@ TEST(MenuContent, WarningsOnlyForWhatIsMissing)
     menu.setSettingsWriteFailed(false);
     menu.refresh();
     EXPECT_TRUE(menu.warnings().isEmpty());
+
+    // A settings file found damaged at start: where its bytes went, for the whole run.
+    menu.setSettingsDamaged(QStringLiteral("/home/u/.config/q.conf.unreadable"));
+    menu.refresh();
+    ASSERT_EQ(menu.warnings().size(), 1);
+    EXPECT_TRUE(menu.warnings().first().startsWith(QStringLiteral("设置文件已损坏")));
+    EXPECT_EQ(menu.warnings().first().remove(QChar(0x200B)).section(QStringLiteral("另存为 "), 1),
+        QStringLiteral("/home/u/.config/q.conf.unreadable"));
 }
 
 TEST(MenuContent, ControlsWriteTheSettingsAndRunTheActions)

@@ -160,7 +160,8 @@ TEST(SettingsText, SaveRulesAndHotkeyNotes)
     EXPECT_TRUE(settingsText::sameHotkeysWarning(std::nullopt, std::nullopt).isEmpty());
     EXPECT_TRUE(settingsText::sameHotkeysWarning(defaultHoldHotkey, std::nullopt).isEmpty());
     EXPECT_FALSE(settingsText::sameHotkeysWarning(fn, fn).isEmpty());
-    EXPECT_FALSE(settingsText::fnKeyTip(std::nullopt, fn).isEmpty());
+    EXPECT_TRUE(settingsText::fnKeyTip(std::nullopt, fn, keyNames::Style::symbols).contains(QStringLiteral("🌐")));
+    EXPECT_FALSE(settingsText::fnKeyTip(std::nullopt, fn, keyNames::Style::words).contains(QStringLiteral("🌐")));
     EXPECT_TRUE(settingsText::fnKeyTip(defaultHoldHotkey, defaultToggleHotkey).isEmpty());
     // Fn as a modifier of another key is not the Fn key itself.
     EXPECT_TRUE(settingsText::fnKeyTip(Hotkey{96, modifierFlag::function, false}, std::nullopt).isEmpty());

@@ -26,14 +26,17 @@ TEST(ScreenshotRenderer, WritesEveryFileAsAPngOfItsSize)
             EXPECT_EQ(image.size(), QSize(960, 192)) << name.toStdString();
         else if (name.startsWith(QStringLiteral("menu-")))
             EXPECT_EQ(image.width(), 680) << name.toStdString();
-        else if (name == QStringLiteral("settings"))
-            EXPECT_EQ(image.size(), QSize(1120, 1280));
-        else if (name == QStringLiteral("recorder"))
+        else if (name == QStringLiteral("settings") || name == QStringLiteral("settings-dark"))
+            EXPECT_EQ(image.size(), QSize(1120, 1280)) << name.toStdString();
+        else if (name.startsWith(QStringLiteral("recorder")))
             EXPECT_GT(image.width(), 0);
         else
             EXPECT_GT(image.height(), 1280) << "the full form is taller than the window";
     }
-    // Light and dark menus differ.
+    // Every window has its dark twin.
+    EXPECT_TRUE(names.contains(QStringLiteral("menu-dark")));
+    EXPECT_TRUE(names.contains(QStringLiteral("settings-dark")));
+    EXPECT_TRUE(names.contains(QStringLiteral("recorder-dark")));
     EXPECT_NE(QImage(QDir(target).filePath(QStringLiteral("menu-light.png"))),
         QImage(QDir(target).filePath(QStringLiteral("menu-dark.png"))));
 }

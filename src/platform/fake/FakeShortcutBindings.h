@@ -16,9 +16,11 @@ public:
     }
     bool canConfigure() const override { return configurable; }
     void configure() override { ++configureCount; }
+    bool namedOtherwise() const override { return otherNames; }
 
     std::map<std::uint32_t, QString> triggers;
     bool configurable = true;
+    bool otherNames = false;
     int configureCount = 0;
 };
 

@@ -98,6 +98,20 @@ QString PortalGlobalShortcuts::boundTrigger(std::uint32_t id) const
     return it == triggers_.end() ? QString() : it->second;
 }
 
+QString PortalGlobalShortcuts::describedAs(std::uint32_t id) const
+{
+    const auto it = described_.find(id);
+    return it == described_.end() ? QString() : it->second;
+}
+
+bool PortalGlobalShortcuts::namedOtherwise() const
+{
+    return std::any_of(described_.begin(), described_.end(), [this](const auto &listed) {
+        const auto name = names_.find(listed.first);
+        return !listed.second.isEmpty() && name != names_.end() && listed.second != name->second.description;
+    });
+}
+
 bool PortalGlobalShortcuts::canConfigure() const
 {
     if (session_.isEmpty())
@@ -289,6 +303,7 @@ std::set<std::uint32_t> PortalGlobalShortcuts::readTriggers(const QVariant &shor
         if (!id)
             continue;
         listed.insert(*id);
+        described_[*id] = shortcut.properties.value(QStringLiteral("description")).toString();
         const QString bound = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
         if (bound.isEmpty())
             triggers_.erase(*id);
@@ -332,6 +347,7 @@ void PortalGlobalShortcuts::forgetSession()
     session_.clear();
     known_.clear();
     triggers_.clear();
+    described_.clear();
 }
 
 void PortalGlobalShortcuts::setOutcome(State state, const QString &problem)

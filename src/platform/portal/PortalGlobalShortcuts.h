@@ -92,6 +92,12 @@ public:
     QString problem() const { return problem_; }
     // How the desktop says each shortcut is triggered (ids without a trigger are missing).
     const std::map<std::uint32_t, QString> &triggerDescriptions() const { return triggers_; }
+    // How the desktop names each shortcut it listed. KDE and Hyprland take the descriptions
+    // declared at every start (the interface language of this run); GNOME keeps the ones
+    // of the first bind, and the portal has no call that renames a known shortcut.
+    QString describedAs(std::uint32_t id) const;
+    // Whether the desktop shows a shortcut under another name than this run declared.
+    bool namedOtherwise() const override;
     // The preferred triggers the session was declared with.
     const std::map<std::uint32_t, QString> &preferredTriggers() const { return preferred_; }
     // Shortcuts the desktop really gave a key (or, where it binds keys elsewhere, registered).
@@ -149,6 +155,7 @@ private:
     std::set<std::uint32_t> active_;
     std::set<std::uint32_t> known_; // ids the desktop listed for the session
     std::map<std::uint32_t, QString> triggers_;
+    std::map<std::uint32_t, QString> described_;
     QString session_;
     State state_ = State::unbound;
     QString problem_;

@@ -97,6 +97,7 @@ QSettingsDefaultsStore::QSettingsDefaultsStore(const QString &directory, const Q
         const QString aside = setAsideUnreadable(path_);
         if (aside.isEmpty())
             return; // no room for a copy: go on with what could be read
+        damagedCopy_ = aside;
         printNotice(QCoreApplication::translate("App", "设置文件 %1 已损坏，原文件已另存为 %2，可读的设置已保留")
                         .arg(QDir::toNativeSeparators(path_), QDir::toNativeSeparators(aside)));
         const auto damaged = std::move(settings_);

@@ -31,6 +31,9 @@ public:
     void setExternalChangeHandler(std::function<void()> handler) override;
 
     QString filePath() const { return path_; }
+    // Where the file found damaged at start was kept (its notice went to standard error);
+    // empty when it was fine.
+    QString damagedCopy() const { return damagedCopy_; }
     // Whether the last write could not be saved (full disk, read-only file). The
     // values stay in memory and go to the disk with the next write that succeeds.
     bool lastWriteFailed() const { return lastWriteFailed_; }
@@ -50,6 +53,7 @@ private:
 
     QString directory_;
     QString path_;
+    QString damagedCopy_;
     std::unique_ptr<QSettings> settings_;
     QVariantMap registered_;
     bool lastWriteFailed_ = false;

@@ -1,5 +1,7 @@
 #include "platform/x11/X11ConnectionLoss.h"
 
+#include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 #include <QtGlobal>
 
@@ -19,11 +21,19 @@ namespace {
 // handlers are process-wide in Qt, so this is too.
 QtMessageHandler previousHandler = nullptr;
 
+// Worded in the interface language when the handlers are installed: at the end nothing
+// may be allocated or looked up any more.
+QByteArray &farewell()
+{
+    static QByteArray line;
+    return line;
+}
+
 [[noreturn]] void endProgram()
 {
-    static constexpr char line[] = "quillo: 与 X 服务器的连接已断开，程序退出\n";
+    const QByteArray &line = farewell();
     std::fflush(stdout);
-    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, line, sizeof line - 1);
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, line.constData(), static_cast<size_t>(line.size()));
     std::_Exit(1);
 }
 
@@ -52,6 +62,8 @@ void endProgramOnX11ConnectionLoss()
 {
     static std::once_flag installed;
     std::call_once(installed, [] {
+        farewell()
+            = "quillo: " + QCoreApplication::translate("App", "与 X 服务器的连接已断开，程序退出").toLocal8Bit() + '\n';
         XSetIOErrorHandler(onXlibIOError);
         previousHandler = qInstallMessageHandler(onQtMessage);
     });
