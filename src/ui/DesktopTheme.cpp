@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QStyleHints>
 #include <QTimer>
+#include <QToolTip>
 #include <QWidget>
 
 namespace quillo {
@@ -128,6 +129,7 @@ void DesktopTheme::apply(ColorScheme scheme)
         return;
     applying_ = true;
     QApplication::setPalette(theme::palette(scheme));
+    QToolTip::setPalette(theme::palette(scheme)); // tooltips keep a palette of their own
     applied_ = QApplication::palette();
     tellWidgets();
     applying_ = false;

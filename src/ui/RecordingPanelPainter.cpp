@@ -104,9 +104,10 @@ QSizeF badgeSize(const QString &name)
 
 void paintBadge(QPainter &painter, const QRectF &rect, const QString &name)
 {
+    // Deep enough for the white name on it to keep 4.5:1 at both ends.
     QLinearGradient gradient(rect.topLeft(), rect.topRight());
-    gradient.setColorAt(0, QColor::fromRgbF(0.31f, 0.42f, 1.0f));
-    gradient.setColorAt(1, QColor::fromRgbF(0.55f, 0.36f, 0.96f));
+    gradient.setColorAt(0, QColor(64, 92, 235));
+    gradient.setColorAt(1, QColor(122, 78, 225));
     painter.setPen(Qt::NoPen);
     painter.setBrush(gradient);
     painter.drawRoundedRect(rect, rect.height() / 2, rect.height() / 2);

@@ -4,6 +4,8 @@
 #include "ui/DesktopTheme.h"
 #include "ui/HistoryRow.h"
 #include "ui/MenuContent.h"
+#include "ui/PanelContent.h"
+#include "ui/RecordingPanelPainter.h"
 #include "ui/ScreenshotRenderer.h"
 #include "ui/ScreenshotScene.h"
 #include "ui/SettingsView.h"
@@ -16,6 +18,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
@@ -74,6 +77,36 @@ ShownText shownText(QWidget &w)
     return {};
 }
 
+struct Measured {
+    double ratio;
+    QRgb text;
+    QRgb back;
+};
+
+// In a box of text, the colour most of it has is the background and the pixel farthest
+// from it the text (anti-aliased edges only come closer).
+Measured measure(const QImage &image, const QRect &pixels)
+{
+    QHash<QRgb, int> counts;
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = pixels.left(); x <= pixels.right(); ++x)
+            ++counts[line[x] | 0xff000000];
+    }
+    Measured m{1, 0, 0};
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > most)
+            std::tie(m.back, most) = std::pair(it.key(), it.value());
+    }
+    m.text = m.back;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (const double r = contrast(it.key(), m.back); r > m.ratio)
+            std::tie(m.ratio, m.text) = std::pair(r, it.key());
+    }
+    return m;
+}
+
 // WCAG's large text: 18 pt, or 14 pt bold.
 bool isLarge(const QFont &font)
 {
@@ -81,9 +114,7 @@ bool isLarge(const QFont &font)
     return px >= 24 || (px >= 19 && font.weight() >= QFont::Bold);
 }
 
-// For every widget showing text: the colour most of its box has is the background, the
-// pixel farthest from it the text (anti-aliased edges only come closer). Returns one
-// line per text below WCAG AA.
+// One line for every widget whose text is below WCAG AA.
 QStringList unreadableTexts(QWidget &window, const QImage &image, qreal scale)
 {
     QStringList found;
@@ -98,24 +129,7 @@ QStringList unreadableTexts(QWidget &window, const QImage &image, qreal scale)
         const QRect pixels = box & image.rect();
         if (pixels.width() < 4 || pixels.height() < 4)
             continue;
-        QHash<QRgb, int> counts;
-        for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-            for (int x = pixels.left(); x <= pixels.right(); ++x)
-                ++counts[line[x] | 0xff000000];
-        }
-        QRgb back = 0;
-        int most = 0;
-        for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
-            if (it.value() > most)
-                std::tie(back, most) = std::pair(it.key(), it.value());
-        }
-        double ratio = 1;
-        QRgb text = back;
-        for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
-            if (const double r = contrast(it.key(), back); r > ratio)
-                std::tie(ratio, text) = std::pair(r, it.key());
-        }
+        const auto [ratio, text, back] = measure(image, pixels);
         const double needed = isLarge(w->font()) ? 3.0 : 4.5;
         if (ratio < needed)
             found << QStringLiteral("%1 \"%2\": %3:1, text %4 on %5")
@@ -206,12 +220,54 @@ TEST_P(ContrastTest, EveryTextMeetsWcagAA)
 
 INSTANTIATE_TEST_SUITE_P(Screens, ContrastTest,
     ::testing::Values(ContrastCase{"light_chinese", ColorScheme::light, InterfaceLanguage::chinese, false},
-        ContrastCase{"dark_chinese", ColorScheme::dark, InterfaceLanguage::chinese, false},
-        ContrastCase{"light_english", ColorScheme::light, InterfaceLanguage::english, false},
         ContrastCase{"dark_english", ColorScheme::dark, InterfaceLanguage::english, false},
-        ContrastCase{"dark_after_switch", ColorScheme::dark, InterfaceLanguage::english, true},
-        ContrastCase{"light_after_switch", ColorScheme::light, InterfaceLanguage::chinese, true}),
+        ContrastCase{"dark_chinese_after_switch", ColorScheme::dark, InterfaceLanguage::chinese, true},
+        ContrastCase{"light_english_after_switch", ColorScheme::light, InterfaceLanguage::english, true}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// The recording panel is a dark card in either theme, translucent over whatever the
+// desktop shows behind it: its title, subtitle, elapsed time and language badge read over
+// a white and a black desktop.
+TEST(RecordingPanelContrast, EveryTextMeetsWcagAAOverAnyDesktop)
+{
+    HUDModel recording;
+    recording.setPhase(DictationPhase::recording());
+    recording.setPartial(QStringLiteral("我们明天下午四点开会"));
+    recording.setElapsed(4.6);
+    HUDModel translating;
+    translating.setTranslation(TargetLanguage::vietnamese);
+    translating.setPhase(DictationPhase::polishing());
+    HUDModel failed;
+    failed.setPhase(DictationPhase::failed(QStringLiteral("没有听到说话声")));
+    constexpr qreal scale = 2.0;
+    for (const HUDModel *model : {&recording, &translating, &failed}) {
+        const PanelContent content = panel::content(*model);
+        RecordingPanelPainter painter;
+        const PanelLayout layout = painter.layout(content);
+        const QRect text = layout.text;
+        // The badge's middle: its text on the gradient, without the rounded ends.
+        const QRect badge = layout.badge.adjusted(layout.badge.height() / 2, 5, -layout.badge.height() / 2, -5);
+        const QList<std::pair<const char *, QRect>> parts{{"title", text.adjusted(0, 0, 0, -text.height() / 2)},
+            {"subtitle", text.adjusted(0, text.height() / 2, 0, 0)}, {"elapsed", layout.elapsed}, {"badge", badge}};
+        for (const QColor &desktop : {QColor(Qt::white), QColor(Qt::black)}) {
+            QImage image(QSize(panel::width, panel::height) * scale, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(scale);
+            image.fill(desktop);
+            QPainter p(&image);
+            painter.paint(p, content);
+            p.end();
+            for (const auto &[name, box] : parts) {
+                const QRect pixels = QRect(box.topLeft() * scale, box.size() * scale) & image.rect();
+                if (pixels.width() < 4 || pixels.height() < 4)
+                    continue;
+                const Measured m = measure(image, pixels);
+                EXPECT_GE(m.ratio, 4.5) << content.title.toStdString() << " " << name << " over "
+                                        << desktop.name().toStdString() << ": " << QColor(m.text).name().toStdString()
+                                        << " on " << QColor(m.back).name().toStdString();
+            }
+        }
+    }
+}
 
 } // namespace
 } // namespace quillo
