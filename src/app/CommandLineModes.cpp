@@ -7,6 +7,7 @@
 #include "app/E2eObserver.h"
 #include "app/SelfTestRunner.h"
 #include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "i18n/InterfaceTranslator.h"
 #include "platform/x11/X11ConnectionLoss.h"
 #include "platform/x11/X11Permissions.h"
@@ -210,6 +211,8 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     }
     qputenv("QT_QPA_PLATFORM", session.qtPlatform());
     QApplication app(argc, argv);
+    // A logout's SIGTERM, Ctrl+C or a closed terminal ends us as Quit does.
+    const TerminationSignals termination([](int) { QCoreApplication::exit(0); });
     // Our own X connections live on XWayland too: a lost server ends us the same way.
     if (session.x11)
         endProgramOnX11ConnectionLoss();
