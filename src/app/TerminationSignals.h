@@ -1,10 +1,7 @@
 #pragma once
 
-#include <array>
 #include <functional>
 #include <memory>
-
-#include <signal.h>
 
 class QSocketNotifier;
 
@@ -13,8 +10,10 @@ namespace quillo {
 // SIGTERM (logout, systemd, kill), SIGINT (Ctrl+C) and SIGHUP (the terminal closed) are
 // handed to the event loop instead of killing the process: onSignal runs there, and the owner
 // ends the program as its Quit does, tearing everything down in order. A second signal of the
-// same kind takes the default action, so a shutdown that hangs can still be ended.
-// One instance at a time; destroying it puts the previous dispositions back.
+// same kind takes the default action, so a shutdown that hangs can still be ended. The handlers
+// stay for the rest of the process: a first signal that comes while the program is already
+// ending, after this object is gone, is swallowed rather than cutting the teardown short.
+// A signal the process inherited as ignored (nohup) stays ignored. One instance at a time.
 class TerminationSignals final {
 public:
     explicit TerminationSignals(std::function<void(int signal)> onSignal);
@@ -29,11 +28,7 @@ private:
     void drain();
 
     std::function<void(int)> onSignal_;
-    int readFd_ = -1;
-    int writeFd_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
-    std::array<struct sigaction, 3> previous_{};
-    std::array<bool, 3> replaced_{};
 };
 
 } // namespace quillo

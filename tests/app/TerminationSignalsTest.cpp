@@ -26,9 +26,6 @@ void (*handlerOf(int signal))(int)
     return current.sa_handler;
 }
 
-// Stands in for a disposition the program inherited; never runs (the tests restore it unraised).
-extern "C" void inheritedHandler(int) { }
-
 // Puts a signal's disposition back however the test ends.
 class KeptDisposition {
 public:
@@ -51,25 +48,46 @@ protected:
     void SetUp() override { ensureApplication(); }
 };
 
-// The signal reaches the callback through the event loop, once; a second one would take the
-// default action (a shutdown that hangs can still be ended); afterwards the old handler is back.
+// Spins the event loop until something arrived, or a bounded number of rounds.
+void deliver(const std::vector<int> &received)
+{
+    for (int i = 0; i < 100 && received.empty(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// The signal reaches the callback through the event loop, once; a second one takes the default
+// action, so a shutdown that hangs can still be ended.
 TEST_P(TerminationSignalsTest, SignalEndsUpInTheEventLoopOnce)
 {
     const int signal = GetParam();
     const KeptDisposition kept(signal);
-    std::signal(signal, inheritedHandler);
+    std::signal(signal, SIG_DFL);
+    std::vector<int> received;
+    const TerminationSignals termination([&received](int s) { received.push_back(s); });
+    ASSERT_TRUE(termination.isInstalled());
+    std::raise(signal);
+    EXPECT_TRUE(received.empty()) << "ran inside the signal handler";
+    deliver(received);
+    EXPECT_EQ(received, std::vector<int>{signal});
+    EXPECT_EQ(handlerOf(signal), SIG_DFL);
+}
+
+// The program's teardown runs after the object is gone: a first signal then must not kill it
+// half-way, nor reach a later instance.
+TEST_P(TerminationSignalsTest, SignalWhileEndingIsSwallowedOnce)
+{
+    const int signal = GetParam();
+    const KeptDisposition kept(signal);
+    std::signal(signal, SIG_DFL);
     std::vector<int> received;
     {
         const TerminationSignals termination([&received](int s) { received.push_back(s); });
-        ASSERT_TRUE(termination.isInstalled());
-        std::raise(signal);
-        EXPECT_TRUE(received.empty()) << "ran inside the signal handler";
-        for (int i = 0; i < 100 && received.empty(); ++i)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        EXPECT_EQ(received, std::vector<int>{signal});
-        EXPECT_EQ(handlerOf(signal), SIG_DFL);
     }
-    EXPECT_EQ(handlerOf(signal), inheritedHandler);
+    std::raise(signal);
+    EXPECT_EQ(handlerOf(signal), SIG_DFL);
+    const TerminationSignals later([&received](int s) { received.push_back(s); });
+    deliver(received);
+    EXPECT_TRUE(received.empty());
 }
 
 // nohup's ignored SIGHUP (and a shell's ignored SIGINT for background jobs) stay ignored.
