@@ -159,6 +159,10 @@
         <source>%1 出错：%2。</source>
         <translation>%1 failed: %2. </translation>
     </message>
+    <message>
+        <source>%1 已锁定，其中保存的 API Key 暂时无法读取。</source>
+        <translation>%1 is locked: the API key stored there cannot be read yet. </translation>
+    </message>
 </context>
 <context>
     <name>Doctor</name>
@@ -704,6 +708,18 @@
         <source>无法保存设置（磁盘已满或只读），更改暂存在内存中</source>
         <translation>Settings cannot be saved (disk full or read-only); changes are kept in memory</translation>
     </message>
+    <message>
+        <source>钥匙串已锁定，解锁后即可听写</source>
+        <translation>The keyring is locked: unlock it to dictate</translation>
+    </message>
+    <message>
+        <source>钥匙串没有响应，暂时读不到 API Key</source>
+        <translation>The keyring is not answering: the API key cannot be read yet</translation>
+    </message>
+    <message>
+        <source>无法访问钥匙串，暂时读不到 API Key</source>
+        <translation>The keyring cannot be reached: the API key cannot be read yet</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -1222,6 +1238,18 @@ press Ctrl+V to paste</translation>
     <message>
         <source>保存失败：系统密钥环没有响应，请确认它已解锁后重试</source>
         <translation>Not saved: the system keyring did not answer. Make sure it is unlocked, then try again</translation>
+    </message>
+    <message>
+        <source>钥匙串已锁定，解锁后可读取</source>
+        <translation>Keyring locked: unlock it to read the key</translation>
+    </message>
+    <message>
+        <source>钥匙串没有响应</source>
+        <translation>Keyring not answering</translation>
+    </message>
+    <message>
+        <source>无法访问钥匙串</source>
+        <translation>Keyring unavailable</translation>
     </message>
 </context>
 </TS>

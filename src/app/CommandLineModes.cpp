@@ -280,7 +280,8 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     default:
         core.settings.whenAPIKeyLoaded([&core, &shell] {
             shell.controller().bindHotkeys();
-            if (!core.settings.apiKeyConfigured())
+            // Only a key known to be missing is asked for: a keyring still locked at login may hold one.
+            if (core.settings.apiKeyState() == APIKeyState::missing)
                 shell.openSettings();
             // On X11 nothing is prompted: microphone access is not gated and XTest needs no grant.
             shell.permissions().requestMicrophoneAccess();

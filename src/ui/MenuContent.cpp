@@ -63,6 +63,12 @@ QWidget *warningRow(const QString &text, void (*symbol)(QPainter &, const QRectF
     return row;
 }
 
+void setWarningText(QWidget *row, const QString &text)
+{
+    row->findChildren<QLabel *>(Qt::FindDirectChildrenOnly).constLast()->setText(text);
+    row->setProperty("warningText", text);
+}
+
 void tintSecondary(QLabel *l, qreal opacity)
 {
     QPalette p = l->palette();
@@ -222,7 +228,7 @@ QWidget *MenuContent::buildWarnings()
     auto *column = new QVBoxLayout(warningBox_);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
-    keyWarning_ = warningRow(QCoreApplication::translate("Menu", "尚未配置千问 API Key"), icons::key, warningBox_);
+    keyWarning_ = warningRow(menu::keyWarning(APIKeyState::missing), icons::key, warningBox_);
     accessibilityWarning_ = warningRow(
         QCoreApplication::translate("Menu", "尚未授予辅助功能权限，无法自动输入文字"), icons::hand, warningBox_);
     saveWarning_ = warningRow(
@@ -360,8 +366,11 @@ void MenuContent::showBoundTriggers()
 
 void MenuContent::updateWarnings()
 {
-    const bool noKey = !settings_.apiKeyConfigured();
+    const QString keyProblem = menu::keyWarning(settings_.apiKeyState());
+    const bool noKey = !keyProblem.isEmpty();
     const bool untrusted = !permissions_.isAccessibilityTrusted();
+    if (noKey)
+        setWarningText(keyWarning_, keyProblem);
     keyWarning_->setHidden(!noKey);
     accessibilityWarning_->setHidden(!untrusted);
     saveWarning_->setHidden(!settingsWriteFailed_);
