@@ -7,7 +7,7 @@ PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: translations deps configure build run test test-only asan soak bench fuzz demo mutate release-build install package format clean
+.PHONY: translations deps configure build run test test-only asan soak bench fuzz demo quit-stress mutate release-build install package format clean
 
 deps:
 	@scripts/install-deps
@@ -42,6 +42,14 @@ bench: deps
 	@cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLO_BUILD_TESTS=OFF -DQUILLO_BUILD_BENCH=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@scripts/run-bench $(BENCH_BUILD)
+
+# Quillo started and ended QUIT_ROUNDS times at every moment a session ends it (`make test`
+# does one round); with BUILD=build-asan under the sanitizers.
+QUIT_ROUNDS ?= 40
+quit-stress: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target quillo quillo-fake-service quillo-fake-portal
+	@QUILLO_QUIT_ROUNDS=$(QUIT_ROUNDS) LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp \
+	  ctest --test-dir $(BUILD) -L stress -R '^e2e_start-quit-stress$$' --output-on-failure
 
 # One dictation on a virtual desktop against the local fake cloud service: no account needed.
 demo: configure

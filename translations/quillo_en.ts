@@ -163,6 +163,10 @@
         <source>与 X 服务器的连接已断开，程序退出</source>
         <translation>Lost the connection to the X server; quitting</translation>
     </message>
+    <message>
+        <source>%1 已锁定，其中保存的 API Key 暂时无法读取。</source>
+        <translation>%1 is locked: the API key stored there cannot be read yet. </translation>
+    </message>
 </context>
 <context>
     <name>Doctor</name>
@@ -712,6 +716,18 @@
         <source>设置文件已损坏，可读的设置已保留；原文件另存为 %1</source>
         <translation>The settings file was damaged; the readable settings were kept and the original saved as %1</translation>
     </message>
+    <message>
+        <source>钥匙串已锁定，解锁后即可听写</source>
+        <translation>The keyring is locked: unlock it to dictate</translation>
+    </message>
+    <message>
+        <source>钥匙串没有响应，暂时读不到 API Key</source>
+        <translation>The keyring is not answering: the API key cannot be read yet</translation>
+    </message>
+    <message>
+        <source>无法访问钥匙串，暂时读不到 API Key</source>
+        <translation>The keyring cannot be reached: the API key cannot be read yet</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -1238,6 +1254,18 @@ press Ctrl+V to paste</translation>
     <message>
         <source>桌面的快捷键设置仍用首次启动时的语言显示这些快捷键的名称，Quillo 无法更改</source>
         <translation>The desktop&apos;s shortcut settings still name these shortcuts in the language of the first start; Quillo cannot rename them</translation>
+    </message>
+    <message>
+        <source>钥匙串已锁定，解锁后可读取</source>
+        <translation>Keyring locked: unlock it to read the key</translation>
+    </message>
+    <message>
+        <source>钥匙串没有响应</source>
+        <translation>Keyring not answering</translation>
+    </message>
+    <message>
+        <source>无法访问钥匙串</source>
+        <translation>Keyring unavailable</translation>
     </message>
 </context>
 </TS>

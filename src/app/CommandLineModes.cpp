@@ -7,6 +7,7 @@
 #include "app/E2eObserver.h"
 #include "app/SelfTestRunner.h"
 #include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "i18n/InterfaceTranslator.h"
 #include "platform/portal/PortalAppearance.h"
 #include "platform/x11/X11ConnectionLoss.h"
@@ -214,6 +215,8 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     QApplication app(argc, argv);
     nameApplication();
     const InterfaceTranslator translator(language);
+    // A logout's SIGTERM, Ctrl+C or a closed terminal ends us as Quit does.
+    const TerminationSignals termination([](int) { QCoreApplication::exit(0); });
     // Our own X connections live on XWayland too: a lost server ends us the same way.
     if (session.x11)
         endProgramOnX11ConnectionLoss();
@@ -288,7 +291,8 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     default:
         core.settings.whenAPIKeyLoaded([&core, &shell] {
             shell.controller().bindHotkeys();
-            if (!core.settings.apiKeyConfigured())
+            // Only a key known to be missing is asked for: a keyring still locked at login may hold one.
+            if (core.settings.apiKeyState() == APIKeyState::missing)
                 shell.openSettings();
             // On X11 nothing is prompted: microphone access is not gated and XTest needs no grant.
             shell.permissions().requestMicrophoneAccess();

@@ -12,7 +12,8 @@ namespace quillo {
 
 // Why the platform's credential store could not answer.
 struct CredentialError {
-    enum class Kind { unavailable, denied, timeout, failed };
+    // locked: the item is there, in a collection nobody has unlocked yet.
+    enum class Kind { unavailable, denied, locked, timeout, failed };
 
     Kind kind = Kind::failed;
     QString detail; // the platform's own text, for diagnostics only

@@ -323,13 +323,10 @@ void AppSettings::readAPIKey(std::function<void(const APIKeyRead &)> done)
                 read.storeError = result.error();
             if (result && result.value())
                 read.key = *result.value();
-            // A store that could not answer says nothing about the key: keep what we knew.
-            if (!read.storeFailed)
-                setAPIKeyConfigured(!read.key.isEmpty());
-            if (!apiKeyLoaded_) {
-                apiKeyLoaded_ = true;
-                auto waiters = std::exchange(keyLoadWaiters_, {});
-                for (auto &waiter : waiters)
+            const bool first = !apiKeyLoaded_;
+            noteKeyRead(read);
+            if (first) {
+                for (auto &waiter : std::exchange(keyLoadWaiters_, {}))
                     waiter();
             }
             if (done)
@@ -337,12 +334,17 @@ void AppSettings::readAPIKey(std::function<void(const APIKeyRead &)> done)
         });
 }
 
-void AppSettings::setAPIKeyConfigured(bool configured)
+void AppSettings::noteKeyRead(const APIKeyRead &read)
 {
-    if (apiKeyConfigured_ == configured)
-        return;
-    apiKeyConfigured_ = configured;
-    notify("apiKeyConfigured", &AppSettings::apiKeyConfiguredChanged);
+    apiKeyLoaded_ = true;
+    // A store that could not answer says nothing about the key: keep what we knew.
+    if (!read.storeFailed)
+        apiKeyConfigured_ = !read.key.isEmpty();
+    const APIKeyState state = read.storeFailed ? apiKeyStateOf(read.storeError.value_or(CredentialError{}).kind)
+        : apiKeyConfigured_                    ? APIKeyState::stored
+                                               : APIKeyState::missing;
+    if (std::exchange(apiKeyState_, state) != state)
+        notify("apiKeyConfigured", &AppSettings::apiKeyConfiguredChanged);
 }
 
 void AppSettings::whenAPIKeyLoaded(std::function<void()> fn)

@@ -5,6 +5,7 @@
 #include "platform/DefaultsStore.h"
 #include "platform/LoginItem.h"
 #include "platform/Scheduler.h"
+#include "settings/APIKeyState.h"
 #include "settings/SecretStore.h"
 #include "settings/TargetLanguage.h"
 #include "settings/TranslateTrigger.h"
@@ -123,8 +124,10 @@ public:
     QString languageCycleText() const;
     QStringList vocabularyTerms() const;
 
-    // Whether the last read of the credential store found a key.
+    // Whether the last read of the credential store that answered found a key.
     bool apiKeyConfigured() const { return apiKeyConfigured_; }
+    // Tells "no key" apart from a store that could not say; apiKeyConfiguredChanged announces it too.
+    APIKeyState apiKeyState() const { return apiKeyState_; }
     // Whether the credential store has answered a read since start (apiKeyConfigured means something).
     bool apiKeyLoaded() const { return apiKeyLoaded_; }
     // Reads the key from the credential store now (asynchronously); updates apiKeyConfigured.
@@ -187,7 +190,7 @@ private:
     void registerDefaults();
     void copyLegacyDefaults();
     void migrateLegacyKey(std::function<void()> done);
-    void setAPIKeyConfigured(bool configured);
+    void noteKeyRead(const APIKeyRead &read);
     void notify(const char *key, void (AppSettings::*signal)());
     // Another program changed the store: announce every property whose value moved.
     void announceExternalChanges();
@@ -198,6 +201,7 @@ private:
     SecretStore secrets_;
     bool apiKeyConfigured_ = false;
     bool apiKeyLoaded_ = false;
+    APIKeyState apiKeyState_ = APIKeyState::unread;
     // The store's values as this object last saw or wrote them.
     QVariantMap seen_;
     std::vector<std::function<void()>> keyLoadWaiters_;

@@ -60,27 +60,24 @@ void SecretStore::save(const QString &value, const QString &account, SaveDone do
 {
     const QString service = QString::fromLatin1(credentialService);
     enqueue([this, value, account, service, done = std::move(done)] {
-        guarded<WriteResult>(
-            [this, account, service](auto settle) { store_.remove(service, account, std::move(settle)); },
-            [this, value, account, service, done](WriteResult removed) {
-                // Clearing the key succeeds only if the old one is really gone.
-                if (value.isEmpty())
-                    return finish([&] {
-                        if (done)
-                            done(removed);
-                    });
-                guarded<WriteResult>(
-                    [this, value, account, service](auto settle) {
-                        store_.write(
-                            service, account, value.toUtf8(), QString::fromLatin1(itemLabel), std::move(settle));
-                    },
-                    [this, done](WriteResult written) {
-                        finish([&] {
-                            if (done)
-                                done(written);
-                        });
-                    });
+        const auto notify = [this, done](WriteResult result) {
+            finish([&] {
+                if (done)
+                    done(result);
             });
+        };
+        // A new key replaces the old one in a single write: a write that is refused or never
+        // answers leaves the old key where it was. Only clearing deletes.
+        if (value.isEmpty()) {
+            guarded<WriteResult>(
+                [this, account, service](auto settle) { store_.remove(service, account, std::move(settle)); }, notify);
+            return;
+        }
+        guarded<WriteResult>(
+            [this, value, account, service](auto settle) {
+                store_.write(service, account, value.toUtf8(), QString::fromLatin1(itemLabel), std::move(settle));
+            },
+            notify);
     });
 }
 

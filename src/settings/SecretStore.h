@@ -53,8 +53,9 @@ public:
     void read(const QString &account, const QString &service, ReadDone done);
     // The same, telling a missing item apart from a store that failed or timed out.
     void readChecked(const QString &account, const QString &service, CheckedReadDone done);
-    // Replaces the item of account under credentialService; an empty value
-    // only deletes it. An error when the store refused or did not answer.
+    // Replaces the item of account under credentialService in one write (the old
+    // item stays when that fails); an empty value deletes it. An error when the
+    // store refused or did not answer.
     void save(const QString &value, const QString &account, SaveDone done);
 
     void setTimeout(Scheduler::Duration timeout) { timeout_ = timeout; }

@@ -3,6 +3,7 @@ quillo_add_sources(quillo_settings
   TranslateTrigger.h TranslateTrigger.cpp
   SettingsRules.h SettingsRules.cpp
   SecretStore.h SecretStore.cpp
+  APIKeyState.h
   AppSettings.h AppSettings.cpp
   HistoryEntry.h HistoryEntry.cpp
   HistoryStore.h HistoryStore.cpp)

@@ -212,7 +212,7 @@ QWidget *MenuContent::buildWarnings()
     const WarningRow::Symbol exclamation = [](QPainter &p, const QRectF &box, const QColor &color) {
         icons::exclamationCircle(p, box, color, Qt::white);
     };
-    keyWarning_ = new WarningRow(QCoreApplication::translate("Menu", "尚未配置千问 API Key"), icons::key, warningBox_);
+    keyWarning_ = new WarningRow(menu::keyWarning(APIKeyState::missing), icons::key, warningBox_);
     accessibilityWarning_ = new WarningRow(
         QCoreApplication::translate("Menu", "尚未授予辅助功能权限，无法自动输入文字"), icons::hand, warningBox_);
     saveWarning_
@@ -347,8 +347,11 @@ void MenuContent::showBoundTriggers()
 
 void MenuContent::updateWarnings()
 {
-    const bool noKey = !settings_.apiKeyConfigured();
+    const QString keyProblem = menu::keyWarning(settings_.apiKeyState());
+    const bool noKey = !keyProblem.isEmpty();
     const bool untrusted = !permissions_.isAccessibilityTrusted();
+    if (noKey)
+        keyWarning_->setText(keyProblem);
     keyWarning_->setHidden(!noKey);
     accessibilityWarning_->setHidden(!untrusted);
     saveWarning_->setHidden(!settingsWriteFailed_);

@@ -55,4 +55,22 @@ QString emptyHistoryHint(const std::optional<Hotkey> &holdHotkey)
     return QCoreApplication::translate("Menu", "还没有记录。按住 %1 说话试试。").arg(key);
 }
 
+QString keyWarning(APIKeyState state)
+{
+    switch (state) {
+    case APIKeyState::missing:
+        return QCoreApplication::translate("Menu", "尚未配置千问 API Key");
+    case APIKeyState::storeLocked:
+        return QCoreApplication::translate("Menu", "钥匙串已锁定，解锁后即可听写");
+    case APIKeyState::storeSilent:
+        return QCoreApplication::translate("Menu", "钥匙串没有响应，暂时读不到 API Key");
+    case APIKeyState::storeFailed:
+        return QCoreApplication::translate("Menu", "无法访问钥匙串，暂时读不到 API Key");
+    case APIKeyState::unread:
+    case APIKeyState::stored:
+        break;
+    }
+    return {};
+}
+
 } // namespace quillo::menu

@@ -2,6 +2,7 @@
 
 #include "dictation/DictationPhase.h"
 #include "hotkeys/Hotkey.h"
+#include "settings/APIKeyState.h"
 #include "settings/TranslateTrigger.h"
 
 #include <QString>
@@ -20,6 +21,8 @@ QString hotkeyText(const std::optional<Hotkey> &hotkey);
 QString translateTapText(TranslateTrigger trigger);
 // The item that dictates the kept audio of the last failed dictation again, with its length.
 QString retryLastRecordingLabel(double seconds);
+// The warning about the key; empty when there is none to give (stored, or not read yet).
+QString keyWarning(APIKeyState state);
 // What the empty history list says.
 QString emptyHistoryHint(const std::optional<Hotkey> &holdHotkey);
 

@@ -144,8 +144,8 @@ void ServiceSection::showSettings()
 
 void ServiceSection::updateKeyState()
 {
-    const bool configured = settings_.apiKeyConfigured();
-    apiKey_->setPlaceholderText(settingsText::apiKeyPlaceholder(configured));
+    const bool configured = settings_.apiKeyState() == APIKeyState::stored;
+    apiKey_->setPlaceholderText(settingsText::apiKeyPlaceholder(settings_.apiKeyState()));
     save_->setText(settingsText::saveButtonLabel(keySaved_));
     save_->setEnabled(!saving_ && settingsText::canSaveKey(apiKey_->text()));
     const bool testing = connectionTest_ && connectionTest_->isRunning();

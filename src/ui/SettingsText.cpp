@@ -13,9 +13,22 @@ constexpr std::uint16_t fnKeyCode = 63;
 
 } // namespace
 
-QString apiKeyPlaceholder(bool keyConfigured)
+QString apiKeyPlaceholder(APIKeyState state)
 {
-    return keyConfigured ? QCoreApplication::translate("Settings", "已保存，输入新值可替换") : QStringLiteral("sk-…");
+    switch (state) {
+    case APIKeyState::stored:
+        return QCoreApplication::translate("Settings", "已保存，输入新值可替换");
+    case APIKeyState::storeLocked:
+        return QCoreApplication::translate("Settings", "钥匙串已锁定，解锁后可读取");
+    case APIKeyState::storeSilent:
+        return QCoreApplication::translate("Settings", "钥匙串没有响应");
+    case APIKeyState::storeFailed:
+        return QCoreApplication::translate("Settings", "无法访问钥匙串");
+    case APIKeyState::unread:
+    case APIKeyState::missing:
+        break;
+    }
+    return QStringLiteral("sk-…");
 }
 
 QString saveButtonLabel(bool keySaved)

@@ -3,6 +3,7 @@
 #include "hotkeys/Hotkey.h"
 #include "hotkeys/KeyNames.h"
 #include "platform/Permissions.h"
+#include "settings/AppSettings.h"
 #include "settings/TargetLanguage.h"
 #include "settings/TranslateTrigger.h"
 
@@ -13,7 +14,8 @@
 
 namespace quillo::settingsText {
 
-QString apiKeyPlaceholder(bool keyConfigured);
+// Never asks for a key over one that a locked or silent keyring may still hold.
+QString apiKeyPlaceholder(APIKeyState state);
 QString saveButtonLabel(bool keySaved);
 // A key of only spaces and tabs cannot be saved.
 bool canSaveKey(const QString &input);

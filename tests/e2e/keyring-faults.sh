@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The keyring failing under a dictation: a Secret Service that does not answer (its daemon
-# stopped), then answers again; and a session bus with no Secret Service at all. Each run must
-# end with a message on the panel, never hang, and the key must be used once the keyring answers.
+# stopped), then answers again; a locked keyring, also one locked when Quillo starts (no window
+# may then ask for the key it holds); and a session bus with no Secret Service at all. Each run
+# must end with a message on the panel, never hang, and the key must be used once the keyring
+# answers.
 source "$(dirname "$0")/lib.sh"
 recordings
 start_fake "$SCENARIOS/polite.json"
@@ -56,6 +58,31 @@ done
 E2E_PIDS+=("$new_pid")
 dictate unlocked || { cat "$E2E_TMP/unlocked.out"; fail "no dictation once the keyring was unlocked"; }
 note "keyring unlocked: dictation done"
+
+# Quillo started while the keyring is still locked (a login that unlocks it later): no window asks
+# for a key it has, and its first dictation once the keyring is unlocked just works.
+gdbus call --session --dest org.freedesktop.secrets --object-path /org/freedesktop/secrets \
+  --method org.freedesktop.Secret.Service.Lock "[objectpath '/org/freedesktop/secrets/collection/login']" >/dev/null \
+  || fail "could not lock the keyring again"
+espeak-ng -v cmn -s 170 -w "$E2E_TMP/speech.wav" "我们明天下午四点开会" 2>/dev/null
+pasted_before=$(grep -o "我们明天下午四点开会" "$TARGET_OUT" | wc -l || true)
+start_quillo
+# The first read of the key ends within the store's 4 s time-out.
+if wait_until 6 sh -c 'xdotool search --name "Quillo 设置" >/dev/null 2>&1'; then
+  fail "the settings window asked for a key the locked keyring holds"
+fi
+timeout 10 "$SUPPORT/unlock-keyring" || fail "could not unlock the keyring again"
+cli --start
+[ "$CLI_STATUS" = 0 ] || fail "--start exited $CLI_STATUS: '$CLI_ERR'"
+sleep 0.4
+timeout 20 paplay -d vsink "$E2E_TMP/speech.wav"
+sleep 0.4
+cli --stop
+wait_until 20 sh -c '[ "$(grep -o "我们明天下午四点开会" "$1" | wc -l)" -gt "$2" ]' _ "$TARGET_OUT" "$pasted_before" \
+  || { cat "$E2E_TMP/quillo.out"; fail "no text after the keyring was unlocked: '$(target_text)'"; }
+note "started with the keyring locked: no key asked for; first dictation after the unlock pasted"
+kill "$quillo_pid"
+wait_for_exit "$quillo_pid" 15 || fail "Quillo did not end on SIGTERM"
 
 # A bus of its own with no services to start: nothing owns the Secret Service name.
 cat >"$E2E_TMP/bare-bus.conf" <<CONF

@@ -8,11 +8,42 @@
 #include "platform/qt/QtScheduler.h"
 
 #include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+// The Secret Service's secret: (session, parameters, value, content type).
+struct ServiceSecret {
+    QDBusObjectPath session;
+    QByteArray parameters;
+    QByteArray value;
+    QString contentType;
+};
+Q_DECLARE_METATYPE(ServiceSecret)
+
+QDBusArgument &operator<<(QDBusArgument &out, const ServiceSecret &secret)
+{
+    out.beginStructure();
+    out << secret.session << secret.parameters << secret.value << secret.contentType;
+    out.endStructure();
+    return out;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &in, ServiceSecret &secret)
+{
+    in.beginStructure();
+    in >> secret.session >> secret.parameters >> secret.value >> secret.contentType;
+    in.endStructure();
+    return in;
+}
 
 namespace quillo {
 namespace {
@@ -39,6 +70,70 @@ template <typename Predicate> bool waitFor(Predicate done)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     return done();
 }
+
+const QString loginCollection = QStringLiteral("/org/freedesktop/secrets/collection/login");
+
+QDBusMessage callSecrets(const QString &interface, const QString &method, const QVariantList &arguments)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.secrets"), QStringLiteral("/org/freedesktop/secrets"), interface, method);
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
+}
+
+// As the session's keyring is after login, before its password has been given.
+bool lockLogin()
+{
+    const QList<QDBusObjectPath> collections{QDBusObjectPath(loginCollection)};
+    return callSecrets(QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("Lock"),
+               {QVariant::fromValue(collections)})
+               .type()
+        == QDBusMessage::ReplyMessage;
+}
+
+// As the user typing the password, without a prompt: gnome-keyring's own unlock call.
+bool unlockLogin()
+{
+    qDBusRegisterMetaType<ServiceSecret>();
+    const QDBusMessage session = callSecrets(QStringLiteral("org.freedesktop.Secret.Service"),
+        QStringLiteral("OpenSession"), {QStringLiteral("plain"), QVariant::fromValue(QDBusVariant(QString()))});
+    if (session.type() != QDBusMessage::ReplyMessage || session.arguments().size() != 2)
+        return false;
+    const ServiceSecret password{
+        session.arguments().at(1).value<QDBusObjectPath>(), {}, "throwaway", QStringLiteral("text/plain")};
+    return callSecrets(QStringLiteral("org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface"),
+               QStringLiteral("UnlockWithMasterPassword"),
+               {QVariant::fromValue(QDBusObjectPath(loginCollection)), QVariant::fromValue(password)})
+               .type()
+        == QDBusMessage::ReplyMessage;
+}
+
+// The real keyring, with its writes refused or never answered.
+class FailingWrites final : public CredentialStore {
+public:
+    FailingWrites(CredentialStore &real, bool answers)
+        : real_(real)
+        , answers_(answers)
+    {
+    }
+    void read(const QString &service, const QString &account, ReadDone done) override
+    {
+        real_.read(service, account, std::move(done));
+    }
+    void write(const QString &, const QString &, const QByteArray &, const QString &, WriteDone done) override
+    {
+        if (answers_)
+            done(unexpected(CredentialError{CredentialError::Kind::denied, QStringLiteral("refused")}));
+    }
+    void remove(const QString &service, const QString &account, WriteDone done) override
+    {
+        real_.remove(service, account, std::move(done));
+    }
+
+private:
+    CredentialStore &real_;
+    bool answers_;
+};
 
 class KeyringTest : public ::testing::Test {
 protected:
@@ -130,6 +225,50 @@ TEST_F(KeyringTest, LegacyKeyIsCopiedToTheNewService)
     ASSERT_TRUE(waitFor([&] { return fresh.has_value(); }));
     EXPECT_EQ(fresh->key, QStringLiteral("sk-elsewhere"));
     EXPECT_FALSE(fresh->storeFailed);
+}
+
+// A new key is one write: when it is refused or never answered, the old key is still there.
+TEST_F(KeyringTest, FailedWriteKeepsTheOldKey)
+{
+    for (const bool answers : {true, false}) {
+        SCOPED_TRACE(answers ? "refused" : "never answers");
+        ASSERT_TRUE(save(QStringLiteral("sk-old")));
+        FailingWrites store(credentials, answers);
+        SecretStore failing(store, scheduler);
+        failing.setTimeout(std::chrono::milliseconds(300));
+        std::optional<bool> saved;
+        failing.save(
+            QStringLiteral("sk-new"), account, [&](const SecretStore::SaveResult &r) { saved = r.hasValue(); });
+        ASSERT_TRUE(waitFor([&] { return saved.has_value(); }));
+        EXPECT_FALSE(*saved);
+        EXPECT_EQ(read(service), QStringLiteral("sk-old"));
+    }
+}
+
+// A keyring still locked after login: the key is there, only not readable yet. The program
+// says so instead of asking for a key, a save cannot lose the old one, and the first read
+// after the unlock finds it.
+TEST_F(KeyringTest, LockedKeyringIsNotAMissingKey)
+{
+    ASSERT_TRUE(save(QStringLiteral("sk-old")));
+    ASSERT_TRUE(lockLogin());
+    MemoryDefaultsStore defaults;
+    FakeLoginItem loginItem;
+    AppSettings settings(defaults, credentials, loginItem, scheduler);
+    ASSERT_TRUE(waitFor([&] { return settings.apiKeyState() != APIKeyState::unread; }));
+    EXPECT_EQ(settings.apiKeyState(), APIKeyState::storeLocked);
+
+    std::optional<bool> saved;
+    settings.setAPIKey(QStringLiteral("sk-new"), [&](const APIKeySaved &r) { saved = r.hasValue(); });
+    ASSERT_TRUE(waitFor([&] { return saved.has_value(); }));
+    EXPECT_FALSE(*saved);
+
+    ASSERT_TRUE(unlockLogin());
+    std::optional<APIKeyRead> fresh;
+    settings.readAPIKey([&](const APIKeyRead &r) { fresh = r; });
+    ASSERT_TRUE(waitFor([&] { return fresh.has_value(); }));
+    EXPECT_EQ(fresh->key, QStringLiteral("sk-old"));
+    EXPECT_EQ(settings.apiKeyState(), APIKeyState::stored);
 }
 
 } // namespace

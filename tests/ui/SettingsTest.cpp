@@ -5,6 +5,7 @@
 #include "refinement/TextRules.h"
 #include "ui/ConnectionTest.h"
 #include "ui/HotkeyRecorderView.h"
+#include "ui/MenuContent.h"
 #include "ui/PermissionRow.h"
 #include "ui/SegmentedControl.h"
 #include "ui/ServiceSection.h"
@@ -136,12 +137,13 @@ TEST(SettingsView, FailedSaveKeepsTheTypedKeyAndSaysWhy)
         const char *name;
         std::function<void(MemoryCredentialStore &)> arrange;
         QString problem;
+        QString placeholder;
     };
     const std::vector<Case> cases = {
         {"refused", [](MemoryCredentialStore &c) { c.setWritesFail(true); },
-            QStringLiteral("保存失败：无法写入系统密钥环，请重试")},
+            QStringLiteral("保存失败：无法写入系统密钥环，请重试"), QStringLiteral("sk-…")},
         {"never answers", [](MemoryCredentialStore &c) { c.setMode(MemoryCredentialStore::Mode::hanging); },
-            QStringLiteral("保存失败：系统密钥环没有响应，请确认它已解锁后重试")},
+            QStringLiteral("保存失败：系统密钥环没有响应，请确认它已解锁后重试"), QStringLiteral("钥匙串没有响应")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -155,7 +157,51 @@ TEST(SettingsView, FailedSaveKeepsTheTypedKeyAndSaysWhy)
         EXPECT_EQ(view.service()->apiKeyField()->text(), QStringLiteral("sk-lost?"));
         EXPECT_EQ(view.service()->saveButton()->text(), QStringLiteral("保存"));
         EXPECT_TRUE(view.service()->saveButton()->isEnabled());
-        EXPECT_EQ(view.service()->apiKeyField()->placeholderText(), QStringLiteral("sk-…"));
+        EXPECT_EQ(view.service()->apiKeyField()->placeholderText(), c.placeholder);
+    }
+}
+
+// A keyring that is locked, silent or absent (at login, say) is never taken for "no key": neither
+// the settings window nor the menu asks for a key over one the keyring may hold.
+TEST(SettingsView, KeyringThatCannotAnswerIsNotAMissingKey)
+{
+    using K = CredentialError::Kind;
+    struct Case {
+        const char *name;
+        std::function<void(MemoryCredentialStore &)> arrange; // with "sk-old" stored
+        QString placeholder;
+        QString warning; // empty: none
+    };
+    const auto failing = [](K kind) {
+        return [kind](MemoryCredentialStore &c) { c.setFailure(CredentialError{kind, {}}); };
+    };
+    const std::vector<Case> cases = {
+        {"stored", [](MemoryCredentialStore &) {}, QStringLiteral("已保存，输入新值可替换"), {}},
+        {"missing",
+            [](MemoryCredentialStore &c) {
+                c.plant(QString::fromLatin1(SecretStore::credentialService),
+                    QString::fromLatin1(SecretStore::apiKeyAccount), {});
+            },
+            QStringLiteral("sk-…"), QStringLiteral("尚未配置千问 API Key")},
+        {"locked", failing(K::locked), QStringLiteral("钥匙串已锁定，解锁后可读取"),
+            QStringLiteral("钥匙串已锁定，解锁后即可听写")},
+        {"not answering", [](MemoryCredentialStore &c) { c.setMode(MemoryCredentialStore::Mode::hanging); },
+            QStringLiteral("钥匙串没有响应"), QStringLiteral("钥匙串没有响应，暂时读不到 API Key")},
+        {"no keyring", failing(K::unavailable), QStringLiteral("无法访问钥匙串"),
+            QStringLiteral("无法访问钥匙串，暂时读不到 API Key")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsFixture env;
+        env.credentials.plant(QString::fromLatin1(SecretStore::credentialService),
+            QString::fromLatin1(SecretStore::apiKeyAccount), "sk-old");
+        c.arrange(env.credentials);
+        SettingsView view(env.deps());
+        MenuContent menu(env.settings, env.history, env.permissions, {});
+        env.settings.refreshAPIKey(); // as at start-up, or as the window or the menu shows
+        env.scheduler.advance(SecretStore::defaultTimeout);
+        EXPECT_EQ(view.service()->apiKeyField()->placeholderText(), c.placeholder);
+        EXPECT_EQ(menu.warnings(), c.warning.isEmpty() ? QStringList{} : QStringList{c.warning});
     }
 }
 

@@ -1,5 +1,7 @@
 #include "platform/qt/QtKeychainCredentialStore.h"
 
+#include "platform/qt/SecretServiceLockProbe.h"
+
 #include <QCoreApplication>
 
 #include <qt6keychain/keychain.h>
@@ -96,6 +98,9 @@ QString QtKeychainCredentialStore::explain(const CredentialError &error)
         return QCoreApplication::translate("App", "%1 没有响应。").arg(name) + advice(store);
     case K::denied:
         return QCoreApplication::translate("App", "%1 拒绝了访问（可能已锁定）。").arg(name) + advice(store);
+    case K::locked:
+        return QCoreApplication::translate("App", "%1 已锁定，其中保存的 API Key 暂时无法读取。").arg(name)
+            + advice(store);
     case K::unavailable:
         return QCoreApplication::translate("App", "找不到 %1。").arg(name) + advice(store);
     case K::failed:
@@ -112,15 +117,28 @@ QtKeychainCredentialStore::QtKeychainCredentialStore(QObject *parent)
 void QtKeychainCredentialStore::read(const QString &service, const QString &account, ReadDone done)
 {
     auto *job = makeJob<QKeychain::ReadPasswordJob>(service, account);
-    connect(job, &QKeychain::Job::finished, this, [done = std::move(done)](QKeychain::Job *finished) {
+    connect(job, &QKeychain::Job::finished, this, [this, service, account, done](QKeychain::Job *finished) {
         const auto *readJob = static_cast<QKeychain::ReadPasswordJob *>(finished);
         if (finished->error() == QKeychain::EntryNotFound)
-            return done(std::optional<QByteArray>{});
+            return readMissing(service, account, done);
         if (finished->error() != QKeychain::NoError)
             return done(unexpected(errorOf(*finished)));
         done(std::optional<QByteArray>{readJob->binaryData()});
     });
     job->start();
+}
+
+// A locked collection reads as "not found" once its unlock prompt goes unanswered.
+void QtKeychainCredentialStore::readMissing(const QString &service, const QString &account, const ReadDone &done)
+{
+    if (backend() != Backend::secretService)
+        return done(std::optional<QByteArray>{});
+    SecretServiceLockProbe::hasLockedItem(service, account, this, [done](bool locked) {
+        if (locked)
+            return done(
+                unexpected(CredentialError{CredentialError::Kind::locked, QStringLiteral("collection locked")}));
+        done(std::optional<QByteArray>{});
+    });
 }
 
 void QtKeychainCredentialStore::write(

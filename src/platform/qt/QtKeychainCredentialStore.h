@@ -28,6 +28,9 @@ public:
     static Backend backend();
     // Which store failed how, and what the user can do about it: one sentence or two.
     static QString explain(const CredentialError &error);
+
+private:
+    void readMissing(const QString &service, const QString &account, const ReadDone &done);
 };
 
 } // namespace quillo
