@@ -1,5 +1,6 @@
 #include "dictation/DictationController.h"
 
+#include "common/Weakly.h"
 #include "dictation/DictationRules.h"
 #include "dictation/DictationTexts.h"
 
@@ -9,22 +10,8 @@
 
 namespace quillo {
 
-namespace {
-
 using namespace dictationTexts;
 using namespace dictationTimes;
-
-// A callback that calls method while the controller lives and does nothing after.
-template <typename... Args>
-std::function<void(Args...)> weakly(DictationController *controller, void (DictationController::*method)(Args...))
-{
-    return [self = QPointer<DictationController>(controller), method](Args... args) {
-        if (self)
-            (self.data()->*method)(args...);
-    };
-}
-
-} // namespace
 
 DictationController::DictationController(Deps deps, QObject *parent)
     : QObject(parent)
@@ -216,13 +203,10 @@ void DictationController::startRecording(RecordingMode mode, bool translate, Hot
     const std::optional<HotkeySlot> releaseSlot
         = mode == RecordingMode::hold ? std::optional<HotkeySlot>(holdSlot) : std::nullopt;
     const DictationTake take = DictationTake::fromMicrophone(mode, holdSlot, translate);
-    startGate_.withAPIKey(releaseSlot, [this, take](const QString &key) { beginRecording(take, key); });
-}
-
-void DictationController::beginRecording(const DictationTake &take, const QString &apiKey)
-{
-    if (startGate_.microphoneAllowed())
-        begin(take, AudioFeed::microphone(), apiKey);
+    startGate_.withAPIKey(releaseSlot, [this, take](const QString &key) {
+        if (startGate_.microphoneAllowed())
+            begin(take, AudioFeed::microphone(), key);
+    });
 }
 
 void DictationController::runEndToEnd(
@@ -268,8 +252,7 @@ void DictationController::begin(const DictationTake &take, const AudioFeed &feed
 {
     prepare(take);
     if (feed.isMicrophone())
-        hotkeyBinding_.armForRecording(
-            take.mode, take.holdSlot, take.translate, deps_.permissions.isAccessibilityTrusted());
+        hotkeyBinding_.armForRecording(take.mode, take.holdSlot, take.translate, deps_.permissions);
     const AppSettings &settings = deps_.settings;
     stream_.open(
         RecognitionSession::Config{apiKey, settings.normalizedHost(), settings.asrModel(), settings.language()});

@@ -116,7 +116,6 @@ signals:
 
 private:
     void startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot);
-    void beginRecording(const DictationTake &take, const QString &apiKey);
     void beginEndToEnd(const QString &audioFile, DictationTake take, double speed, const QString &apiKey);
     void beginRetry(const QString &apiKey);
     // The one way every dictation begins, whatever feeds it.
