@@ -14,6 +14,7 @@ public:
     ~QtHttpClient() override;
 
     void post(const HttpRequest &request, std::function<void(HttpResult)> done) override;
+    void prewarm(const QUrl &url) override;
 
 private:
     QNetworkAccessManager manager_;
