@@ -115,6 +115,7 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
     , windowHints_(waylandOffer.has_value())
     , lazyPanel_(*this)
     , failedRecordings_(FailedRecordingStore::defaultFolder())
+    , chatWarmer_(core.http, core.scheduler)
     , controller_(DictationController::Deps{
           .settings = core.settings,
           .scheduler = core.scheduler,
@@ -169,7 +170,10 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
             // The window focused as recording starts is the one its text may go to.
             if (wayland_ && phase.kind() == DictationPhase::Kind::recording)
                 wayland_->noteTarget();
+            warmChatConnection();
         });
+    // A translation chosen while speaking sends the text to the chat model too.
+    QObject::connect(&controller_.hud(), &HUDModel::translationChanged, &controller_, [this] { warmChatConnection(); });
     // The portal may take a while to answer (or never, a stuck desktop): start-up goes on with
     // the X11 hotkeys and the portal's adapters take over when its answer comes.
     if (wayland_) {
@@ -218,6 +222,13 @@ void DesktopShell::openSettings()
 {
     settingsWindow_.show();
     showBoundShortcuts();
+}
+
+// The chat request that follows a release goes out on a connection opened while the user spoke.
+void DesktopShell::warmChatConnection()
+{
+    const bool chatAhead = core_.settings.polishEnabled() || controller_.hud().translation().has_value();
+    chatWarmer_.follow(controller_.phase().kind(), chatAhead, core_.settings.normalizedHost());
 }
 
 // The desktop bound (or rebound) the shortcuts: the menu and the settings show what it chose.
