@@ -119,8 +119,13 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
     , controller_(DictationController::Deps{
           .settings = core.settings,
           .scheduler = core.scheduler,
-          .readAPIKey
-          = [&core](std::function<void(const APIKeyRead &)> done) { core.settings.readAPIKey(std::move(done)); },
+          // Every start reads the key first: meanwhile the microphone's connection opens off
+          // the main thread (a start that records nothing leaves it to be replaced).
+          .readAPIKey =
+              [this, &core](std::function<void(const APIKeyRead &)> done) {
+                  recorder_.prepare();
+                  core.settings.readAPIKey(std::move(done));
+              },
           .addHistory = [&core](const HistoryEntry &entry) { core.history.add(entry); },
           .recorder = recorderBinding_,
           .makeSession = core.sessions,
