@@ -3,6 +3,9 @@
 #include "platform/HttpClient.h"
 
 #include <QNetworkAccessManager>
+#include <QSslConfiguration>
+
+#include <optional>
 
 namespace quillo {
 
@@ -17,7 +20,11 @@ public:
     void prewarm(const QUrl &url) override;
 
 private:
+    // The cloud TLS settings of every request and pre-connection, made at the first.
+    const QSslConfiguration &sslConfiguration();
+
     QNetworkAccessManager manager_;
+    std::optional<QSslConfiguration> ssl_;
 };
 
 } // namespace quillo
