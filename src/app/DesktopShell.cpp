@@ -342,6 +342,8 @@ InstanceStatus DesktopShell::status()
         status.scope = portal_->scope().detail;
         status.inScope = portal_->scope().inScope;
     }
+    if (const auto &timings = controller_.timings().last(); !timings.empty())
+        status.lastDictation = timings.front().summary();
     return status;
 }
 

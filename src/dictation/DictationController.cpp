@@ -240,6 +240,7 @@ void DictationController::withAPIKey(
 {
     const std::uint64_t id = ++nextStartId_;
     pendingStart_ = PendingStart{id, releaseSlot};
+    timings_.begin(deps_.scheduler.now());
     const QPointer<DictationController> self(this);
     const auto stillWaiting = [self, id] { return self && self->pendingStart_ && self->pendingStart_->id == id; };
     // A store that never answers must not leave the key press hanging.
@@ -409,6 +410,7 @@ void DictationController::feed(const QByteArray &data, float level)
 {
     if (!asr_)
         return;
+    timings_.mark(DictationTimings::Stage::firstAudio, deps_.scheduler.now());
     for (const QByteArray &chunk : gate_.process(data, level)) {
         asr_->sendAudio(chunk);
         rememberSent(chunk);
@@ -496,6 +498,7 @@ void DictationController::processTranscript(std::shared_ptr<RecognitionSession> 
             self->showResult(DictationPhase::failed(result.error().description()), hideAfter::recognitionFailed);
             return;
         }
+        self->timings_.mark(DictationTimings::Stage::transcript, self->deps_.scheduler.now());
         const QString raw = result.value().trimmed();
         if (isEmptyOrFiller(raw)) {
             // The gate heard speech, so an empty answer is most likely the connection's fault.
@@ -530,8 +533,10 @@ void DictationController::refine(const QString &raw, const Capture &capture)
     const QPointer<DictationController> self(this);
     const std::uint64_t pipeline = pipeline_;
     auto done = [self, pipeline, raw, capture](RefinementOutcome outcome) {
-        if (self && self->isCurrent(pipeline))
-            self->deliverText(raw, outcome, capture);
+        if (!self || !self->isCurrent(pipeline))
+            return;
+        self->timings_.mark(DictationTimings::Stage::chatAnswer, self->deps_.scheduler.now());
+        self->deliverText(raw, outcome, capture);
     };
     if (capture.translation) {
         refinementFlow::translate(
@@ -580,6 +585,7 @@ void DictationController::deliverText(const QString &raw, const RefinementOutcom
 
 void DictationController::presentInsertion(InsertOutcome inserted, const QString &final, const QString &endedBy)
 {
+    timings_.mark(DictationTimings::Stage::inserted, deps_.scheduler.now());
     if (inserted == InsertOutcome::pasted && autoSend_) {
         // Timed from the keystroke itself: the paste may first wait for held modifiers.
         returnWork_ = deps_.scheduler.after(autoSendDelay, [self = QPointer<DictationController>(this)] {
@@ -764,6 +770,7 @@ void DictationController::dropFailedAudio()
 void DictationController::setPhase(const DictationPhase &phase)
 {
     phase_ = phase;
+    timings_.phaseChanged(phase.kind(), deps_.scheduler.now());
     hud_->setPhase(phase);
     emit phaseChanged(phase_);
 }

@@ -4,6 +4,7 @@
 #include "dictation/DictationPhase.h"
 #include "dictation/DictationPorts.h"
 #include "dictation/DictationTexts.h"
+#include "dictation/DictationTimings.h"
 #include "dictation/FailedRecordingStore.h"
 #include "dictation/HUDModel.h"
 #include "dictation/PcmFilePlayer.h"
@@ -75,6 +76,7 @@ public:
     HUDModel &hud() { return *hud_; }
     const DictationPhase &phase() const { return phase_; }
     const std::optional<QString> &lastMessage() const { return lastMessage_; }
+    DictationTimings &timings() { return timings_; }
     bool isBusy() const { return phase_.isBusy(); }
     // A start is waiting for the credential store to hand over the key.
     bool isStarting() const { return pendingStart_.has_value(); }
@@ -201,6 +203,7 @@ private:
     ScheduledWork keyDeadline_;
     // When stopFromCommand last found no recording to stop.
     std::optional<Scheduler::TimePoint> stopWithoutRecording_;
+    DictationTimings timings_;
 };
 
 } // namespace quillo
