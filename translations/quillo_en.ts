@@ -551,6 +551,14 @@
         <translation>the tray service did not answer in time</translation>
     </message>
     <message>
+        <source>上次听写</source>
+        <translation>Last dictation</translation>
+    </message>
+    <message>
+        <source>Quillo 启动以来还没有听写</source>
+        <translation>no dictation since Quillo started</translation>
+    </message>
+    <message>
         <source>没有系统托盘：再次启动 quillo 会打开设置窗口</source>
         <translation>no system tray: starting quillo again opens the settings window</translation>
     </message>

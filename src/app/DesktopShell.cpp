@@ -116,11 +116,17 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
     , windowHints_(waylandOffer.has_value())
     , lazyPanel_(*this)
     , failedRecordings_(FailedRecordingStore::defaultFolder())
+    , chatWarmer_(core.http, core.scheduler)
     , controller_(DictationController::Deps{
           .settings = core.settings,
           .scheduler = core.scheduler,
-          .readAPIKey
-          = [&core](std::function<void(const APIKeyRead &)> done) { core.settings.readAPIKey(std::move(done)); },
+          // Every start reads the key first: meanwhile the microphone's connection opens off
+          // the main thread (a start that records nothing leaves it to be replaced).
+          .readAPIKey =
+              [this, &core](std::function<void(const APIKeyRead &)> done) {
+                  recorder_.prepare();
+                  core.settings.readAPIKey(std::move(done));
+              },
           .addHistory = [&core](const HistoryEntry &entry) { core.history.add(entry); },
           .recorder = recorderBinding_,
           .makeSession = core.sessions,
@@ -170,7 +176,10 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
             // The window focused as recording starts is the one its text may go to.
             if (wayland_ && phase.kind() == DictationPhase::Kind::recording)
                 wayland_->noteTarget();
+            warmChatConnection();
         });
+    // A translation chosen while speaking sends the text to the chat model too.
+    QObject::connect(&controller_.hud(), &HUDModel::translationChanged, &controller_, [this] { warmChatConnection(); });
     // The portal may take a while to answer (or never, a stuck desktop): start-up goes on with
     // the X11 hotkeys and the portal's adapters take over when its answer comes.
     if (wayland_) {
@@ -219,6 +228,13 @@ void DesktopShell::openSettings()
 {
     settingsWindow_.show();
     showBoundShortcuts();
+}
+
+// The chat request that follows a release goes out on a connection opened while the user spoke.
+void DesktopShell::warmChatConnection()
+{
+    const bool chatAhead = core_.settings.polishEnabled() || controller_.hud().translation().has_value();
+    chatWarmer_.follow(controller_.phase().kind(), chatAhead, core_.settings.normalizedHost());
 }
 
 // The desktop bound (or rebound) the shortcuts: the menu and the settings show what it chose.
@@ -328,6 +344,8 @@ InstanceStatus DesktopShell::status()
         status.scope = portal_->scope().detail;
         status.inScope = portal_->scope().inScope;
     }
+    if (const auto &timings = controller_.timings().last(); !timings.empty())
+        status.lastDictation = timings.front().summary();
     return status;
 }
 

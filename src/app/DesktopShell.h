@@ -6,6 +6,7 @@
 #include "app/PortalDesktop.h"
 #include "app/WaylandDesktop.h"
 #include "audio/AudioRecorder.h"
+#include "dictation/ChatConnectionWarmer.h"
 #include "dictation/DictationAdapters.h"
 #include "dictation/DictationController.h"
 #include "dictation/FailedRecordingStore.h"
@@ -70,6 +71,7 @@ public:
 
 private:
     void showBoundShortcuts();
+    void warmChatConnection();
     void showRetryOffer();
     // The desktop portal answered the start-up probe: its adapters take over.
 
@@ -109,6 +111,8 @@ private:
     LazyPanel lazyPanel_;
     std::unique_ptr<RecordingPanel> panel_;
     FailedRecordingStore failedRecordings_;
+    // Before the controller: it follows the controller's phases until the controller is gone.
+    ChatConnectionWarmer chatWarmer_;
     DictationController controller_;
     SettingsWindowController settingsWindow_;
     std::unique_ptr<TrayIcon> tray_;

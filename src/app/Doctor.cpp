@@ -159,6 +159,7 @@ void Doctor::useStatus(const InstanceStatus &status)
     findings_.instanceVersion = status.version;
     findings_.remoteDesktopState = status.remoteDesktop;
     findings_.scopeOutcome = status.scope;
+    findings_.lastDictation = status.lastDictation;
 }
 
 void Doctor::lookAtSession()

@@ -63,6 +63,7 @@ struct DoctorFindings {
     // Starting a dictation
     Instance instance = Instance::none;
     QString instanceVersion;
+    QString lastDictation; // the running Quillo's figures of its last dictation; empty: none
     Hotkeys hotkeys = Hotkeys::none;
     Shortcuts shortcuts = Shortcuts::notAsked;
     QString shortcutsProblem;

@@ -85,6 +85,7 @@ QStringList DoctorReport::lines(const DoctorFindings &f, const DoctorVerdict &ve
     key(f, out);
     if (f.session != F::Session::none)
         tray(f, out);
+    lastDictation(f, out);
     if (!verdict.advice.empty()) {
         out << heading(QCoreApplication::translate("Doctor", "要做的事"));
         for (DoctorVerdict::Advice advice : verdict.advice) {
@@ -344,6 +345,19 @@ void DoctorReport::tray(const F &f, QStringList &out)
     out << mark(true)
             + (f.statusNotifierHost ? QCoreApplication::translate("Doctor", "系统托盘（StatusNotifier）")
                                     : QCoreApplication::translate("Doctor", "系统托盘（XEmbed）"));
+}
+
+// Only the running Quillo knows; a slow dictation says here where its time went.
+void DoctorReport::lastDictation(const F &f, QStringList &out)
+{
+    if (f.instance != F::Instance::answered)
+        return;
+    out << heading(QCoreApplication::translate("Doctor", "上次听写"));
+    if (f.lastDictation.isEmpty()) {
+        out << info + QCoreApplication::translate("Doctor", "Quillo 启动以来还没有听写");
+        return;
+    }
+    out << info + f.lastDictation; // as the [e2e] timings line has it, in every language
 }
 
 } // namespace quillo

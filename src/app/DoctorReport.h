@@ -23,6 +23,7 @@ private:
     static void microphone(const DoctorFindings &f, QStringList &out);
     static void key(const DoctorFindings &f, QStringList &out);
     static void tray(const DoctorFindings &f, QStringList &out);
+    static void lastDictation(const DoctorFindings &f, QStringList &out);
 };
 
 } // namespace quillo

@@ -70,6 +70,7 @@ void E2eObserver::observeAll(HotkeyManager &hotkeys)
 {
     hotkeys.debugLog = [this](const QString &message) { print_(QStringLiteral("[e2e] hotkey: ") + message); };
     observeNotes();
+    observeTimings();
     auto &hud = controller_.hud();
     connect(&controller_, &DictationController::phaseChanged, this, [this](const DictationPhase &phase) {
         // A recording's levels are summed up when it ends.
@@ -108,9 +109,17 @@ void E2eObserver::observeNotes()
     });
 }
 
+void E2eObserver::observeTimings()
+{
+    controller_.timings().onFinished = [this](const DictationTimings::Record &record) {
+        print_(QStringLiteral("[e2e] timings: ") + record.summary());
+    };
+}
+
 void E2eObserver::observePhasesWithApp(FrontmostApp &frontmost)
 {
     observeNotes();
+    observeTimings();
     connect(&controller_, &DictationController::phaseChanged, this, [this, &frontmost](const DictationPhase &phase) {
         const auto app = frontmost.current();
         const QString id = app && !app->identifier.isEmpty() ? app->identifier : QStringLiteral("-");

@@ -41,6 +41,8 @@ public:
 private:
     // Why a delivered result fell back (polish rejected, translation failed): a done phase alone hides it.
     void observeNotes();
+    // Where each dictation's time went, once it has ended.
+    void observeTimings();
 
     DictationController &controller_;
     HistoryStore &history_;

@@ -24,6 +24,7 @@ QByteArray InstanceStatus::toLine() const
         {QStringLiteral("portalRegistered"), portalRegistered},
         {QStringLiteral("scope"), scope},
         {QStringLiteral("inScope"), inScope},
+        {QStringLiteral("lastDictation"), lastDictation},
     };
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
@@ -52,6 +53,7 @@ std::optional<InstanceStatus> InstanceStatus::fromLine(const QString &line)
     status.portalRegistered = flag("portalRegistered");
     status.scope = text("scope");
     status.inScope = flag("inScope");
+    status.lastDictation = text("lastDictation");
     return status;
 }
 

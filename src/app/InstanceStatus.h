@@ -25,6 +25,7 @@ struct InstanceStatus {
     bool portalRegistered = false;
     QString scope; // how the portal knows the program without a registry (its systemd unit)
     bool inScope = false; // in a unit that carries the app id
+    QString lastDictation; // where the last dictation's time went (DictationTimings); empty: none yet
 
     QByteArray toLine() const;
     // None for a line that is not such an object.

@@ -11,6 +11,12 @@ PreferredAudioInput::PreferredAudioInput(std::unique_ptr<AudioInput> preferred, 
 {
 }
 
+// The fallback is asked only when the preferred adapter finds nothing.
+void PreferredAudioInput::prepare()
+{
+    preferred_->prepare();
+}
+
 AudioInputFormat PreferredAudioInput::inputFormat()
 {
     chosen_ = preferred_.get();

@@ -13,6 +13,7 @@ class PreferredAudioInput final : public AudioInput {
 public:
     PreferredAudioInput(std::unique_ptr<AudioInput> preferred, std::unique_ptr<AudioInput> fallback);
 
+    void prepare() override;
     AudioInputFormat inputFormat() override;
     Expected<Done, QString> start(
         AudioInputFormat format, std::size_t framesHint, BufferHandler handler, ErrorHandler onError) override;

@@ -68,6 +68,11 @@ AudioRecorder::~AudioRecorder()
     stop();
 }
 
+void AudioRecorder::prepare()
+{
+    input_->prepare();
+}
+
 Expected<Done, AudioRecorderError> AudioRecorder::start(ChunkCallback onChunk, ErrorCallback onError)
 {
     const AudioInputFormat format = input_->inputFormat();

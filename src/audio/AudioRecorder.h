@@ -28,6 +28,9 @@ public:
     AudioRecorder(const AudioRecorder &) = delete;
     AudioRecorder &operator=(const AudioRecorder &) = delete;
 
+    // A start is coming (the key was pressed): the device may begin opening now,
+    // off the calling thread, while the caller does its own part of the start.
+    void prepare();
     // Starts (or restarts) capture with a fresh converter. Fails with
     // noInputDevice, converterUnavailable or engineFailed (the platform's text).
     // onError hears of a capture that ends before stop().

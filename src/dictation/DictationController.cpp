@@ -19,10 +19,14 @@ DictationController::DictationController(Deps deps, QObject *parent)
     , hud_(new HUDModel(this))
     , hotkeyBinding_(deps_.hotkeys, deps_.settings, *hud_)
     , presenter_(ResultPresenter::Deps{deps_.settings, deps_.scheduler, deps_.sounds, deps_.panel, *hud_,
-          [this](const DictationPhase &phase) { emit phaseChanged(phase); }, [this] { emit lastMessageChanged(); }})
+          [this](const DictationPhase &phase) {
+              timings_.phaseChanged(phase.kind(), deps_.scheduler.now());
+              emit phaseChanged(phase);
+          },
+          [this] { emit lastMessageChanged(); }})
     , failedAudio_(deps_.failedRecordings)
-    , stream_(RecordingStream::Deps{
-          deps_.makeSession, deps_.recorder, deps_.scheduler, deps_.pcm16Level, failedAudio_, *hud_})
+    , stream_(RecordingStream::Deps{deps_.makeSession, deps_.recorder, deps_.scheduler, deps_.pcm16Level, failedAudio_,
+          *hud_, [this] { timings_.mark(DictationTimings::Stage::firstAudio, deps_.scheduler.now()); }})
     , startGate_(StartGate::Deps{deps_.scheduler, deps_.readAPIKey, deps_.permissions, deps_.openMicrophoneSettings,
           [this](const QString &message) { presenter_.refuse(message); }})
     , pipeline_(TranscriptPipeline::Deps{deps_.settings, deps_.scheduler, deps_.chat, deps_.addHistory,
@@ -33,6 +37,7 @@ DictationController::DictationController(Deps deps, QObject *parent)
               = [this](const DictationPhase &phase, double hideAfter) { presenter_.showResult(phase, hideAfter); },
               .note = [this](std::optional<QString> note) { presenter_.setNote(std::move(note)); },
               .ended = [this] { presenter_.end(); },
+              .reached = [this](DictationTimings::Stage stage) { timings_.mark(stage, deps_.scheduler.now()); },
           })
 {
 }
@@ -203,6 +208,7 @@ void DictationController::startRecording(RecordingMode mode, bool translate, Hot
     const std::optional<HotkeySlot> releaseSlot
         = mode == RecordingMode::hold ? std::optional<HotkeySlot>(holdSlot) : std::nullopt;
     const DictationTake take = DictationTake::fromMicrophone(mode, holdSlot, translate);
+    timings_.begin(deps_.scheduler.now());
     startGate_.withAPIKey(releaseSlot, [this, take](const QString &key) {
         if (startGate_.microphoneAllowed())
             begin(take, AudioFeed::microphone(), key);
@@ -215,6 +221,7 @@ void DictationController::runEndToEnd(
     if (isBusy() || startGate_.isWaiting())
         return;
     const DictationTake take = DictationTake::fromFile(autoSend, translation);
+    timings_.begin(deps_.scheduler.now());
     // A key store that failed is told as in any dictation; only a missing key is this run's own message.
     startGate_.withAPIKey(
         std::nullopt,
@@ -236,6 +243,7 @@ bool DictationController::retryLastRecording()
 {
     if (isBusy() || startGate_.isWaiting() || !failedAudio_.canRetry())
         return false;
+    timings_.begin(deps_.scheduler.now());
     startGate_.withAPIKey(std::nullopt, [this](const QString &key) { beginRetry(key); });
     return true;
 }

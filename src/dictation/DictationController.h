@@ -5,6 +5,7 @@
 #include "dictation/DictationPhase.h"
 #include "dictation/DictationPorts.h"
 #include "dictation/DictationTake.h"
+#include "dictation/DictationTimings.h"
 #include "dictation/FailedAudioPolicy.h"
 #include "dictation/FailedRecording.h"
 #include "dictation/FailedRecordingStore.h"
@@ -83,6 +84,7 @@ public:
     const DictationPhase &phase() const { return presenter_.phase(); }
     const std::optional<QString> &lastMessage() const { return presenter_.note(); }
     bool isBusy() const { return phase().isBusy(); }
+    DictationTimings &timings() { return timings_; }
     // A start is waiting for the credential store to hand over the key.
     bool isStarting() const { return startGate_.isWaiting(); }
     // The dictation being delivered ends with an auto-send Return after its paste.
@@ -131,6 +133,8 @@ private:
     Deps deps_;
     HUDModel *hud_; // child
     HotkeyBinding hotkeyBinding_;
+    // Before the pieces that report to it, so it outlives them.
+    DictationTimings timings_;
     ResultPresenter presenter_;
     DictationTake take_; // the dictation under way, or the last one
     FailedAudioPolicy failedAudio_;

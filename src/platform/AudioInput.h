@@ -43,6 +43,10 @@ public:
 
     virtual ~AudioInput() = default;
 
+    // A recording is about to start (the user pressed the key): the adapter may begin
+    // opening the device now, off the calling thread, for inputFormat() and start() to
+    // use. Harmless when no start follows.
+    virtual void prepare() { }
     // Native format of the device the next start() opens; unusable when there is none.
     virtual AudioInputFormat inputFormat() = 0;
     // Opens the device in `format` and delivers buffers of roughly framesHint

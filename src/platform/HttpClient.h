@@ -42,6 +42,11 @@ class HttpClient {
 public:
     virtual ~HttpClient() = default;
     virtual void post(const HttpRequest &request, std::function<void(HttpResult)> done) = 0;
+    // Opens a connection to url's host (name lookup, TCP, TLS with the same certificate
+    // checks as a request) for a request expected soon, so that it goes out without
+    // handshakes; nothing when such a connection is open already. Reports nothing: a
+    // request after a failed one simply connects as it would have anyway.
+    virtual void prewarm(const QUrl &url) = 0;
 };
 
 } // namespace quillo

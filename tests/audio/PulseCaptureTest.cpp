@@ -234,6 +234,35 @@ TEST_P(PulseCaptureTest, SpeechArrivesOffTheMainThreadAtFullRateAndOpensTheGate)
     EXPECT_NEAR(rate, 16000, 1600) << bytes << " bytes in " << elapsed << " s";
 }
 
+// The index the server gives the next client: every connection takes the next one.
+int nextClientIndex()
+{
+    QProcess pactl;
+    if (!runToEnd(pactl, QStringLiteral("pactl"),
+            {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("clients")}, 10000))
+        return -1;
+    int highest = -1;
+    for (const QByteArray &line : pactl.readAllStandardOutput().split('\n'))
+        highest = std::max(highest, line.split('\t').value(0).toInt());
+    return highest + 1; // pactl's own connection was the highest
+}
+
+class PulseConnections : public PulseServer { };
+
+TEST_F(PulseConnections, EachRecordingOpensOne)
+{
+    Capture capture;
+    AudioRecorder recorder(makeInput("pulse"));
+    for (const bool prepared : {false, true}) {
+        const int before = nextClientIndex();
+        if (prepared)
+            recorder.prepare();
+        ASSERT_TRUE(recorder.start(capture.callback()));
+        recorder.stop();
+        EXPECT_EQ(nextClientIndex(), before + 2) << "one for the recording, one for pactl; prepared: " << prepared;
+    }
+}
+
 TEST_P(PulseCaptureTest, UnknownDeviceNameMeansNoDevice)
 {
     Capture capture;
@@ -363,6 +392,29 @@ TEST(SilentSoundServer, StartGivesUpWithinTheTimeOut)
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);
     EXPECT_GE(took, 400ms);
+    EXPECT_LT(took, 2s) << millisecondsOf(took) << " ms";
+}
+
+// Opening the connection ahead of a start leaves the caller's thread free even when the
+// server never answers; the start that follows waits no longer than the time-out.
+TEST(SilentSoundServer, PrepareReturnsAtOnce)
+{
+    QTemporaryDir dir;
+    QLocalServer silent;
+    ASSERT_TRUE(silent.listen(dir.filePath(QStringLiteral("native"))));
+    const QByteArray saved = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", "unix:" + silent.fullServerName().toUtf8());
+    Capture capture;
+    AudioRecorder recorder(std::make_unique<PulseAudioInput>(QString(), 500ms));
+    const auto preparing = Clock::now();
+    recorder.prepare();
+    const auto prepareTook = Clock::now() - preparing;
+    const auto result = recorder.start(capture.callback(), capture.errorCallback());
+    const auto took = Clock::now() - preparing;
+    qputenv("PULSE_SERVER", saved);
+    EXPECT_LT(prepareTook, 200ms) << millisecondsOf(prepareTook) << " ms";
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);
     EXPECT_LT(took, 2s) << millisecondsOf(took) << " ms";
 }
 

@@ -111,10 +111,34 @@ TEST_F(ChatOverTls, SlowAnswerTimesOut)
     EXPECT_EQ(result->error().kind, HttpFailure::Kind::timeout);
 }
 
+// The connection a request goes out on is the one opened ahead of it; with an HTTP/2 offer
+// that differs between the two, the manager would keep them apart and connect again.
+TEST_F(ChatOverTls, RequestsGoOutOnTheConnectionOpenedAhead)
+{
+    const QUrl url = *chat::completionsUrl(service_->host());
+    http_.prewarm(url);
+    ASSERT_TRUE(waitFor([&] { return service_->connectionsAccepted() == 1; }));
+    ASSERT_TRUE(ask("第一句"));
+    ASSERT_TRUE(ask("第二句")); // a translation's second attempt right after the first
+    EXPECT_EQ(service_->connectionsAccepted(), 1);
+
+    // The service dropped it meanwhile, as it does with idle connections: opened again.
+    service_->closeIdleConnections();
+    waitFor([] { return false; }, 100ms);
+    http_.prewarm(url);
+    ASSERT_TRUE(waitFor([&] { return service_->connectionsAccepted() == 2; }));
+    http_.prewarm(url); // one open already: nothing more
+    ASSERT_TRUE(ask("第三句"));
+    EXPECT_EQ(service_->connectionsAccepted(), 2);
+}
+
 TEST_F(ChatOverTls, UntrustedCertificateIsRefused)
 {
     fake::FakeCloudService stranger;
     ASSERT_TRUE(startService(stranger, TestCertificates::get().stranger));
+    // A connection opened ahead is checked as strictly as a request's own.
+    http_.prewarm(*chat::completionsUrl(stranger.host()));
+    waitFor([] { return false; }, 300ms);
     const auto result = ask("你好", "test-key", stranger.host());
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, PolishError::Kind::transport);

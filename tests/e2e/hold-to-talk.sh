@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real path: the program started as a user starts it, right Alt held through XTest, speech
 # played into the virtual microphone, key released -> the text appears in the focused window.
-# Escape during a recording cancels it and nothing is pasted.
+# Escape during a recording cancels it and nothing is pasted. --doctor shows the running
+# Quillo's timings of the dictation.
 source "$(dirname "$0")/lib.sh"
 start_fake "$SCENARIOS/polite.json"
 import_key test-key "$FAKE_HOST"
@@ -34,6 +35,10 @@ note "hold-to-talk pasted: $(target_text)"
 
 before=$(target_text)
 sleep 1.5 # the panel has faded and the previous clipboard is back
+# The running Quillo tells the doctor where that dictation's time went.
+timeout 20 "$QUILLO" --doctor >"$E2E_TMP/doctor.out" 2>&1 || true
+grep -qE '^  · press->recording [0-9]+ ms, .*release->paste [0-9]+ ms, done$' "$E2E_TMP/doctor.out" \
+  || { cat "$E2E_TMP/doctor.out"; fail "the doctor does not show the last dictation's timings"; }
 hold_and_speak escape
 sleep 6
 [ "$(target_text)" = "$before" ] || fail "a cancelled recording pasted: '$(target_text)'"

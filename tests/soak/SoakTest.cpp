@@ -217,6 +217,7 @@ public:
             shorter.timeout = std::min(request.timeout, std::chrono::milliseconds(chatTimeoutCap));
         inner_.post(shorter, std::move(done));
     }
+    void prewarm(const QUrl &url) override { inner_.prewarm(url); }
     bool shortTimeout = false;
 
 private:

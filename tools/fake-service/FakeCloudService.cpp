@@ -16,6 +16,11 @@ namespace {
 
 constexpr qsizetype maxHeaderBytes = 64 * 1024;
 constexpr qsizetype maxBodyBytes = 64 * 1024 * 1024;
+// Set on a socket while its request is being answered, and on one handed to the WebSocket server.
+constexpr char busyProperty[] = "quilloFakeBusy";
+constexpr char upgradedProperty[] = "quilloFakeUpgraded";
+// Set when the client asked for "Connection: close".
+constexpr char closeProperty[] = "quilloFakeClose";
 
 QByteArray reason(int status)
 {
@@ -205,6 +210,7 @@ void FakeCloudService::accept()
         if (!socket)
             continue;
         socket->setParent(this);
+        ++connectionsAccepted_;
         connect(socket, &QSslSocket::readyRead, this, [this, socket] { readRequests(socket); });
         connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
         readRequests(socket);
@@ -213,6 +219,9 @@ void FakeCloudService::accept()
 
 void FakeCloudService::readRequests(QSslSocket *socket)
 {
+    // One request at a time per connection: the next is read once this one is answered.
+    if (socket->property(busyProperty).toBool() || socket->property(upgradedProperty).toBool())
+        return;
     // Peeked, not read: an upgrade hands the untouched request to QWebSocketServer.
     const QByteArray head = socket->peek(maxHeaderBytes);
     const qsizetype end = head.indexOf("\r\n\r\n");
@@ -225,7 +234,7 @@ void FakeCloudService::readRequests(QSslSocket *socket)
     const QList<QByteArray> lines = head.left(end).split('\n');
     const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
     if (requestLine.size() != 3) {
-        respond(socket, 400, "bad request line");
+        respond(socket, 400, "bad request line", Keep::close);
         return;
     }
     request.method = requestLine[0];
@@ -243,19 +252,22 @@ void FakeCloudService::readRequests(QSslSocket *socket)
     }
     if (request.header("Upgrade").compare("websocket", Qt::CaseInsensitive) == 0) {
         disconnect(socket, &QSslSocket::readyRead, this, nullptr);
+        socket->setProperty(upgradedProperty, true);
         upgrade(socket, request);
         return;
     }
     const qsizetype length = request.header("Content-Length").toLongLong();
     if (length < 0 || length > maxBodyBytes) {
-        respond(socket, 400, "bad length");
+        respond(socket, 400, "bad length", Keep::close);
         return;
     }
     if (socket->bytesAvailable() < end + 4 + length)
         return;
     socket->read(end + 4);
     request.body = socket->read(length);
-    disconnect(socket, &QSslSocket::readyRead, this, nullptr);
+    socket->setProperty(busyProperty, true);
+    // HTTP/1.1 keeps the connection for the next request unless the client asks otherwise.
+    socket->setProperty(closeProperty, request.header("Connection").compare("close", Qt::CaseInsensitive) == 0);
     handle(socket, request);
 }
 
@@ -280,13 +292,14 @@ void FakeCloudService::upgrade(QSslSocket *socket, const Request &request)
     notifyRecorded();
     if (!path.startsWith(QLatin1String("/api-ws/v1/realtime"))) {
         socket->read(socket->bytesAvailable());
-        respond(socket, 404, errorEnvelope("NotFound", "No such endpoint."));
+        respond(socket, 404, errorEnvelope("NotFound", "No such endpoint."), Keep::close);
         return;
     }
     if (!accepted) {
         socket->read(socket->bytesAvailable());
         respond(socket, 401,
-            compact({{"code", "InvalidApiKey"}, {"message", "Invalid API-key provided."}, {"request_id", "fake"}}));
+            compact({{"code", "InvalidApiKey"}, {"message", "Invalid API-key provided."}, {"request_id", "fake"}}),
+            Keep::close);
         return;
     }
     const int script = acceptedSessions_++;
@@ -341,7 +354,7 @@ void FakeCloudService::chat(QSslSocket *socket, const Request &request)
     const int status = rule.status;
     const QByteArray answer = chatAnswer(rule, body, transcript);
     const QPointer<QSslSocket> guarded(socket);
-    QTimer::singleShot(rule.delayMs, this, [guarded, status, answer] {
+    QTimer::singleShot(rule.delayMs, this, [this, guarded, status, answer] {
         if (guarded)
             respond(guarded, status, answer);
     });
@@ -401,13 +414,29 @@ void FakeCloudService::notifyRecorded()
         onRecorded();
 }
 
-void FakeCloudService::respond(QSslSocket *socket, int status, const QByteArray &body)
+void FakeCloudService::respond(QSslSocket *socket, int status, const QByteArray &body, Keep keep)
 {
+    const bool close = keep == Keep::close || socket->property(closeProperty).toBool();
     QByteArray response = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason(status) + "\r\n";
     response += "Content-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size());
-    response += "\r\nConnection: close\r\n\r\n" + body;
-    socket->write(response);
-    socket->disconnectFromHost();
+    response += close ? "\r\nConnection: close\r\n\r\n" : "\r\nConnection: keep-alive\r\n\r\n";
+    socket->write(response + body);
+    if (close) {
+        socket->disconnectFromHost();
+        return;
+    }
+    // As the real service does: the connection stays for the client's next request.
+    socket->setProperty(busyProperty, false);
+    if (socket->bytesAvailable() > 0)
+        readRequests(socket);
+}
+
+void FakeCloudService::closeIdleConnections()
+{
+    for (QSslSocket *socket : findChildren<QSslSocket *>(Qt::FindDirectChildrenOnly)) {
+        if (!socket->property(busyProperty).toBool() && !socket->property(upgradedProperty).toBool())
+            socket->disconnectFromHost();
+    }
 }
 
 } // namespace quillo::fake

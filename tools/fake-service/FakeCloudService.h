@@ -40,6 +40,12 @@ public:
     // Called whenever something new was recorded.
     std::function<void()> onRecorded;
 
+    // TLS connections accepted so far (WebSocket, chat and control alike).
+    int connectionsAccepted() const { return connectionsAccepted_; }
+    // Closes every kept-alive connection that has no request under way, as the real
+    // service does once a connection has been idle for a while.
+    void closeIdleConnections();
+
 private:
     struct Request {
         QByteArray method;
@@ -59,7 +65,10 @@ private:
     bool keyAccepted(const Request &request) const;
     QJsonObject recordHeaders(const Request &request) const;
     void notifyRecorded();
-    static void respond(QSslSocket *socket, int status, const QByteArray &body);
+    enum class Keep { alive, close };
+    // An answer on a connection that stays open for the next request unless `keep`
+    // or the request's "Connection: close" says otherwise.
+    void respond(QSslSocket *socket, int status, const QByteArray &body, Keep keep = Keep::alive);
 
     QSslServer server_;
     QWebSocketServer webSockets_;
@@ -67,6 +76,7 @@ private:
     QJsonArray asrSessions_;
     QJsonArray chatRequests_;
     int acceptedSessions_ = 0;
+    int connectionsAccepted_ = 0;
     // Upgraded sockets waiting for QWebSocketServer, by peer port: their log index and script.
     QHash<quint16, QPair<int, int>> pendingUpgrades_;
 };

@@ -10,6 +10,10 @@ namespace quillo {
 class FakeHttpClient final : public HttpClient {
 public:
     void post(const HttpRequest &request, std::function<void(HttpResult)> done) override;
+    void prewarm(const QUrl &url) override { prewarmed_.push_back(url); }
+
+    // Every URL prewarm() was asked for, in order.
+    const std::vector<QUrl> &prewarmed() const { return prewarmed_; }
 
     std::size_t requestCount() const { return requests_.size(); }
     const HttpRequest &request(std::size_t i) const { return requests_.at(i).request; }
@@ -26,6 +30,7 @@ private:
     void complete(std::size_t i, HttpResult result);
 
     std::vector<Pending> requests_;
+    std::vector<QUrl> prewarmed_;
 };
 
 } // namespace quillo

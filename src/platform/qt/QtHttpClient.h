@@ -3,6 +3,9 @@
 #include "platform/HttpClient.h"
 
 #include <QNetworkAccessManager>
+#include <QSslConfiguration>
+
+#include <optional>
 
 namespace quillo {
 
@@ -14,9 +17,14 @@ public:
     ~QtHttpClient() override;
 
     void post(const HttpRequest &request, std::function<void(HttpResult)> done) override;
+    void prewarm(const QUrl &url) override;
 
 private:
+    // The cloud TLS settings of every request and pre-connection, made at the first.
+    const QSslConfiguration &sslConfiguration();
+
     QNetworkAccessManager manager_;
+    std::optional<QSslConfiguration> ssl_;
 };
 
 } // namespace quillo

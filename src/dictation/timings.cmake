@@ -1,0 +1,1 @@
+quillo_add_sources(quillo_dictation DictationTimings.h DictationTimings.cpp)

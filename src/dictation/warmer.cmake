@@ -1,0 +1,2 @@
+quillo_add_sources(quillo_dictation ChatConnectionWarmer.h ChatConnectionWarmer.cpp)
+target_link_libraries(quillo_dictation PUBLIC quillo_refinement)
