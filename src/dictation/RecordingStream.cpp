@@ -136,6 +136,8 @@ void RecordingStream::feed(const QByteArray &pcm16, float level)
 {
     if (!session_)
         return;
+    if (deps_.audioArrived)
+        deps_.audioArrived();
     for (const QByteArray &chunk : gate_.process(pcm16, level)) {
         session_->sendAudio(chunk);
         deps_.failedAudio.append(chunk);

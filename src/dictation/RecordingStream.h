@@ -33,6 +33,8 @@ public:
         std::function<float(const QByteArray &pcm16)> pcm16Level;
         FailedAudioPolicy &failedAudio;
         HUDModel &hud;
+        // Audio from the source reached the stream (before the gate).
+        std::function<void()> audioArrived = {};
     };
 
     explicit RecordingStream(Deps deps);

@@ -64,6 +64,12 @@ void TranscriptPipeline::abandon()
         session->cancel();
 }
 
+void TranscriptPipeline::reached(DictationTimings::Stage stage) const
+{
+    if (report_.reached)
+        report_.reached(stage);
+}
+
 void TranscriptPipeline::transcribed(const RecognitionSession::FinishResult &result, const Capture &capture)
 {
     if (!result) {
@@ -77,6 +83,7 @@ void TranscriptPipeline::transcribed(const RecognitionSession::FinishResult &res
         report_.result(DictationPhase::failed(result.error().description()), hideAfter::recognitionFailed);
         return;
     }
+    reached(DictationTimings::Stage::transcript);
     const QString raw = result.value().trimmed();
     if (!isEmptyOrFiller(raw)) {
         refine(raw, capture);
@@ -107,7 +114,10 @@ void TranscriptPipeline::refine(const QString &raw, const Capture &capture)
     request.host = settings.normalizedHost();
     request.model = capture.translation ? settings.translateModel() : settings.polishModel();
 
-    auto done = whileCurrent([this, raw, capture](RefinementOutcome outcome) { deliver(raw, outcome, capture); });
+    auto done = whileCurrent([this, raw, capture](RefinementOutcome outcome) {
+        reached(DictationTimings::Stage::chatAnswer);
+        deliver(raw, outcome, capture);
+    });
     if (!capture.translation) {
         refinementFlow::polish(deps_.chat, request, std::move(done));
         return;
@@ -151,6 +161,7 @@ HistoryEntry TranscriptPipeline::historyEntry(const QString &raw, const QString 
 
 void TranscriptPipeline::present(InsertOutcome inserted, const QString &final, const Capture &capture)
 {
+    reached(DictationTimings::Stage::inserted);
     if (inserted == InsertOutcome::pasted && capture.autoSend) {
         // Timed from the keystroke itself: the paste may first wait for held modifiers.
         returnWork_ = deps_.scheduler.after(autoSendDelay, [this] {

@@ -3,6 +3,7 @@
 #include "common/AppStyle.h"
 #include "dictation/DictationPhase.h"
 #include "dictation/DictationTexts.h"
+#include "dictation/DictationTimings.h"
 #include "dictation/FailedAudioPolicy.h"
 #include "dictation/RefinementFlow.h"
 #include "dictation/TextInserter.h"
@@ -71,6 +72,8 @@ public:
         std::function<void(std::optional<QString>)> note;
         // The session was cancelled from outside: the dictation ends without a word.
         std::function<void()> ended;
+        // A stage of the dictation's way reached, for its timings.
+        std::function<void(DictationTimings::Stage)> reached;
     };
 
     TranscriptPipeline(Deps deps, Report report);
@@ -84,6 +87,7 @@ public:
     void abandon();
 
 private:
+    void reached(DictationTimings::Stage stage) const;
     void transcribed(const RecognitionSession::FinishResult &result, const Capture &capture);
     void refine(const QString &raw, const Capture &capture);
     void deliver(const QString &raw, const RefinementOutcome &outcome, const Capture &capture);
