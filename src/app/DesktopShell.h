@@ -9,6 +9,7 @@
 #include "dictation/DictationAdapters.h"
 #include "dictation/DictationController.h"
 #include "dictation/FailedRecordingStore.h"
+#include "dictation/FileWorker.h"
 #include "dictation/TextInserter.h"
 #include "hotkeys/HotkeyManager.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
@@ -108,6 +109,7 @@ private:
     X11KeyEventTranslator keyTranslator_;
     LazyPanel lazyPanel_;
     std::unique_ptr<RecordingPanel> panel_;
+    FileWorker fileWorker_; // writes recordings off the main thread; outlives their store
     FailedRecordingStore failedRecordings_;
     DictationController controller_;
     SettingsWindowController settingsWindow_;

@@ -273,12 +273,14 @@ void DictationController::beginRecording(RecordingMode mode, bool translate, Hot
     if (dictationRules::translatesAtStart(translate, hotkeys.currentModifierFlags(), settings.translateTrigger(),
             settings.holdHotkey(), settings.toggleHotkey()))
         hud_->setTranslation(settings.translateTarget());
+    failedAudio_.begin(recordedWith());
 
     openSession(apiKey);
     apiKey_ = apiKey;
     // As if the user had let go now: what was said so far is still transcribed and pasted.
     auto started = stream_.startMicrophone([this](const QString &description) { stopRecording(description); });
     if (!started) {
+        failedAudio_.abandon();
         stream_.drop();
         apiKey_.clear();
         refuse(started.error());
@@ -300,7 +302,7 @@ void DictationController::prepare(RecordingMode mode, HotkeySlot holdSlot, bool 
     holdSlot_ = holdSlot;
     autoSend_ = autoSend;
     targetApp_ = deps_.frontmost.current();
-    failedAudio_.begin();
+    failedAudio_.abandon(); // an earlier dictation's audio is settled by now
     hud_->reset();
     hud_->setMode(mode);
 }
@@ -334,6 +336,7 @@ void DictationController::stopRecording(std::optional<QString> endedBy)
     }
     if (tooShort || !stream_.heardSpeech()) {
         // Nothing worth transcribing; a lost microphone is still worth saying.
+        failedAudio_.abandon();
         stream_.drop();
         if (endedBy)
             showResult(DictationPhase::failed(*endedBy), hideAfter::recognitionFailed);
@@ -348,7 +351,7 @@ void DictationController::stopRecording(std::optional<QString> endedBy)
     finished.translation = hud_->translation();
     finished.style = targetApp_ ? forApp(*targetApp_) : AppStyle::general;
     finished.endedBy = endedBy.value_or(QString());
-    finished.audio = failedAudio_.take();
+    finished.recordingId = failedAudio_.recordingId();
     finished.autoSend = autoSend_;
     pipeline_.run(stream_.takeSession(), finished);
 }
@@ -424,6 +427,7 @@ void DictationController::beginEndToEnd(const QString &audioFile, bool autoSend,
     }
     prepare(RecordingMode::hold, HotkeySlot::hold, autoSend);
     hud_->setTranslation(translation);
+    failedAudio_.begin(recordedWith());
 
     openSession(apiKey);
     apiKey_ = apiKey;
@@ -433,17 +437,17 @@ void DictationController::beginEndToEnd(const QString &audioFile, bool autoSend,
     stream_.startFile(pcm.value(), speed, [this] { stopRecording(); });
 }
 
-bool DictationController::retryLastRecording()
+bool DictationController::retryRecording(const QString &id)
 {
-    if (isBusy() || pendingStart_.isWaiting() || !failedAudio_.canRetry())
+    if (isBusy() || pendingStart_.isWaiting() || !failedAudio_.retryable(id))
         return false;
-    withAPIKey(std::nullopt, [this](const QString &key) { beginRetry(key); });
+    withAPIKey(std::nullopt, [this, id](const QString &key) { beginRetry(key, id); });
     return true;
 }
 
-void DictationController::beginRetry(const QString &apiKey)
+void DictationController::beginRetry(const QString &apiKey, const QString &id)
 {
-    const std::optional<FailedRecording> recording = failedAudio_.retryable();
+    const std::optional<FailedRecording> recording = failedAudio_.retryable(id);
     if (!recording)
         return;
     prepare(RecordingMode::hold, HotkeySlot::hold, false);
@@ -451,7 +455,6 @@ void DictationController::beginRetry(const QString &apiKey)
     openSession(apiKey);
     if (!stream_.hasSession())
         return;
-    stream_.sendAsIs(recording->pcm);
     setPhase(DictationPhase::transcribing());
     deps_.panel.show();
 
@@ -459,11 +462,28 @@ void DictationController::beginRetry(const QString &apiKey)
     retried.translation = recording->translation;
     retried.style = recording->style;
     retried.seconds = recording->seconds();
-    retried.audio = recording->pcm;
+    retried.recordingId = recording->id;
     retried.polish = recording->polish;
-    // All of it arrives at once: the service may still work through it at speaking pace.
+    // It arrives faster than spoken: the service may still work through it at speaking pace.
     retried.finishTimeout = finishTimeoutSeconds + recording->seconds();
-    pipeline_.run(stream_.takeSession(), retried);
+    stream_.startKept(failedAudio_.audioPath(recording->id), [this, retried](bool readable) {
+        if (!readable) {
+            failedAudio_.settle(retried.recordingId, FailedAudioPolicy::Outcome::unreadable, {});
+            stream_.drop();
+            showResult(DictationPhase::failed(keptAudioUnreadableMessage), hideAfter::recognitionFailed);
+            return;
+        }
+        pipeline_.run(stream_.takeSession(), retried);
+    });
+}
+
+FailedRecording DictationController::recordedWith() const
+{
+    FailedRecording choices;
+    choices.style = targetApp_ ? forApp(*targetApp_) : AppStyle::general;
+    choices.translation = hud_->translation();
+    choices.polish = deps_.settings.polishEnabled();
+    return choices;
 }
 
 void DictationController::setPhase(const DictationPhase &phase)

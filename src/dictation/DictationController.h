@@ -63,8 +63,8 @@ public:
         // A whole audio file as 16 kHz mono PCM16, for the file-driven dictation.
         std::function<Expected<QByteArray, QString>(const QString &path)> loadPCM16;
         std::function<float(const QByteArray &pcm16)> pcm16Level;
-        // Where the audio of a dictation whose recognition failed is kept for a retry;
-        // null keeps nothing.
+        // Where recordings are written as they are made and failed ones kept for a
+        // retry; null keeps nothing.
         FailedRecordingStore *failedRecordings = nullptr;
     };
 
@@ -98,11 +98,11 @@ public:
     bool cancelFromCommand();
     bool translateFromCommand();
     void runEndToEnd(const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed);
-    // Dictates the kept audio of the last failed dictation again, at once rather than
-    // at speaking pace, with the style, translation and polish it was recorded with,
-    // into the window focused now. Answers false while a dictation runs or when
-    // nothing is kept.
-    bool retryLastRecording();
+    // Dictates a kept failed recording (the newest for an empty id) again, faster than
+    // spoken, with the style, translation and polish it was recorded with, into the
+    // window focused now. Answers false while a dictation runs or when it is not kept.
+    bool retryRecording(const QString &id = {});
+    bool retryLastRecording() { return retryRecording(); }
 
 signals:
     void phaseChanged(const quillo::DictationPhase &phase);
@@ -118,7 +118,9 @@ private:
     void beginRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot, const QString &apiKey);
     void beginEndToEnd(const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed,
         const QString &apiKey);
-    void beginRetry(const QString &apiKey);
+    void beginRetry(const QString &apiKey, const QString &id);
+    // The style, translation and polish the recording starting now is made with.
+    FailedRecording recordedWith() const;
     void prepare(RecordingMode mode, HotkeySlot holdSlot, bool autoSend);
     void openSession(const QString &apiKey);
     void updateElapsed();

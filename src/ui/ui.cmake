@@ -10,6 +10,7 @@ quillo_add_sources(quillo_ui
   SegmentedControl.h SegmentedControl.cpp
   ShortcutRow.h ShortcutRow.cpp
   HistoryRow.h HistoryRow.cpp
+  KeptRecordingsList.h KeptRecordingsList.cpp
   MenuText.h MenuText.cpp
   MenuContent.h MenuContent.cpp
   SettingsText.h SettingsText.cpp
