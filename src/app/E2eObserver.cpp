@@ -1,6 +1,6 @@
 #include "app/E2eObserver.h"
 
-#include "dictation/AppStyle.h"
+#include "dictation/AppClassifier.h"
 #include "dictation/DictationController.h"
 #include "dictation/FailedRecordingStore.h"
 #include "hotkeys/HotkeyManager.h"

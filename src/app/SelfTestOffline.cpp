@@ -2,7 +2,7 @@
 
 #include "app/SelfTestSamples.h"
 #include "audio/SpeechGate.h"
-#include "dictation/AppStyle.h"
+#include "dictation/AppClassifier.h"
 #include "hotkeys/Hotkey.h"
 #include "recognition/Segments.h"
 #include "refinement/TextRules.h"

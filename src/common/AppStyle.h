@@ -9,7 +9,7 @@ namespace quillo {
 
 // The input scene of the application that had the focus when a dictation started.
 // The enumeration lives here so that prompts and text rules can use it without
-// depending on the dictation layer; the classification is in dictation/AppStyle.h.
+// depending on the dictation layer; the classification is in dictation/AppClassifier.h.
 enum class AppStyle { coding, chat, document, general };
 
 inline constexpr std::array allAppStyles{AppStyle::coding, AppStyle::chat, AppStyle::document, AppStyle::general};

@@ -1,9 +1,7 @@
 #include "dictation/DictationController.h"
 
-#include "dictation/AppStyle.h"
 #include "dictation/DictationRules.h"
 #include "dictation/DictationTexts.h"
-#include "settings/AppSettings.h"
 
 #include <QPointer>
 
@@ -15,11 +13,6 @@ namespace {
 
 using namespace dictationTexts;
 using namespace dictationTimes;
-
-Scheduler::Duration seconds(double s)
-{
-    return std::chrono::round<Scheduler::Duration>(std::chrono::duration<double>(s));
-}
 
 // A callback that calls method while the controller lives and does nothing after.
 template <typename... Args>
@@ -38,24 +31,28 @@ DictationController::DictationController(Deps deps, QObject *parent)
     , deps_(std::move(deps))
     , hud_(new HUDModel(this))
     , hotkeyBinding_(deps_.hotkeys, deps_.settings, *hud_)
+    , presenter_(ResultPresenter::Deps{deps_.settings, deps_.scheduler, deps_.sounds, deps_.panel, *hud_,
+          [this](const DictationPhase &phase) { emit phaseChanged(phase); }, [this] { emit lastMessageChanged(); }})
     , failedAudio_(deps_.failedRecordings)
     , stream_(RecordingStream::Deps{
           deps_.makeSession, deps_.recorder, deps_.scheduler, deps_.pcm16Level, failedAudio_, *hud_})
-    , pendingStart_(deps_.scheduler, deps_.readAPIKey)
+    , startGate_(StartGate::Deps{deps_.scheduler, deps_.readAPIKey, deps_.permissions, deps_.openMicrophoneSettings,
+          [this](const QString &message) { presenter_.refuse(message); }})
     , pipeline_(TranscriptPipeline::Deps{deps_.settings, deps_.scheduler, deps_.chat, deps_.addHistory,
                     deps_.insertText, deps_.pressReturn, deps_.permissions, failedAudio_},
           TranscriptPipeline::Report{
-              .phase = [this](const DictationPhase &phase) { setPhase(phase); },
-              .result = [this](const DictationPhase &phase, double hideAfter) { showResult(phase, hideAfter); },
-              .note = [this](std::optional<QString> note) { setLastMessage(std::move(note)); },
-              .ended = [this] { endSilently(); },
+              .phase = [this](const DictationPhase &phase) { presenter_.setPhase(phase); },
+              .result
+              = [this](const DictationPhase &phase, double hideAfter) { presenter_.showResult(phase, hideAfter); },
+              .note = [this](std::optional<QString> note) { presenter_.setNote(std::move(note)); },
+              .ended = [this] { presenter_.end(); },
           })
 {
 }
 
 DictationController::~DictationController()
 {
-    if (phase_.kind() == DictationPhase::Kind::recording)
+    if (presenter_.isRecording())
         stream_.stopCapture();
     pipeline_.abandon();
     stream_.drop();
@@ -76,21 +73,21 @@ void DictationController::bindHotkeys()
 void DictationController::handlePress(HotkeySlot slot)
 {
     using dictationRules::PressAction;
-    if (pendingStart_.isWaiting())
+    if (startGate_.isWaiting())
         return; // the key is on its way; this press belongs to the start already under way
-    const bool recording = phase_.kind() == DictationPhase::Kind::recording;
+    const bool recording = presenter_.isRecording();
     if (recording && slot == HotkeySlot::holdSend)
-        autoSend_ = true;
+        take_.autoSend = true;
     const bool holdKeyDown = deps_.hotkeys.isHeld(HotkeySlot::hold);
-    switch (dictationRules::pressAction(slot, phase_.kind(), mode_, holdKeyDown)) {
+    switch (dictationRules::pressAction(slot, phase().kind(), take_.mode, holdKeyDown)) {
     case PressAction::ignore:
         return;
     case PressAction::stop:
         stopRecording();
         return;
     case PressAction::continueHandsFree:
-        mode_ = RecordingMode::handsFree;
-        hud_->setMode(mode_);
+        take_.mode = RecordingMode::handsFree;
+        hud_->setMode(take_.mode);
         if (slot == HotkeySlot::toggleTranslate && !hud_->translation())
             hud_->setTranslation(deps_.settings.translateTarget());
         return;
@@ -105,43 +102,43 @@ void DictationController::handlePress(HotkeySlot slot)
 void DictationController::handleRelease(HotkeySlot slot)
 {
     // Let go before the credential store answered: too short to be a dictation.
-    if (pendingStart_.isReleasedBy(slot)) {
-        pendingStart_.drop();
+    if (startGate_.isReleasedBy(slot)) {
+        startGate_.drop();
         return;
     }
-    if (slot == holdSlot_ && phase_.kind() == DictationPhase::Kind::recording && mode_ == RecordingMode::hold)
+    if (slot == take_.holdSlot && presenter_.isRecording() && take_.mode == RecordingMode::hold)
         stopRecording();
 }
 
 void DictationController::handleOtherKeyWhileHolding()
 {
-    if (phase_.kind() != DictationPhase::Kind::recording || mode_ != RecordingMode::hold || !startedAt_)
+    if (!presenter_.isRecording() || take_.mode != RecordingMode::hold || !take_.startedAt)
         return;
     // Within the first second it was a shortcut typed with the hold modifier.
-    if (secondsSince(*startedAt_) < otherKeyCancelWindowSeconds)
+    if (secondsSince(*take_.startedAt) < otherKeyCancelWindowSeconds)
         cancelSession();
 }
 
 void DictationController::handleEscape()
 {
-    pendingStart_.drop();
+    startGate_.drop();
     if (isBusy())
         cancelSession();
 }
 
 void DictationController::handleTranslateTap(Scheduler::TimePoint time)
 {
-    if (phase_.kind() != DictationPhase::Kind::recording || !startedAt_)
+    if (!presenter_.isRecording() || !take_.startedAt)
         return;
     // The tap that started together with the recording still counts.
-    if (time >= *startedAt_ - translateTapTolerance)
+    if (time >= *take_.startedAt - translateTapTolerance)
         cycleTranslation();
 }
 
 void DictationController::cycleTranslation()
 {
     hud_->setTranslation(dictationRules::nextTranslation(deps_.settings.languageCycle(), hud_->translation()));
-    playSound(Sound::morse);
+    presenter_.play(Sound::morse);
 }
 
 bool DictationController::startFromCommand()
@@ -150,9 +147,7 @@ bool DictationController::startFromCommand()
         return false;
     // The stop of a quick tap can overtake its start (two processes race): together
     // they were shorter than a tap and are dropped like one, instead of recording on.
-    const bool overtaken = stopWithoutRecording_ && secondsSince(*stopWithoutRecording_) < minimumRecordingSeconds;
-    stopWithoutRecording_.reset();
-    if (overtaken)
+    if (startGate_.overtakenByStop())
         return false;
     // No key of ours is held: the recording ends only by stopFromCommand, Escape or a
     // toggle press. Its release slot is toggle, whose press already stops a hold
@@ -163,13 +158,13 @@ bool DictationController::startFromCommand()
 
 bool DictationController::stopFromCommand()
 {
-    if (pendingStart_.isWaiting()) {
+    if (startGate_.isWaiting()) {
         // The start is still waiting for its key: together they were a tap.
-        pendingStart_.drop();
+        startGate_.drop();
         return true;
     }
-    if (phase_.kind() != DictationPhase::Kind::recording) {
-        stopWithoutRecording_ = deps_.scheduler.now();
+    if (!presenter_.isRecording()) {
+        startGate_.stopArrivedFirst();
         return false;
     }
     stopRecording();
@@ -178,14 +173,14 @@ bool DictationController::stopFromCommand()
 
 bool DictationController::toggleFromCommand()
 {
-    const bool acts = phase_.kind() == DictationPhase::Kind::recording || !isBusy();
+    const bool acts = presenter_.isRecording() || !isBusy();
     toggleFromMenu();
     return acts;
 }
 
 bool DictationController::cancelFromCommand()
 {
-    if (!isBusy() && !pendingStart_.isWaiting())
+    if (!isBusy() && !startGate_.isWaiting())
         return false;
     handleEscape();
     return true;
@@ -193,7 +188,7 @@ bool DictationController::cancelFromCommand()
 
 bool DictationController::translateFromCommand()
 {
-    if (phase_.kind() == DictationPhase::Kind::recording) {
+    if (presenter_.isRecording()) {
         cycleTranslation();
         return true;
     }
@@ -205,7 +200,7 @@ bool DictationController::translateFromCommand()
 
 void DictationController::toggleFromMenu()
 {
-    if (phase_.kind() == DictationPhase::Kind::recording) {
+    if (presenter_.isRecording()) {
         stopRecording();
         return;
     }
@@ -214,234 +209,50 @@ void DictationController::toggleFromMenu()
     startRecording(RecordingMode::handsFree, false, HotkeySlot::hold);
 }
 
-void DictationController::withAPIKey(
-    std::optional<HotkeySlot> releaseSlot, std::function<void(const QString &key)> start, bool keyRequired)
-{
-    // Read fresh at every start: a key stored, changed or removed since the last one counts.
-    pendingStart_.begin(
-        releaseSlot,
-        [this, keyRequired, start = std::move(start)](const APIKeyRead &read) {
-            if (const auto refusal = dictationRules::keyRefusal(read, keyRequired)) {
-                refuse(*refusal);
-                return;
-            }
-            start(read.key);
-        },
-        [this] { refuse(keyStoreSilentMessage); });
-}
-
 void DictationController::startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot)
 {
-    if (pendingStart_.isWaiting())
+    if (startGate_.isWaiting())
         return;
     const std::optional<HotkeySlot> releaseSlot
         = mode == RecordingMode::hold ? std::optional<HotkeySlot>(holdSlot) : std::nullopt;
-    withAPIKey(releaseSlot,
-        [this, mode, translate, holdSlot](const QString &key) { beginRecording(mode, translate, holdSlot, key); });
+    const DictationTake take = DictationTake::fromMicrophone(mode, holdSlot, translate);
+    startGate_.withAPIKey(releaseSlot, [this, take](const QString &key) { beginRecording(take, key); });
 }
 
-bool DictationController::microphoneAllowed()
+void DictationController::beginRecording(const DictationTake &take, const QString &apiKey)
 {
-    switch (deps_.permissions.microphoneAuthorization()) {
-    case MicrophoneAuthorization::notDetermined:
-        deps_.permissions.requestMicrophoneAccess();
-        refuse(microphoneNotAskedMessage);
-        return false;
-    case MicrophoneAuthorization::denied:
-    case MicrophoneAuthorization::restricted:
-        refuse(microphoneDeniedMessage);
-        if (deps_.openMicrophoneSettings)
-            deps_.openMicrophoneSettings();
-        return false;
-    case MicrophoneAuthorization::authorized:
-        break;
-    }
-    return true;
-}
-
-void DictationController::beginRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot, const QString &apiKey)
-{
-    if (!microphoneAllowed())
-        return;
-    DictationHotkeys &hotkeys = deps_.hotkeys;
-    prepare(mode, holdSlot, holdSlot == HotkeySlot::holdSend);
-    // Accessibility granted since launch: the manager can now observe every key.
-    if (!hotkeys.isSuspended() && !hotkeys.hasEventTap() && deps_.permissions.isAccessibilityTrusted())
-        hotkeys.install();
-    hotkeyBinding_.showHoldKey(mode, holdSlot);
-    const AppSettings &settings = deps_.settings;
-    if (dictationRules::translatesAtStart(translate, hotkeys.currentModifierFlags(), settings.translateTrigger(),
-            settings.holdHotkey(), settings.toggleHotkey()))
-        hud_->setTranslation(settings.translateTarget());
-    failedAudio_.begin(recordedWith());
-
-    openSession(apiKey);
-    apiKey_ = apiKey;
-    // As if the user had let go now: what was said so far is still transcribed and pasted.
-    auto started = stream_.startMicrophone([this](const QString &description) { stopRecording(description); });
-    if (!started) {
-        failedAudio_.abandon();
-        stream_.drop();
-        apiKey_.clear();
-        refuse(started.error());
-        return;
-    }
-    startedAt_ = deps_.scheduler.now();
-    setPhase(DictationPhase::recording());
-    playSound(Sound::tink);
-    timer_ = deps_.scheduler.every(elapsedInterval, weakly(this, &DictationController::updateElapsed));
-    deps_.panel.show();
-}
-
-void DictationController::prepare(RecordingMode mode, HotkeySlot holdSlot, bool autoSend)
-{
-    hideWork_.cancel();
-    pipeline_.abandon(); // a pipeline still running for the previous dictation
-    stream_.drop();
-    mode_ = mode;
-    holdSlot_ = holdSlot;
-    autoSend_ = autoSend;
-    targetApp_ = deps_.frontmost.current();
-    failedAudio_.abandon(); // an earlier dictation's audio is settled by now
-    hud_->reset();
-    hud_->setMode(mode);
-}
-
-void DictationController::openSession(const QString &apiKey)
-{
-    const AppSettings &settings = deps_.settings;
-    stream_.open(
-        RecognitionSession::Config{apiKey, settings.normalizedHost(), settings.asrModel(), settings.language()});
-}
-
-void DictationController::updateElapsed()
-{
-    if (startedAt_)
-        hud_->setElapsed(secondsSince(*startedAt_));
-}
-
-void DictationController::stopRecording(std::optional<QString> endedBy)
-{
-    if (phase_.kind() != DictationPhase::Kind::recording || !stream_.hasSession())
-        return;
-    stream_.stopCapture();
-    timer_.cancel();
-    QString apiKey = std::exchange(apiKey_, {});
-
-    const double duration = startedAt_ ? secondsSince(*startedAt_) : 0;
-    const bool tooShort = !startedAt_ || duration < minimumRecordingSeconds;
-    if (tooShort && !endedBy) {
-        cancelSession(); // an accidental tap leaves no trace
-        return;
-    }
-    if (tooShort || !stream_.heardSpeech()) {
-        // Nothing worth transcribing; a lost microphone is still worth saying.
-        failedAudio_.abandon();
-        stream_.drop();
-        if (endedBy)
-            showResult(DictationPhase::failed(*endedBy), hideAfter::recognitionFailed);
-        else
-            showResult(DictationPhase::failed(noSpeechMessage), hideAfter::noSpeech);
-        return;
-    }
-    playSound(Sound::pop);
-    setPhase(DictationPhase::transcribing());
-    TranscriptPipeline::Capture finished = capture(apiKey);
-    finished.seconds = duration;
-    finished.translation = hud_->translation();
-    finished.style = targetApp_ ? forApp(*targetApp_) : AppStyle::general;
-    finished.endedBy = endedBy.value_or(QString());
-    finished.recordingId = failedAudio_.recordingId();
-    finished.autoSend = autoSend_;
-    pipeline_.run(stream_.takeSession(), finished);
-}
-
-TranscriptPipeline::Capture DictationController::capture(const QString &apiKey) const
-{
-    TranscriptPipeline::Capture capture;
-    capture.apiKey = apiKey;
-    capture.appName = targetApp_ && !targetApp_->name.isEmpty() ? targetApp_->name : unknownAppName;
-    return capture;
-}
-
-void DictationController::showResult(const DictationPhase &phase, double hideAfter)
-{
-    setPhase(phase);
-    deps_.panel.show();
-    hideWork_ = deps_.scheduler.after(seconds(hideAfter), weakly(this, &DictationController::hidePanel));
-}
-
-void DictationController::refuse(const QString &message)
-{
-    showResult(DictationPhase::failed(message), hideAfter::refused);
-}
-
-void DictationController::hidePanel()
-{
-    if (isBusy())
-        return; // a new dictation started meanwhile
-    endSilently();
-}
-
-void DictationController::endSilently()
-{
-    setPhase(DictationPhase::idle());
-    deps_.panel.hide();
-}
-
-void DictationController::cancelSession()
-{
-    pendingStart_.drop();
-    if (!isBusy())
-        return;
-    apiKey_.clear();
-    failedAudio_.abandon();
-    stream_.stopCapture();
-    timer_.cancel();
-    pipeline_.abandon();
-    stream_.drop();
-    endSilently();
+    if (startGate_.microphoneAllowed())
+        begin(take, AudioFeed::microphone(), apiKey);
 }
 
 void DictationController::runEndToEnd(
     const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed)
 {
-    if (isBusy() || pendingStart_.isWaiting())
+    if (isBusy() || startGate_.isWaiting())
         return;
+    const DictationTake take = DictationTake::fromFile(autoSend, translation);
     // A key store that failed is told as in any dictation; only a missing key is this run's own message.
-    withAPIKey(
+    startGate_.withAPIKey(
         std::nullopt,
-        [this, audioFile, autoSend, translation, speed](
-            const QString &key) { beginEndToEnd(audioFile, autoSend, translation, speed, key); },
-        false);
+        [this, audioFile, take, speed](const QString &key) { beginEndToEnd(audioFile, take, speed, key); }, false);
 }
 
-void DictationController::beginEndToEnd(const QString &audioFile, bool autoSend,
-    std::optional<TargetLanguage> translation, double speed, const QString &apiKey)
+void DictationController::beginEndToEnd(
+    const QString &audioFile, DictationTake take, double speed, const QString &apiKey)
 {
-    const auto pcm
-        = deps_.loadPCM16 ? deps_.loadPCM16(audioFile) : Expected<QByteArray, QString>(unexpected(QString()));
+    auto pcm = deps_.loadPCM16 ? deps_.loadPCM16(audioFile) : Expected<QByteArray, QString>(unexpected(QString()));
     if (apiKey.isEmpty() || !pcm) {
-        refuse(endToEndInputMessage);
+        presenter_.refuse(endToEndInputMessage);
         return;
     }
-    prepare(RecordingMode::hold, HotkeySlot::hold, autoSend);
-    hud_->setTranslation(translation);
-    failedAudio_.begin(recordedWith());
-
-    openSession(apiKey);
-    apiKey_ = apiKey;
-    startedAt_ = deps_.scheduler.now();
-    setPhase(DictationPhase::recording());
-    deps_.panel.show();
-    stream_.startFile(pcm.value(), speed, [this] { stopRecording(); });
+    begin(take, AudioFeed::file(std::move(pcm.value()), speed), apiKey);
 }
 
 bool DictationController::retryRecording(const QString &id)
 {
-    if (isBusy() || pendingStart_.isWaiting() || !failedAudio_.retryable(id))
+    if (isBusy() || startGate_.isWaiting() || !failedAudio_.retryable(id))
         return false;
-    withAPIKey(std::nullopt, [this, id](const QString &key) { beginRetry(key, id); });
+    startGate_.withAPIKey(std::nullopt, [this, id](const QString &key) { beginRetry(key, id); });
     return true;
 }
 
@@ -450,59 +261,104 @@ void DictationController::beginRetry(const QString &apiKey, const QString &id)
     const std::optional<FailedRecording> recording = failedAudio_.retryable(id);
     if (!recording)
         return;
-    prepare(RecordingMode::hold, HotkeySlot::hold, false);
-    hud_->setTranslation(recording->translation);
-    openSession(apiKey);
-    if (!stream_.hasSession())
+    begin(DictationTake::retrying(*recording), AudioFeed::kept(failedAudio_.audioPath(recording->id)), apiKey);
+}
+
+void DictationController::begin(const DictationTake &take, const AudioFeed &feed, const QString &apiKey)
+{
+    prepare(take);
+    if (feed.isMicrophone())
+        hotkeyBinding_.armForRecording(
+            take.mode, take.holdSlot, take.translate, deps_.permissions.isAccessibilityTrusted());
+    const AppSettings &settings = deps_.settings;
+    stream_.open(
+        RecognitionSession::Config{apiKey, settings.normalizedHost(), settings.asrModel(), settings.language()});
+    const AudioFeed::OnEnd ended = [this](std::optional<QString> endedBy) { stopRecording(std::move(endedBy)); };
+    const auto opened = feed.open(stream_, ended);
+    if (!opened) {
+        stream_.drop();
+        if (!opened.error().isEmpty())
+            presenter_.refuse(opened.error());
         return;
-    setPhase(DictationPhase::transcribing());
-    deps_.panel.show();
-
-    TranscriptPipeline::Capture retried = capture(apiKey);
-    retried.translation = recording->translation;
-    retried.style = recording->style;
-    retried.seconds = recording->seconds();
-    retried.recordingId = recording->id;
-    retried.polish = recording->polish;
-    // It arrives faster than spoken: the service may still work through it at speaking pace.
-    retried.finishTimeout = finishTimeoutSeconds + recording->seconds();
-    stream_.startKept(failedAudio_.audioPath(recording->id), [this, retried](bool readable) {
-        if (!readable) {
-            failedAudio_.settle(retried.recordingId, FailedAudioPolicy::Outcome::unreadable, {});
-            stream_.drop();
-            showResult(DictationPhase::failed(keptAudioUnreadableMessage), hideAfter::recognitionFailed);
-            return;
-        }
-        pipeline_.run(stream_.takeSession(), retried);
-    });
+    }
+    take_.apiKey = apiKey;
+    if (take.retried) {
+        presenter_.show(DictationPhase::transcribing());
+        feed.play(stream_, [this](std::optional<QString> unreadable) { transcribeKept(std::move(unreadable)); });
+        return;
+    }
+    failedAudio_.begin(take_.recordedWith(hud_->translation(), deps_.settings.polishEnabled()));
+    take_.startedAt = deps_.scheduler.now();
+    presenter_.showRecording(*take_.startedAt, feed.isMicrophone());
+    feed.play(stream_, ended);
 }
 
-FailedRecording DictationController::recordedWith() const
+void DictationController::prepare(const DictationTake &take)
 {
-    FailedRecording choices;
-    choices.style = targetApp_ ? forApp(*targetApp_) : AppStyle::general;
-    choices.translation = hud_->translation();
-    choices.polish = deps_.settings.polishEnabled();
-    return choices;
+    presenter_.keepPanel();
+    pipeline_.abandon(); // a pipeline still running for the previous dictation
+    stream_.drop();
+    take_ = take;
+    take_.targetApp = deps_.frontmost.current();
+    failedAudio_.abandon(); // an earlier dictation's audio is settled by now
+    hud_->reset();
+    hud_->setMode(take.mode);
+    hud_->setTranslation(take.translation);
 }
 
-void DictationController::setPhase(const DictationPhase &phase)
+void DictationController::transcribeKept(std::optional<QString> unreadable)
 {
-    phase_ = phase;
-    hud_->setPhase(phase);
-    emit phaseChanged(phase_);
+    if (unreadable && take_.retried) {
+        failedAudio_.settle(take_.retried->id, FailedAudioPolicy::Outcome::unreadable, {});
+        take_.apiKey.clear();
+        stream_.drop();
+        presenter_.showResult(DictationPhase::failed(*unreadable), hideAfter::recognitionFailed);
+        return;
+    }
+    pipeline_.run(stream_.takeSession(), take_.retry());
 }
 
-void DictationController::setLastMessage(std::optional<QString> message)
+void DictationController::stopRecording(std::optional<QString> endedBy)
 {
-    lastMessage_ = std::move(message);
-    emit lastMessageChanged();
+    if (!presenter_.isRecording() || !stream_.hasSession())
+        return;
+    stream_.stopCapture();
+    presenter_.stopClock();
+    const double duration = take_.startedAt ? secondsSince(*take_.startedAt) : 0;
+    const bool tooShort = !take_.startedAt || duration < minimumRecordingSeconds;
+    if (tooShort && !endedBy) {
+        cancelSession(); // an accidental tap leaves no trace
+        return;
+    }
+    if (tooShort || !stream_.heardSpeech()) {
+        // Nothing worth transcribing; a lost microphone is still worth saying.
+        take_.apiKey.clear();
+        failedAudio_.abandon();
+        stream_.drop();
+        if (endedBy)
+            presenter_.showResult(DictationPhase::failed(*endedBy), hideAfter::recognitionFailed);
+        else
+            presenter_.showResult(DictationPhase::failed(noSpeechMessage), hideAfter::noSpeech);
+        return;
+    }
+    presenter_.play(Sound::pop);
+    presenter_.setPhase(DictationPhase::transcribing());
+    pipeline_.run(stream_.takeSession(),
+        take_.finished(duration, hud_->translation(), endedBy.value_or(QString()), failedAudio_.recordingId()));
 }
 
-void DictationController::playSound(Sound sound)
+void DictationController::cancelSession()
 {
-    if (deps_.settings.playSounds())
-        deps_.sounds.play(sound, soundVolume);
+    startGate_.drop();
+    if (!isBusy())
+        return;
+    take_.apiKey.clear();
+    failedAudio_.abandon();
+    stream_.stopCapture();
+    presenter_.stopClock();
+    pipeline_.abandon();
+    stream_.drop();
+    presenter_.end();
 }
 
 double DictationController::secondsSince(Scheduler::TimePoint start) const

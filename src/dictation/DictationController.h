@@ -1,14 +1,18 @@
 #pragma once
 
 #include "common/Expected.h"
+#include "dictation/AudioFeed.h"
 #include "dictation/DictationPhase.h"
 #include "dictation/DictationPorts.h"
+#include "dictation/DictationTake.h"
 #include "dictation/FailedAudioPolicy.h"
+#include "dictation/FailedRecording.h"
 #include "dictation/FailedRecordingStore.h"
 #include "dictation/HUDModel.h"
 #include "dictation/HotkeyBinding.h"
-#include "dictation/PendingStart.h"
 #include "dictation/RecordingStream.h"
+#include "dictation/ResultPresenter.h"
+#include "dictation/StartGate.h"
 #include "dictation/TextInserter.h"
 #include "dictation/TranscriptPipeline.h"
 #include "hotkeys/Hotkey.h"
@@ -33,11 +37,13 @@
 
 namespace quillo {
 
-// Turns hotkey presses, menu items and command-line actions into dictations and
-// drives the panel's phases. Its pieces do the work: the key read before a start
-// (PendingStart), the audio on its way to the service (RecordingStream), the way of
-// the transcript to the cursor (TranscriptPipeline) and what becomes of the audio
-// when recognition fails (FailedAudioPolicy). Main thread only.
+// Turns hotkey presses, menu items and command-line actions into dictations: the story
+// of one from its start to its result. Its pieces do the work: whether it may start
+// (StartGate), where its audio comes from (AudioFeed) and how that audio reaches the
+// service (RecordingStream), the way of the transcript to the cursor
+// (TranscriptPipeline), what becomes of the audio when recognition fails
+// (FailedAudioPolicy), the keys (HotkeyBinding) and what the user sees and hears
+// (ResultPresenter). docs/architecture.md walks through one dictation. Main thread only.
 class DictationController : public QObject {
     Q_OBJECT
 
@@ -74,13 +80,13 @@ public:
     ~DictationController() override;
 
     HUDModel &hud() { return *hud_; }
-    const DictationPhase &phase() const { return phase_; }
-    const std::optional<QString> &lastMessage() const { return lastMessage_; }
-    bool isBusy() const { return phase_.isBusy(); }
+    const DictationPhase &phase() const { return presenter_.phase(); }
+    const std::optional<QString> &lastMessage() const { return presenter_.note(); }
+    bool isBusy() const { return phase().isBusy(); }
     // A start is waiting for the credential store to hand over the key.
-    bool isStarting() const { return pendingStart_.isWaiting(); }
+    bool isStarting() const { return startGate_.isWaiting(); }
     // The dictation being delivered ends with an auto-send Return after its paste.
-    bool returnFollowsPaste() const { return autoSend_; }
+    bool returnFollowsPaste() const { return take_.autoSend; }
 
     void bindHotkeys();
     void handlePress(HotkeySlot slot);
@@ -109,54 +115,30 @@ signals:
     void lastMessageChanged();
 
 private:
-    // Reads the key, then runs start with it; shows instead why the key cannot start one.
-    void withAPIKey(
-        std::optional<HotkeySlot> releaseSlot, std::function<void(const QString &key)> start, bool keyRequired = true);
-    // Shows why the microphone cannot be used; true when it can.
-    bool microphoneAllowed();
     void startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot);
-    void beginRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot, const QString &apiKey);
-    void beginEndToEnd(const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed,
-        const QString &apiKey);
+    void beginRecording(const DictationTake &take, const QString &apiKey);
+    void beginEndToEnd(const QString &audioFile, DictationTake take, double speed, const QString &apiKey);
     void beginRetry(const QString &apiKey, const QString &id);
-    // The style, translation and polish the recording starting now is made with.
-    FailedRecording recordedWith() const;
-    void prepare(RecordingMode mode, HotkeySlot holdSlot, bool autoSend);
-    void openSession(const QString &apiKey);
-    void updateElapsed();
-    // endedBy: the recorder's message when capture ended on its own.
+    // The one way every dictation begins, whatever feeds it.
+    void begin(const DictationTake &take, const AudioFeed &feed, const QString &apiKey);
+    void prepare(const DictationTake &take);
+    void record(const AudioFeed &feed, const QString &apiKey);
+    // The kept audio went out (unreadable: why it could not).
+    void transcribeKept(std::optional<QString> unreadable);
+    // endedBy: why capture ended on its own (the recorder's message).
     void stopRecording(std::optional<QString> endedBy = std::nullopt);
-    TranscriptPipeline::Capture capture(const QString &apiKey) const;
-    void showResult(const DictationPhase &phase, double hideAfter);
-    // A start that cannot go ahead: its reason, briefly.
-    void refuse(const QString &message);
-    void hidePanel();
-    void endSilently();
     void cancelSession();
     void cycleTranslation();
-    void setPhase(const DictationPhase &phase);
-    void setLastMessage(std::optional<QString> message);
-    void playSound(Sound sound);
     double secondsSince(Scheduler::TimePoint start) const;
 
     Deps deps_;
     HUDModel *hud_; // child
     HotkeyBinding hotkeyBinding_;
-    DictationPhase phase_;
-    std::optional<QString> lastMessage_;
-    RecordingMode mode_ = RecordingMode::hold;
-    std::optional<Scheduler::TimePoint> startedAt_;
-    std::optional<AppIdentity> targetApp_;
-    ScheduledWork timer_;
-    ScheduledWork hideWork_;
-    HotkeySlot holdSlot_ = HotkeySlot::hold;
-    bool autoSend_ = false;
-    QString apiKey_; // of the dictation under way; cleared when it ends
-    // When stopFromCommand last found no recording to stop.
-    std::optional<Scheduler::TimePoint> stopWithoutRecording_;
+    ResultPresenter presenter_;
+    DictationTake take_; // the dictation under way, or the last one
     FailedAudioPolicy failedAudio_;
     RecordingStream stream_;
-    PendingStart pendingStart_;
+    StartGate startGate_;
     // Last: abandoned first when the controller goes.
     TranscriptPipeline pipeline_;
 };

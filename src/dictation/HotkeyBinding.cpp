@@ -1,5 +1,6 @@
 #include "dictation/HotkeyBinding.h"
 
+#include "dictation/DictationRules.h"
 #include "dictation/DictationTexts.h"
 #include "hotkeys/KeyNames.h"
 
@@ -51,6 +52,17 @@ void HotkeyBinding::showHoldKey(RecordingMode mode, HotkeySlot holdSlot)
         hud_.setHoldKeyName(dictationTexts::commandKeyName()); // started from the command line: no key of ours is held
     else
         hud_.setHoldKeyName(keyName(settings_.holdHotkey()));
+}
+
+void HotkeyBinding::armForRecording(RecordingMode mode, HotkeySlot holdSlot, bool translate, bool accessibilityTrusted)
+{
+    // Accessibility granted since launch: the manager can now observe every key.
+    if (!hotkeys_.isSuspended() && !hotkeys_.hasEventTap() && accessibilityTrusted)
+        hotkeys_.install();
+    showHoldKey(mode, holdSlot);
+    if (dictationRules::translatesAtStart(translate, hotkeys_.currentModifierFlags(), settings_.translateTrigger(),
+            settings_.holdHotkey(), settings_.toggleHotkey()))
+        hud_.setTranslation(settings_.translateTarget());
 }
 
 } // namespace quillo

@@ -25,6 +25,10 @@ public:
     void bind(DictationHotkeys::Callbacks callbacks);
     // The key whose release ends a recording started by holdSlot, named on the panel.
     void showHoldKey(RecordingMode mode, HotkeySlot holdSlot);
+    // As a recording from the microphone starts: the listener installed if it may observe
+    // every key by now, the hold key named, and the translation on when asked for or when
+    // the trigger modifier is held.
+    void armForRecording(RecordingMode mode, HotkeySlot holdSlot, bool translate, bool accessibilityTrusted);
 
 private:
     void apply();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dictation/AppStyle.h"
+#include "dictation/AppClassifier.h"
 #include "refinement/ChatFunction.h"
 #include "settings/TargetLanguage.h"
 

@@ -50,19 +50,16 @@ TEST_F(ControllerStateTest, StartingWiresSessionRecorderSoundTimerAndPanel)
     settings.setLanguage(QStringLiteral("yue"));
     controller->handlePress(HotkeySlot::hold);
 
+    // The key read for this start and the language chosen since launch reach the session.
     ASSERT_EQ(sessions.size(), 1u);
     EXPECT_EQ(session().config.apiKey, QStringLiteral("sk-test"));
-    EXPECT_EQ(session().config.host, settings.normalizedHost());
-    EXPECT_EQ(session().config.model, settings.asrModel());
     EXPECT_EQ(session().config.language, QStringLiteral("yue"));
     EXPECT_EQ(session().connects, 1);
     EXPECT_TRUE(recorder.running);
-    EXPECT_EQ(phase(), Kind::recording);
     EXPECT_EQ(controller->hud().phase(), DictationPhase::recording());
     EXPECT_TRUE(panel.visible);
     ASSERT_EQ(sounds.played.size(), 1u);
     EXPECT_EQ(sounds.played[0].sound, Sound::tink);
-    EXPECT_FLOAT_EQ(sounds.played[0].volume, 0.35f);
 
     scheduler.advance(350ms);
     EXPECT_NEAR(controller->hud().elapsed(), 0.3, 1e-9);

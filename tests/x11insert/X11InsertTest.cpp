@@ -1,6 +1,6 @@
 // End to end on a virtual display: real clipboard, XTest keystrokes into a Tk
 // text window and an xterm, other clients (xclip, xdotool) around them.
-#include "dictation/AppStyle.h"
+#include "dictation/AppClassifier.h"
 #include "dictation/TextInserter.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/QtScheduler.h"

@@ -18,6 +18,10 @@ namespace quillo {
 // Device: the system's default input, or the first input whose description or id
 // contains deviceMatch (case-insensitive). A name that matches nothing means no
 // device, rather than silently recording from another microphone.
+//
+// Qt Multimedia 6.4 connects to the sound server once per process: after the server
+// restarts, every start fails with "音频服务不可用" until Quillo is restarted. That is
+// why it is only the fallback behind PulseAudioInput.
 class QtAudioInput final : public AudioInput {
 public:
     // Reads the device name from QUILLO_INPUT_DEVICE.

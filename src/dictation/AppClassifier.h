@@ -9,6 +9,9 @@
 
 namespace quillo {
 
+// Which AppStyle the focused application gets: a table of macOS bundle identifiers and
+// one of Linux application identifiers, mapped to the same four styles.
+
 // Classifies a macOS bundle identifier (exact, case-sensitive); none gives general.
 AppStyle forBundleIdentifier(const std::optional<QString> &bundleIdentifier);
 

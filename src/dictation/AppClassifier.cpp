@@ -1,4 +1,4 @@
-#include "dictation/AppStyle.h"
+#include "dictation/AppClassifier.h"
 
 #include <QHash>
 #include <QSet>

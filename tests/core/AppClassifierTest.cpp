@@ -1,4 +1,4 @@
-#include "dictation/AppStyle.h"
+#include "dictation/AppClassifier.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ struct StyleCase {
     AppStyle expected;
 };
 
-TEST(AppStyle, BundleIdentifiers)
+TEST(AppClassifier, BundleIdentifiers)
 {
     const std::vector<StyleCase> cases{
         {QStringLiteral("com.apple.Terminal"), AppStyle::coding},
@@ -36,7 +36,7 @@ TEST(AppStyle, BundleIdentifiers)
         EXPECT_EQ(forBundleIdentifier(c.identifier), c.expected) << c.identifier.value_or("<none>").toStdString();
 }
 
-TEST(AppStyle, LinuxIdentifiersMatchCaseInsensitively)
+TEST(AppClassifier, LinuxIdentifiersMatchCaseInsensitively)
 {
     const std::vector<StyleCase> cases{
         {QStringLiteral("org.gnome.Terminal"), AppStyle::coding},
@@ -75,7 +75,7 @@ TEST(AppStyle, LinuxIdentifiersMatchCaseInsensitively)
     EXPECT_EQ(forAppIdentifier(QStringLiteral("com.apple.terminal")), AppStyle::general);
 }
 
-TEST(AppStyle, FocusedAppFallsBackToItsWindowClass)
+TEST(AppClassifier, FocusedAppFallsBackToItsWindowClass)
 {
     struct AppCase {
         AppIdentity app;
