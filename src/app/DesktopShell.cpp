@@ -162,6 +162,8 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
           .openPrivacySettings = [](const QString &) {},
       })
 {
+    // An update keeps the recording the version before kept.
+    failedRecordings_.adoptOlderRecording(FailedRecordingStore::olderFolder());
     // Escape is taken from other programs exactly while a dictation is under way.
     QObject::connect(
         &controller_, &DictationController::phaseChanged, &controller_, [this](const DictationPhase &phase) {

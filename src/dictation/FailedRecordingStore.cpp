@@ -5,9 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
+#include <QUuid>
 
 #include <algorithm>
 
@@ -44,6 +47,24 @@ qint64 audioBytesOf(const QString &path)
     return ((QFileInfo(path).size() - wavHeaderBytes) / 2) * 2;
 }
 
+// The choices in a note of the version that kept only the last failed recording.
+std::optional<FailedRecording> olderRecording(const QByteArray &bytes)
+{
+    const QJsonObject json = QJsonDocument::fromJson(bytes).object();
+    const std::optional<AppStyle> style = appStyleFromName(json.value(QStringLiteral("style")).toString());
+    if (json.value(QStringLiteral("version")).toInt() != 1 || !style)
+        return std::nullopt;
+    FailedRecording r;
+    r.style = *style;
+    r.polish = json.value(QStringLiteral("polish")).toBool();
+    if (json.contains(QStringLiteral("translation"))) {
+        r.translation = targetLanguageFromRaw(json.value(QStringLiteral("translation")).toString());
+        if (!r.translation)
+            return std::nullopt;
+    }
+    return r;
+}
+
 // Makes a recording that never ended a finished one: sizes in its header, its note failed.
 void closeOrphan(const QString &audio, const QString &notePath, const FailedRecording &recording)
 {
@@ -69,6 +90,38 @@ FailedRecordingStore::FailedRecordingStore(QString folder, FileTasks &tasks, Clo
 QString FailedRecordingStore::defaultFolder()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).filePath(QStringLiteral("recordings"));
+}
+
+QString FailedRecordingStore::olderFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+}
+
+void FailedRecordingStore::adoptOlderRecording(const QString &folder)
+{
+    const QString olderAudio = QDir(folder).filePath(QStringLiteral("last-failed-recording.wav"));
+    const QString olderNote = QDir(folder).filePath(QStringLiteral("last-failed-recording.json"));
+    if (!QFileInfo::exists(olderAudio) && !QFileInfo::exists(olderNote))
+        return;
+    const auto note = readBounded(olderNote, noteLimit);
+    std::optional<FailedRecording> recording = note ? olderRecording(*note) : std::nullopt;
+    const qint64 bytes = audioBytesOf(olderAudio);
+    if (recording && bytes > 0) {
+        recording->id = QUuid::createUuid().toString(QUuid::Id128);
+        recording->recordedAt = QFileInfo(olderAudio).lastModified().toUTC();
+        recording->bytes = bytes;
+        tasks_.post([olderAudio, audio = audioPath(recording->id), folder = folder_,
+                        path = recordingFiles::notePath(folder_, recording->id), r = *recording] {
+            // Only a recording that reached its new place is described there.
+            if (makePrivateFolder(folder) && QFile::rename(olderAudio, audio))
+                writePrivately(path, noteBytes({r, false, 0}));
+        });
+        keep(*recording);
+    }
+    tasks_.post([olderAudio, olderNote] {
+        QFile::remove(olderNote);
+        QFile::remove(olderAudio);
+    });
 }
 
 QString FailedRecordingStore::audioPath(const QString &id) const

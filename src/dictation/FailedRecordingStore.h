@@ -32,6 +32,11 @@ public:
 
     // The user's cache folder for these recordings.
     static QString defaultFolder();
+    // Where earlier versions kept the one last failed recording.
+    static QString olderFolder();
+
+    // Takes over the recording an earlier version kept in folder (one WAV file and its note).
+    void adoptOlderRecording(const QString &folder);
 
     const QList<FailedRecording> &recordings() const { return kept_; }
     // The recording id; the newest for an empty id.

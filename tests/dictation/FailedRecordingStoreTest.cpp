@@ -212,6 +212,38 @@ TEST_F(FailedRecordingStoreTest, ARecordingThatNeverEndedIsClosedAsAFailedOne)
     EXPECT_FALSE(note->inProgress);
 }
 
+TEST_F(FailedRecordingStoreTest, TheRecordingAnEarlierVersionKeptIsTakenOver)
+{
+    const QString older = dir.filePath(QStringLiteral("cache/quillo"));
+    const QString olderAudio = older + QStringLiteral("/last-failed-recording.wav");
+    const QString olderNote = older + QStringLiteral("/last-failed-recording.json");
+    const struct {
+        const char *name;
+        QByteArray note;
+        bool kept;
+    } cases[] = {
+        {"its note", R"({"version":1,"bytes":8000,"style":"chat","translation":"ja","polish":true})", true},
+        {"a damaged note", "{", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(folder).removeRecursively();
+        QDir().mkpath(older);
+        writeAll(olderAudio, recordingFiles::wavHeader(8000) + voice('o'));
+        writeAll(olderNote, c.note);
+        const auto store = open();
+        store->adoptOlderRecording(older);
+        EXPECT_FALSE(QFile::exists(olderAudio) || QFile::exists(olderNote));
+        ASSERT_EQ(store->recordings().size(), c.kept ? 1 : 0);
+        if (!c.kept)
+            continue;
+        const FailedRecording kept = open()->recordings().value(0);
+        EXPECT_EQ(kept.style, AppStyle::chat);
+        EXPECT_EQ(kept.translation, TargetLanguage::japanese);
+        EXPECT_EQ(readAll(store->audioPath(kept.id)).mid(44), voice('o'));
+    }
+}
+
 TEST_F(FailedRecordingStoreTest, TheWorkerWritesOffTheCallingThreadInOrderAndAnswersOnIt)
 {
     std::vector<int> order;
