@@ -18,9 +18,9 @@ KeptRecordingsList::KeptRecordingsList(Actions actions, QWidget *parent)
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
-    auto *caption = new QLabel(QCoreApplication::translate("Menu", "未能识别的录音"), this);
-    caption->setFont(theme::caption());
-    column->addWidget(caption);
+    caption_ = new QLabel(QCoreApplication::translate("Menu", "未能识别的录音"), this);
+    caption_->setFont(theme::caption());
+    column->addWidget(caption_);
     rows_ = new QVBoxLayout();
     rows_->setSpacing(2);
     column->addLayout(rows_);
@@ -30,7 +30,9 @@ KeptRecordingsList::KeptRecordingsList(Actions actions, QWidget *parent)
 void KeptRecordingsList::setRecordings(const QList<FailedRecording> &recordings)
 {
     while (QLayoutItem *item = rows_->takeAt(0)) {
-        delete item->widget();
+        // Later: the button clicked to remove a recording may be the one asking for this.
+        item->widget()->hide();
+        item->widget()->deleteLater();
         delete item;
     }
     lines_.clear();

@@ -31,6 +31,7 @@ public:
     // No retry can start during a dictation.
     void setRetryEnabled(bool enabled);
 
+    QLabel *caption() const { return caption_; }
     // For tests.
     QStringList lines() const;
     QList<QPushButton *> retryButtons() const { return retries_; }
@@ -41,6 +42,7 @@ private:
     QPushButton *button(const QString &text, QWidget *parent);
 
     Actions actions_;
+    QLabel *caption_;
     QVBoxLayout *rows_;
     QList<QLabel *> lines_;
     QList<QPushButton *> retries_;

@@ -398,6 +398,7 @@ void MenuContent::restyle()
     const QPalette p = palette();
     tintSecondary(status_, 0.6);
     tintSecondary(historyCaption_, 0.6);
+    tintSecondary(kept_->caption(), 0.6);
     tintSecondary(historyHint_, 0.4);
     shortcutBox_->setStyleSheet(QStringLiteral("#shortcutBox { background: %1; border-radius: 8px; }")
                                     .arg(theme::faint(p, 0.05).name(QColor::HexArgb)));

@@ -46,12 +46,12 @@ QString translateTapText(TranslateTrigger trigger)
 
 QString keptRecordingLine(const FailedRecording &recording)
 {
-    constexpr qsizetype wordsShown = 12;
+    constexpr qsizetype wordsShown = 8; // beside the two buttons in the menu's width
     const QDateTime at = recording.recordedAt.toLocalTime();
     const bool today = at.date() == QDate::currentDate();
     QStringList parts{panel::formatElapsed(recording.seconds()),
         at.toString(today ? QStringLiteral("HH:mm") : QStringLiteral("MM-dd HH:mm"))};
-    const QString words = recording.firstWords;
+    const QString words = recording.firstWords.simplified();
     if (!words.isEmpty())
         parts.append(words.size() > wordsShown ? words.left(wordsShown) + QStringLiteral("…") : words);
     return parts.join(QStringLiteral(" · "));

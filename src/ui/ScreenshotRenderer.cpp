@@ -147,10 +147,20 @@ Expected<QStringList, QString> renderScreenshots(const QString &dir, qreal scale
             return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(shot.name));
     }
 
+    // Two failed recordings waiting for a retry, one with the words seen before it failed.
+    const auto keptSamples = [] {
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        return QList<FailedRecording>{
+            {QStringLiteral("b"), now.addSecs(-300), 185 * 32000, AppStyle::chat, std::nullopt, false,
+                QStringLiteral("我们明天下午四点在三楼会议室开会")},
+            {QStringLiteral("a"), now.addDays(-2), 9 * 32000, AppStyle::general, std::nullopt, false, {}},
+        };
+    };
     ScreenshotScene scene;
     for (const bool dark : {false, true}) {
         MenuContent menu(scene.settings(), scene.history(), scene.permissions(), MenuActions{});
         menu.setPalette(dark ? theme::dark() : theme::light());
+        menu.setKeptRecordings(keptSamples());
         const QString name = dark ? QStringLiteral("menu-dark") : QStringLiteral("menu-light");
         if (!save(name, grabWidget(menu, scale)))
             return unexpected(QCoreApplication::translate("App", "无法写入截图：%1").arg(name));
