@@ -950,6 +950,10 @@
         <source>按 Esc 关闭</source>
         <translation>Press Esc to close</translation>
     </message>
+    <message>
+        <source>录音已保存，可在菜单中重试</source>
+        <translation>Recording kept; retry it from the menu</translation>
+    </message>
 </context>
 <context>
     <name>Settings</name>
