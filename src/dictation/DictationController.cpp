@@ -268,8 +268,7 @@ void DictationController::begin(const DictationTake &take, const AudioFeed &feed
 {
     prepare(take);
     if (feed.isMicrophone())
-        hotkeyBinding_.armForRecording(
-            take.mode, take.holdSlot, take.translate, deps_.permissions.isAccessibilityTrusted());
+        hotkeyBinding_.armForRecording(take.mode, take.holdSlot, take.translate, deps_.permissions);
     const AppSettings &settings = deps_.settings;
     stream_.open(
         RecognitionSession::Config{apiKey, settings.normalizedHost(), settings.asrModel(), settings.language()});

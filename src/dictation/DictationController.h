@@ -122,7 +122,6 @@ private:
     // The one way every dictation begins, whatever feeds it.
     void begin(const DictationTake &take, const AudioFeed &feed, const QString &apiKey);
     void prepare(const DictationTake &take);
-    void record(const AudioFeed &feed, const QString &apiKey);
     // The kept audio went out (unreadable: why it could not).
     void transcribeKept(std::optional<QString> unreadable);
     // endedBy: why capture ended on its own (the recorder's message).

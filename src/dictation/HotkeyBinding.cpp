@@ -54,10 +54,11 @@ void HotkeyBinding::showHoldKey(RecordingMode mode, HotkeySlot holdSlot)
         hud_.setHoldKeyName(keyName(settings_.holdHotkey()));
 }
 
-void HotkeyBinding::armForRecording(RecordingMode mode, HotkeySlot holdSlot, bool translate, bool accessibilityTrusted)
+void HotkeyBinding::armForRecording(
+    RecordingMode mode, HotkeySlot holdSlot, bool translate, const Permissions &permissions)
 {
     // Accessibility granted since launch: the manager can now observe every key.
-    if (!hotkeys_.isSuspended() && !hotkeys_.hasEventTap() && accessibilityTrusted)
+    if (!hotkeys_.isSuspended() && !hotkeys_.hasEventTap() && permissions.isAccessibilityTrusted())
         hotkeys_.install();
     showHoldKey(mode, holdSlot);
     if (dictationRules::translatesAtStart(translate, hotkeys_.currentModifierFlags(), settings_.translateTrigger(),

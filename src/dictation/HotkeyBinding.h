@@ -4,6 +4,7 @@
 #include "dictation/DictationPorts.h"
 #include "dictation/HUDModel.h"
 #include "hotkeys/Hotkey.h"
+#include "platform/Permissions.h"
 #include "settings/AppSettings.h"
 
 #include <QObject>
@@ -28,7 +29,7 @@ public:
     // As a recording from the microphone starts: the listener installed if it may observe
     // every key by now, the hold key named, and the translation on when asked for or when
     // the trigger modifier is held.
-    void armForRecording(RecordingMode mode, HotkeySlot holdSlot, bool translate, bool accessibilityTrusted);
+    void armForRecording(RecordingMode mode, HotkeySlot holdSlot, bool translate, const Permissions &permissions);
 
 private:
     void apply();

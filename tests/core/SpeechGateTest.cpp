@@ -82,6 +82,13 @@ TEST(SpeechGate, PreRollKeepsAtMostHalfASecond)
     ASSERT_EQ(sent.size(), 15);
     EXPECT_EQ(sent.front(), chunk(28));
     EXPECT_EQ(sent.back(), chunk(42));
+
+    // Exactly half a second is kept whole.
+    SpeechGate exact;
+    for (int i = 0; i < 16; ++i)
+        exact.process(chunk(i, 1000), 0);
+    EXPECT_EQ(exact.bufferedBytes(), 16000);
+    EXPECT_EQ(exact.buffered().front(), chunk(0, 1000));
 }
 
 TEST(SpeechGate, OversizedChunkStaysUntilTheNextOne)

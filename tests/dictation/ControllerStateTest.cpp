@@ -402,6 +402,8 @@ TEST_F(ControllerStateTest, HoldingTheTriggerAtStartTranslatesUnlessItIsPartOfAH
         {"hold combination holds it", TranslateTrigger::control, ctrlD, std::nullopt, modifierFlag::control, false},
         {"toggle combination holds it", TranslateTrigger::shift, defaultHoldHotkey, shiftSpace, modifierFlag::shift,
             false},
+        {"shift held, a hold combination without it", TranslateTrigger::shift, ctrlD, std::nullopt, modifierFlag::shift,
+            true},
         {"no hotkeys at all", TranslateTrigger::option, std::nullopt, std::nullopt, modifierFlag::option, true},
     };
     for (const Case &c : cases) {

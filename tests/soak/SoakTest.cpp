@@ -5,24 +5,13 @@
 // dictation. QUILLO_SOAK_DICTATIONS sets the count (50 by default), QUILLO_SOAK_SEED
 // the seed; a failure names the dictation and its plan so the seed reproduces it.
 
-#include "ControllerHarness.h"
+#include "CloudPipelineFixture.h"
 
-#include "FakeCloudService.h"
-#include "audio/AudioLevel.h"
 #include "platform/qt/QtHttpClient.h"
-#include "platform/qt/QtScheduler.h"
-#include "platform/qt/QtWebSocket.h"
-#include "recognition/QwenRealtimeASR.h"
-#include "refinement/ChatClient.h"
-#include "settings/HistoryStore.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include <cmath>
 #include <filesystem>
@@ -234,21 +223,6 @@ private:
     HttpClient &inner_;
 };
 
-bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds bound)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(std::chrono::milliseconds(2));
-    QTimer::singleShot(bound, &loop, &QEventLoop::quit);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
 qint64 residentKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -283,27 +257,7 @@ struct Sample {
     double seconds = 0;
 };
 
-class SoakTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ensureApplication();
-        ASSERT_TRUE(folder.isValid());
-        QProcess makeCert;
-        makeCert.start(QStringLiteral(QUILLO_MAKE_TEST_CERT), {folder.path()});
-        ASSERT_TRUE(makeCert.waitForFinished(30000) && makeCert.exitCode() == 0);
-        qputenv("QUILLO_EXTRA_CA_CERTS", folder.filePath(QStringLiteral("ca.pem")).toUtf8());
-        QString error;
-        service = std::make_unique<fake::FakeCloudService>();
-        ASSERT_TRUE(service->start(
-            folder.filePath(QStringLiteral("server.pem")), folder.filePath(QStringLiteral("server.key")), 0, &error))
-            << error.toStdString();
-    }
-
-    QTemporaryDir folder;
-    // Made after the application object: Qt picks its TLS backend through it.
-    std::unique_ptr<fake::FakeCloudService> service;
-};
+using SoakTest = CloudServiceFixture;
 
 TEST_F(SoakTest, ManyDictationsWithFaultsLeaveNothingBehind)
 {
@@ -311,47 +265,16 @@ TEST_F(SoakTest, ManyDictationsWithFaultsLeaveNothingBehind)
     const int first = environmentNumber("QUILLO_SOAK_FIRST", 1);
     const auto seed = static_cast<std::uint32_t>(environmentNumber("QUILLO_SOAK_SEED", 20261206));
 
-    QtScheduler scheduler;
     QtHttpClient network;
     ShortTimeoutHttp http(network);
-    MemoryDefaultsStore defaults;
-    MemoryCredentialStore credentials;
-    FakeLoginItem loginItem;
-    AppSettings settings(defaults, credentials, loginItem, scheduler);
-    settings.setApiHost(service->host());
-    HistoryStore history(defaults);
-    FakeRecorder recorder;
-    FakeFrontmostApp frontmost;
-    frontmost.app = AppIdentity{QStringLiteral("org.gnome.TextEditor"), QStringLiteral("文本编辑器"), {}, {}, 0};
-    FakePermissions permissions;
-    FakeSounds sounds;
-    FakePanel panel;
-    FakeHotkeys hotkeys;
-    std::vector<QString> delivered;
     const QByteArray tone = loudTone();
-
-    DictationController controller(DictationController::Deps{
-        settings,
-        scheduler,
-        [](std::function<void(const APIKeyRead &)> done) { done(APIKeyRead{QStringLiteral("test-key")}); },
-        [&](const HistoryEntry &e) { history.add(e); },
-        recorder,
-        makeQwenRealtimeSessionFactory(scheduler, QtWebSocket::factory()),
-        makeChatFunction(http),
-        [&](const QString &text, bool, InsertDone done) {
-            delivered.push_back(text);
-            done(InsertOutcome::pasted);
-        },
-        [] {},
-        frontmost,
-        permissions,
-        [] {},
-        sounds,
-        panel,
-        hotkeys,
-        [&](const QString &) -> Expected<QByteArray, QString> { return tone; },
-        [](const QByteArray &chunk) { return pcm16Level(chunk); },
-    });
+    CloudDictation dictation(
+        service->host(), http, [&](const QString &) -> Expected<QByteArray, QString> { return tone; });
+    DictationController &controller = dictation.controller;
+    AppSettings &settings = dictation.settings;
+    const HistoryStore &history = dictation.history;
+    const std::vector<QString> &delivered = dictation.pasted;
+    const FakePanel &panel = dictation.panel;
     int recordings = 0;
     Plan plan;
     QObject::connect(&controller, &DictationController::phaseChanged, [&](const DictationPhase &phase) {
