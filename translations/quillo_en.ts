@@ -167,6 +167,10 @@
         <source>%1 已锁定，其中保存的 API Key 暂时无法读取。</source>
         <translation>%1 is locked: the API key stored there cannot be read yet. </translation>
     </message>
+    <message>
+        <source>没有可重试的录音</source>
+        <translation>No recording to retry</translation>
+    </message>
 </context>
 <context>
     <name>Doctor</name>
@@ -713,10 +717,6 @@
         <translation>Nothing yet. Hold %1 and speak to try it.</translation>
     </message>
     <message>
-        <source>重试上次录音（%1）</source>
-        <translation>Retry last recording (%1)</translation>
-    </message>
-    <message>
         <source>无法保存设置（磁盘已满或只读），更改暂存在内存中</source>
         <translation>Settings cannot be saved (disk full or read-only); changes are kept in memory</translation>
     </message>
@@ -735,6 +735,18 @@
     <message>
         <source>无法访问钥匙串，暂时读不到 API Key</source>
         <translation>The keyring cannot be reached: the API key cannot be read yet</translation>
+    </message>
+    <message>
+        <source>未能识别的录音</source>
+        <translation>Recordings not transcribed</translation>
+    </message>
+    <message>
+        <source>重试</source>
+        <translation>Retry</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Remove</translation>
     </message>
 </context>
 <context>
@@ -899,6 +911,18 @@
         <source>系统钥匙串没有响应，无法读取 API Key</source>
         <translation>The system keyring did not answer; cannot read the API key</translation>
     </message>
+    <message>
+        <source>识别超时，文字可能不完整</source>
+        <translation>Recognition timed out; the text may be incomplete</translation>
+    </message>
+    <message>
+        <source>保存的录音无法读取，已移除</source>
+        <translation>The kept recording could not be read and was removed</translation>
+    </message>
+    <message>
+        <source>%1（录音已保存，可在菜单中重试）</source>
+        <translation>%1 (recording kept; retry it from the menu)</translation>
+    </message>
 </context>
 <context>
     <name>Panel</name>
@@ -957,6 +981,10 @@
     <message>
         <source>按 Esc 关闭</source>
         <translation>Press Esc to close</translation>
+    </message>
+    <message>
+        <source>录音已保存，可在菜单中重试</source>
+        <translation>Recording kept; retry it from the menu</translation>
     </message>
 </context>
 <context>

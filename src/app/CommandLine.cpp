@@ -138,7 +138,7 @@ QString CommandLine::helpText()
         "  --stop                  end the dictation and paste the text (bind to the key release)\n"
         "  --cancel                cancel the dictation, like Escape\n"
         "  --translate             switch the translation during a dictation, or start a translating one\n"
-        "  --retry                 dictate the audio of the last failed dictation again into the focused window\n"
+        "  --retry                 dictate the newest kept failed recording again into the focused window\n"
         "  (exit status 0 when Quillo took the action, 1 when none runs or it did not answer)\n"
         "\n"
         "  --help                  this text\n"

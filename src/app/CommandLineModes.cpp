@@ -121,7 +121,7 @@ void reportWayland(DesktopShell &shell)
 }
 
 // What the running instance does for a later launch or a command-line action.
-bool handle(DesktopShell &shell, SingleInstance::Request request)
+SingleInstance::Answer handle(DesktopShell &shell, SingleInstance::Request request)
 {
     using Request = SingleInstance::Request;
     DictationController &controller = shell.controller();
@@ -140,6 +140,9 @@ bool handle(DesktopShell &shell, SingleInstance::Request request)
     case Request::translate:
         return controller.translateFromCommand();
     case Request::retry:
+        // Said plainly: a key binding's user would otherwise never learn why nothing happened.
+        if (shell.failedRecordings().recordings().isEmpty())
+            return SingleInstance::Answer::refused(QCoreApplication::translate("App", "没有可重试的录音"));
         return controller.retryLastRecording();
     case Request::status:
         break; // answered by the status report

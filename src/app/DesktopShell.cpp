@@ -115,7 +115,7 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
     , hotkeyBinding_(hotkeys_)
     , windowHints_(waylandOffer.has_value())
     , lazyPanel_(*this)
-    , failedRecordings_(FailedRecordingStore::defaultFolder())
+    , failedRecordings_(FailedRecordingStore::defaultFolder(), fileWorker_)
     , chatWarmer_(core.http, core.scheduler)
     , controller_(DictationController::Deps{
           .settings = core.settings,
@@ -169,6 +169,8 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
           .openPrivacySettings = [](const QString &) {},
       })
 {
+    // An update keeps the recording the version before kept.
+    failedRecordings_.adoptOlderRecording(FailedRecordingStore::olderFolder());
     // Escape is taken from other programs exactly while a dictation is under way.
     QObject::connect(
         &controller_, &DictationController::phaseChanged, &controller_, [this](const DictationPhase &phase) {
@@ -255,8 +257,7 @@ void DesktopShell::showRetryOffer()
 {
     if (!menu_)
         return;
-    const auto &kept = failedRecordings_.current();
-    menu_->setRetryOffer(kept ? std::optional(kept->seconds()) : std::nullopt);
+    menu_->setKeptRecordings(failedRecordings_.recordings());
 }
 
 void DesktopShell::showTray()
@@ -281,11 +282,12 @@ void DesktopShell::showTray()
                 clipboard_.clear();
                 clipboard_.write({{{QString::fromLatin1(pasteboardtypes::plainText), text.toUtf8()}}});
             },
-        .retryLastRecording =
-            [this] {
+        .retryRecording =
+            [this](const QString &id) {
                 tray_->hideMenu();
-                controller_.retryLastRecording();
+                controller_.retryRecording(id);
             },
+        .removeRecording = [this](const QString &id) { failedRecordings_.remove(id); },
     };
     // The popup owns the content; the pointer stays valid as long as the tray does.
     auto *menu = new MenuContent(core_.settings, core_.history, permissions(), std::move(actions));

@@ -10,6 +10,7 @@
 #include "dictation/DictationAdapters.h"
 #include "dictation/DictationController.h"
 #include "dictation/FailedRecordingStore.h"
+#include "dictation/FileWorker.h"
 #include "dictation/TextInserter.h"
 #include "hotkeys/HotkeyManager.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
@@ -110,6 +111,7 @@ private:
     X11KeyEventTranslator keyTranslator_;
     LazyPanel lazyPanel_;
     std::unique_ptr<RecordingPanel> panel_;
+    FileWorker fileWorker_; // writes recordings off the main thread; outlives their store
     FailedRecordingStore failedRecordings_;
     // Before the controller: it follows the controller's phases until the controller is gone.
     ChatConnectionWarmer chatWarmer_;

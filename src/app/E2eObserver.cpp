@@ -53,17 +53,17 @@ QString E2eObserver::levelLine(QList<float> levels)
         at(0.5), at(0.9), double(levels.back()), int(levels.size()));
 }
 
-QString E2eObserver::retryLine(const std::optional<FailedRecording> &kept)
+QString E2eObserver::retryLine(const QList<FailedRecording> &kept)
 {
-    if (!kept)
+    if (kept.isEmpty())
         return QStringLiteral("[e2e] retry: removed");
-    return QString::asprintf(
-        "[e2e] retry: kept %lld bytes (%.2f s)", static_cast<long long>(kept->pcm.size()), kept->seconds());
+    return QString::asprintf("[e2e] retry: kept %lld bytes (%.2f s), %lld in all",
+        static_cast<long long>(kept.front().bytes), kept.front().seconds(), static_cast<long long>(kept.size()));
 }
 
 void E2eObserver::observeFailedRecordings(FailedRecordingStore &store)
 {
-    connect(&store, &FailedRecordingStore::changed, this, [this, &store] { print_(retryLine(store.current())); });
+    connect(&store, &FailedRecordingStore::changed, this, [this, &store] { print_(retryLine(store.recordings())); });
 }
 
 void E2eObserver::observeAll(HotkeyManager &hotkeys)

@@ -36,7 +36,8 @@ public:
     static QString phaseText(const DictationPhase &phase);
     static QString noteLine(const QString &message) { return QStringLiteral("[e2e] note: ") + message; }
     static QString levelLine(QList<float> levels);
-    static QString retryLine(const std::optional<FailedRecording> &kept);
+    // The newest kept recording, and how many there are.
+    static QString retryLine(const QList<FailedRecording> &kept);
 
 private:
     // Why a delivered result fell back (polish rejected, translation failed): a done phase alone hides it.

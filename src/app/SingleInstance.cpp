@@ -263,7 +263,7 @@ bool SingleInstance::notifyRunningInstance()
     return kind != Reply::Kind::noInstance && kind != Reply::Kind::notPrivate;
 }
 
-Expected<Done, QString> SingleInstance::listen(Scheduler &scheduler, std::function<bool(Request)> onRequest)
+Expected<Done, QString> SingleInstance::listen(Scheduler &scheduler, std::function<Answer(Request)> onRequest)
 {
     if (auto problem = ensurePrivate(folderOf(name_)))
         return unexpected(*problem);
@@ -317,8 +317,12 @@ void SingleInstance::readRequest(QLocalSocket *socket)
         answer(socket, status.startsWith('{') && !status.contains('\n') ? status : errorPrefix + "no status");
         return;
     }
-    const bool acted = onRequest_ && onRequest_(*request);
-    answer(socket, acted ? okAnswer : ignoredAnswer);
+    const Answer handled = onRequest_ ? onRequest_(*request) : Answer(false);
+    if (!handled.refusal.isEmpty()) {
+        answer(socket, errorPrefix + handled.refusal.simplified().left(maxDetailChars).toUtf8());
+        return;
+    }
+    answer(socket, handled.acted ? okAnswer : ignoredAnswer);
 }
 
 void SingleInstance::answer(QLocalSocket *socket, const QByteArray &line)

@@ -33,6 +33,22 @@ class SingleInstance : public QObject {
 public:
     enum class Request { openSettings, toggle, start, stop, cancel, translate, retry, status };
 
+    // What the instance made of a request: done, nothing to do now, or refused with a reason.
+    struct Answer {
+        Answer(bool acted) // NOLINT(google-explicit-constructor): a plain yes or no is the usual answer
+            : acted(acted)
+        {
+        }
+        static Answer refused(QString why)
+        {
+            Answer a(false);
+            a.refusal = std::move(why);
+            return a;
+        }
+        bool acted = false;
+        QString refusal;
+    };
+
     struct Reply {
         enum class Kind { noInstance, noAnswer, badAnswer, taken, ignored, refused, notPrivate, status };
         Kind kind = Kind::noInstance;
@@ -61,7 +77,7 @@ public:
     bool notifyRunningInstance();
     // Starts listening; onRequest runs on this thread for every request and answers
     // whether it did anything. The error says why nothing listens.
-    Expected<Done, QString> listen(Scheduler &scheduler, std::function<bool(Request)> onRequest);
+    Expected<Done, QString> listen(Scheduler &scheduler, std::function<Answer(Request)> onRequest);
     // What a status request is answered with: one line of JSON, no line break.
     void setStatusReport(std::function<QByteArray()> report) { statusReport_ = std::move(report); }
 
@@ -80,7 +96,7 @@ private:
 
     QString name_;
     Scheduler *scheduler_ = nullptr;
-    std::function<bool(Request)> onRequest_;
+    std::function<Answer(Request)> onRequest_;
     std::function<QByteArray()> statusReport_;
     // Declared before the server: the server's sockets report their end into it.
     std::map<QLocalSocket *, ScheduledWork> idle_;

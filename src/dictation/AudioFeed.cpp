@@ -1,10 +1,13 @@
 #include "dictation/AudioFeed.h"
 
+#include "dictation/DictationTexts.h"
+
 namespace quillo {
 
-AudioFeed::AudioFeed(Kind kind, QByteArray pcm16, double speed)
+AudioFeed::AudioFeed(Kind kind, QByteArray pcm16, double speed, QString path)
     : kind_(kind)
     , pcm16_(std::move(pcm16))
+    , path_(std::move(path))
     , speed_(speed)
 {
 }
@@ -19,9 +22,9 @@ AudioFeed AudioFeed::file(QByteArray pcm16, double speed)
     return AudioFeed(Kind::file, std::move(pcm16), speed);
 }
 
-AudioFeed AudioFeed::kept(QByteArray pcm16)
+AudioFeed AudioFeed::kept(QString path)
 {
-    return AudioFeed(Kind::kept, std::move(pcm16), 1.0);
+    return AudioFeed(Kind::kept, {}, 1.0, std::move(path));
 }
 
 Expected<Done, QString> AudioFeed::open(RecordingStream &stream, OnEnd onEnd) const
@@ -35,7 +38,6 @@ Expected<Done, QString> AudioFeed::open(RecordingStream &stream, OnEnd onEnd) co
     case Kind::kept:
         if (!stream.hasSession())
             return unexpected(QString());
-        stream.sendAsIs(pcm16_);
         return Done{};
     }
     return Done{};
@@ -43,9 +45,18 @@ Expected<Done, QString> AudioFeed::open(RecordingStream &stream, OnEnd onEnd) co
 
 void AudioFeed::play(RecordingStream &stream, OnEnd onEnd) const
 {
-    if (kind_ != Kind::file)
+    switch (kind_) {
+    case Kind::microphone:
         return;
-    stream.startFile(pcm16_, speed_, [onEnd = std::move(onEnd)] { onEnd(std::nullopt); });
+    case Kind::file:
+        stream.startFile(pcm16_, speed_, [onEnd = std::move(onEnd)] { onEnd(std::nullopt); });
+        return;
+    case Kind::kept:
+        stream.startKept(path_, [onEnd = std::move(onEnd)](bool readable) {
+            onEnd(readable ? std::nullopt : std::optional(dictationTexts::keptAudioUnreadableMessage));
+        });
+        return;
+    }
 }
 
 } // namespace quillo

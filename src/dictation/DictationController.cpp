@@ -239,21 +239,21 @@ void DictationController::beginEndToEnd(
     begin(take, AudioFeed::file(std::move(pcm.value()), speed), apiKey);
 }
 
-bool DictationController::retryLastRecording()
+bool DictationController::retryRecording(const QString &id)
 {
-    if (isBusy() || startGate_.isWaiting() || !failedAudio_.canRetry())
+    if (isBusy() || startGate_.isWaiting() || !failedAudio_.retryable(id))
         return false;
     timings_.begin(deps_.scheduler.now());
-    startGate_.withAPIKey(std::nullopt, [this](const QString &key) { beginRetry(key); });
+    startGate_.withAPIKey(std::nullopt, [this, id](const QString &key) { beginRetry(key, id); });
     return true;
 }
 
-void DictationController::beginRetry(const QString &apiKey)
+void DictationController::beginRetry(const QString &apiKey, const QString &id)
 {
-    const std::optional<FailedRecording> recording = failedAudio_.retryable();
+    const std::optional<FailedRecording> recording = failedAudio_.retryable(id);
     if (!recording)
         return;
-    begin(DictationTake::retrying(*recording), AudioFeed::kept(recording->pcm), apiKey);
+    begin(DictationTake::retrying(*recording), AudioFeed::kept(failedAudio_.audioPath(recording->id)), apiKey);
 }
 
 void DictationController::begin(const DictationTake &take, const AudioFeed &feed, const QString &apiKey)
@@ -274,9 +274,11 @@ void DictationController::begin(const DictationTake &take, const AudioFeed &feed
     }
     take_.apiKey = apiKey;
     if (take.retried) {
-        transcribeAtOnce();
+        presenter_.show(DictationPhase::transcribing());
+        feed.play(stream_, [this](std::optional<QString> unreadable) { transcribeKept(std::move(unreadable)); });
         return;
     }
+    failedAudio_.begin(take_.recordedWith(hud_->translation(), deps_.settings.polishEnabled()));
     take_.startedAt = deps_.scheduler.now();
     presenter_.showRecording(*take_.startedAt, feed.isMicrophone());
     feed.play(stream_, ended);
@@ -289,15 +291,21 @@ void DictationController::prepare(const DictationTake &take)
     stream_.drop();
     take_ = take;
     take_.targetApp = deps_.frontmost.current();
-    failedAudio_.begin();
+    failedAudio_.abandon(); // an earlier dictation's audio is settled by now
     hud_->reset();
     hud_->setMode(take.mode);
     hud_->setTranslation(take.translation);
 }
 
-void DictationController::transcribeAtOnce()
+void DictationController::transcribeKept(std::optional<QString> unreadable)
 {
-    presenter_.show(DictationPhase::transcribing());
+    if (unreadable && take_.retried) {
+        failedAudio_.settle(take_.retried->id, FailedAudioPolicy::Outcome::unreadable, {});
+        take_.apiKey.clear();
+        stream_.drop();
+        presenter_.showResult(DictationPhase::failed(*unreadable), hideAfter::recognitionFailed);
+        return;
+    }
     pipeline_.run(stream_.takeSession(), take_.retry());
 }
 
@@ -316,6 +324,7 @@ void DictationController::stopRecording(std::optional<QString> endedBy)
     if (tooShort || !stream_.heardSpeech()) {
         // Nothing worth transcribing; a lost microphone is still worth saying.
         take_.apiKey.clear();
+        failedAudio_.abandon();
         stream_.drop();
         if (endedBy)
             presenter_.showResult(DictationPhase::failed(*endedBy), hideAfter::recognitionFailed);
@@ -326,7 +335,7 @@ void DictationController::stopRecording(std::optional<QString> endedBy)
     presenter_.play(Sound::pop);
     presenter_.setPhase(DictationPhase::transcribing());
     pipeline_.run(stream_.takeSession(),
-        take_.finished(duration, hud_->translation(), endedBy.value_or(QString()), failedAudio_.take()));
+        take_.finished(duration, hud_->translation(), endedBy.value_or(QString()), failedAudio_.recordingId()));
 }
 
 void DictationController::cancelSession()

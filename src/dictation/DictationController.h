@@ -70,8 +70,8 @@ public:
         // A whole audio file as 16 kHz mono PCM16, for the file-driven dictation.
         std::function<Expected<QByteArray, QString>(const QString &path)> loadPCM16;
         std::function<float(const QByteArray &pcm16)> pcm16Level;
-        // Where the audio of a dictation whose recognition failed is kept for a retry;
-        // null keeps nothing.
+        // Where recordings are written as they are made and failed ones kept for a
+        // retry; null keeps nothing.
         FailedRecordingStore *failedRecordings = nullptr;
     };
 
@@ -106,11 +106,11 @@ public:
     bool cancelFromCommand();
     bool translateFromCommand();
     void runEndToEnd(const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed);
-    // Dictates the kept audio of the last failed dictation again, at once rather than
-    // at speaking pace, with the style, translation and polish it was recorded with,
-    // into the window focused now. Answers false while a dictation runs or when
-    // nothing is kept.
-    bool retryLastRecording();
+    // Dictates a kept failed recording (the newest for an empty id) again, faster than
+    // spoken, with the style, translation and polish it was recorded with, into the
+    // window focused now. Answers false while a dictation runs or when it is not kept.
+    bool retryRecording(const QString &id = {});
+    bool retryLastRecording() { return retryRecording(); }
 
 signals:
     void phaseChanged(const quillo::DictationPhase &phase);
@@ -119,11 +119,12 @@ signals:
 private:
     void startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot);
     void beginEndToEnd(const QString &audioFile, DictationTake take, double speed, const QString &apiKey);
-    void beginRetry(const QString &apiKey);
+    void beginRetry(const QString &apiKey, const QString &id);
     // The one way every dictation begins, whatever feeds it.
     void begin(const DictationTake &take, const AudioFeed &feed, const QString &apiKey);
     void prepare(const DictationTake &take);
-    void transcribeAtOnce();
+    // The kept audio went out (unreadable: why it could not).
+    void transcribeKept(std::optional<QString> unreadable);
     // endedBy: why capture ended on its own (the recorder's message).
     void stopRecording(std::optional<QString> endedBy = std::nullopt);
     void cancelSession();

@@ -34,14 +34,14 @@ DictationTake DictationTake::retrying(const FailedRecording &recording)
 }
 
 TranscriptPipeline::Capture DictationTake::finished(
-    double seconds, std::optional<TargetLanguage> translation, const QString &endedBy, QByteArray audio)
+    double seconds, std::optional<TargetLanguage> translation, const QString &endedBy, const QString &recordingId)
 {
     TranscriptPipeline::Capture finished = capture();
     finished.seconds = seconds;
     finished.translation = translation;
     finished.style = targetApp ? forApp(*targetApp) : AppStyle::general;
     finished.endedBy = endedBy;
-    finished.audio = std::move(audio);
+    finished.recordingId = recordingId;
     finished.autoSend = autoSend;
     return finished;
 }
@@ -54,11 +54,20 @@ TranscriptPipeline::Capture DictationTake::retry()
     again.translation = retried->translation;
     again.style = retried->style;
     again.seconds = retried->seconds();
-    again.audio = retried->pcm;
+    again.recordingId = retried->id;
     again.polish = retried->polish;
-    // All of it arrives at once: the service may still work through it at speaking pace.
+    // It arrives faster than spoken: the service may still work through it at speaking pace.
     again.finishTimeout = dictationTimes::finishTimeoutSeconds + retried->seconds();
     return again;
+}
+
+FailedRecording DictationTake::recordedWith(std::optional<TargetLanguage> translationNow, bool polish) const
+{
+    FailedRecording choices;
+    choices.style = targetApp ? forApp(*targetApp) : AppStyle::general;
+    choices.translation = translationNow;
+    choices.polish = polish;
+    return choices;
 }
 
 TranscriptPipeline::Capture DictationTake::capture()

@@ -38,9 +38,12 @@ struct DictationTake {
     QString apiKey; // cleared as soon as the transcript has it
     std::optional<Scheduler::TimePoint> startedAt;
 
-    // The recording ended after seconds; endedBy is empty when the user ended it.
+    // The recording ended after seconds; endedBy is empty when the user ended it. Its
+    // audio was written down as recordingId (empty: nothing was).
     TranscriptPipeline::Capture finished(
-        double seconds, std::optional<TargetLanguage> translation, const QString &endedBy, QByteArray audio);
+        double seconds, std::optional<TargetLanguage> translation, const QString &endedBy, const QString &recordingId);
+    // The style, translation and polish a recording starting now is made with.
+    FailedRecording recordedWith(std::optional<TargetLanguage> translation, bool polish) const;
     // The kept recording, refined as it was first set up to be.
     TranscriptPipeline::Capture retry();
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <chrono>
+#include <optional>
 
 namespace quillo {
 
@@ -45,6 +46,20 @@ inline QString unsetKeyName()
 inline QString commandKeyName()
 {
     return QCoreApplication::translate("Hotkeys", "快捷键");
+}
+// The service ran out of time: the text pasted may stop short.
+inline const QString cutShortMessage = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "识别超时，文字可能不完整"));
+inline const QString keptAudioUnreadableMessage
+    = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "保存的录音无法读取，已移除"));
+// Follows a failure whose recording is kept for a retry.
+inline const QString keptForRetryMessage = QStringLiteral("%1（录音已保存，可在菜单中重试）");
+// The failure a message of a kept recording is about; none for any other message.
+inline std::optional<QString> failureOfKept(const QString &message)
+{
+    const QString suffix = keptForRetryMessage.mid(2);
+    if (!message.endsWith(suffix))
+        return std::nullopt;
+    return message.chopped(suffix.size());
 }
 inline const QString unknownAppName = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "未知应用"));
 } // namespace dictationTexts

@@ -2,44 +2,62 @@
 
 #include "dictation/FailedRecording.h"
 #include "dictation/FailedRecordingStore.h"
+#include "dictation/RecordingJournal.h"
 
 #include <QByteArray>
+#include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace quillo {
 
-// What becomes of a dictation's audio when its words do not arrive. The audio is
-// gathered as it goes to the service; should recognition fail or hear nothing, it is
-// kept with how it was recorded, for a retry, until a later dictation delivers its
-// text. A dictation the user drops leaves nothing. Without a store nothing is kept.
+// What becomes of a dictation's audio. A recording's audio goes to disk as it goes
+// to the service; how its dictation ends decides whether it is kept for a retry:
+//
+//   outcome            a new recording        a retry of a kept one
+//   delivered whole    removed                the kept one removed
+//   cut short          kept                   stays
+//   failed             kept                   stays
+//   nothing heard      removed                stays
+//   dropped by user    removed                stays
+//   file unreadable    -                      the kept one removed
+//
+// Nothing else is ever removed: a dictation only settles its own audio. Without a
+// store nothing is written.
 class FailedAudioPolicy {
 public:
+    enum class Outcome { delivered, cutShort, failed, nothingHeard, dropped, unreadable };
+
     explicit FailedAudioPolicy(FailedRecordingStore *store);
 
-    // A recording starts: nothing of an earlier one carries over.
-    void begin();
+    // A recording starts with these choices; its files appear with its first audio.
+    void begin(const FailedRecording &choices);
     // Audio that went to the service.
     void append(const QByteArray &pcm16);
-    // The recording ended: its audio, to travel with its transcript. Empty when it
-    // grew too long to keep: rather no retry than a retry of a cut-off dictation.
-    QByteArray take();
+    // The text recognised so far, for the list of kept recordings.
+    void heard(const QString &partial);
+    // The id the recording's audio is kept under; empty when none was written.
+    QString recordingId() const;
     // The user dropped the recording.
     void abandon();
 
-    // Recognition failed or heard nothing.
-    void recognitionFailed(FailedRecording recording);
-    // A dictation delivered its text: an older failure's audio is not needed now.
-    void delivered();
+    // Settles the audio of the dictation of recording id (a new one or a retried
+    // one), recorded with choices; true when it is kept for a retry.
+    bool settle(const QString &id, Outcome outcome, const FailedRecording &choices);
 
-    bool canRetry() const { return store_ && store_->current(); }
-    // What a retry dictates again.
-    std::optional<FailedRecording> retryable() const;
+    bool canRetry() const { return store_ && !store_->recordings().isEmpty(); }
+    // The kept recording id; the newest for an empty id.
+    std::optional<FailedRecording> retryable(const QString &id = {}) const;
+    QString audioPath(const QString &id) const { return store_ ? store_->audioPath(id) : QString(); }
+    // Runs done on the main thread once what was queued for the disk is there.
+    void whenWritten(QObject *context, std::function<void()> done) const;
 
 private:
     FailedRecordingStore *store_;
-    QByteArray gathered_;
-    bool tooLong_ = false;
+    std::optional<FailedRecording> choices_; // of a recording whose files are not there yet
+    std::unique_ptr<RecordingJournal> journal_;
+    QString partial_;
 };
 
 } // namespace quillo

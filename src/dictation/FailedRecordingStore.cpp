@@ -1,229 +1,224 @@
 #include "dictation/FailedRecordingStore.h"
 
-#include <QCryptographicHash>
+#include "dictation/RecordingFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
-#include <QtEndian>
+#include <QUuid>
+
+#include <algorithm>
 
 namespace quillo {
 
 namespace {
 
-constexpr int noteVersion = 1;
-constexpr qsizetype wavHeaderBytes = 44;
-constexpr quint32 sampleRate = 16000;
+using namespace recordingFiles;
 
-const QString wavName = QStringLiteral("last-failed-recording.wav");
-const QString noteName = QStringLiteral("last-failed-recording.json");
+constexpr qint64 noteLimit = 4096;
 
-namespace noteKey {
-const QString version = QStringLiteral("version");
-const QString bytes = QStringLiteral("bytes");
-const QString sha256 = QStringLiteral("sha256");
-const QString style = QStringLiteral("style");
-const QString translation = QStringLiteral("translation");
-const QString polish = QStringLiteral("polish");
-} // namespace noteKey
-
-void putTag(QByteArray &out, const char (&tag)[5])
+// Only names this store gives out are ever read or removed.
+bool isOurName(const QString &baseName)
 {
-    out.append(tag, 4);
-}
-
-template <typename T> void putLE(QByteArray &out, T value)
-{
-    char bytes[sizeof(T)];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, sizeof(T));
-}
-
-// The canonical 44-byte header of a 16 kHz mono 16-bit PCM WAV file.
-QByteArray wavHeader(qsizetype dataBytes)
-{
-    const auto data = static_cast<quint32>(dataBytes);
-    QByteArray h;
-    h.reserve(wavHeaderBytes);
-    putTag(h, "RIFF");
-    putLE<quint32>(h, 36 + data);
-    putTag(h, "WAVE");
-    putTag(h, "fmt ");
-    putLE<quint32>(h, 16);
-    putLE<quint16>(h, 1); // PCM
-    putLE<quint16>(h, 1); // mono
-    putLE<quint32>(h, sampleRate);
-    putLE<quint32>(h, sampleRate * 2);
-    putLE<quint16>(h, 2); // block align
-    putLE<quint16>(h, 16); // bits per sample
-    putTag(h, "data");
-    putLE<quint32>(h, data);
-    return h;
-}
-
-// The samples of a file this store wrote; none for anything else.
-std::optional<QByteArray> pcmOfWav(const QByteArray &file)
-{
-    if (file.size() < wavHeaderBytes)
-        return std::nullopt;
-    const qsizetype dataBytes = file.size() - wavHeaderBytes;
-    if (file.left(wavHeaderBytes) != wavHeader(dataBytes) || dataBytes % 2 != 0)
-        return std::nullopt;
-    return file.mid(wavHeaderBytes);
-}
-
-QString digestOf(const QByteArray &pcm)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(pcm, QCryptographicHash::Sha256).toHex());
-}
-
-QByteArray noteOf(const FailedRecording &recording)
-{
-    QJsonObject note{
-        {noteKey::version, noteVersion},
-        {noteKey::bytes, static_cast<qint64>(recording.pcm.size())},
-        {noteKey::sha256, digestOf(recording.pcm)},
-        {noteKey::style, appStyleName(recording.style)},
-        {noteKey::polish, recording.polish},
-    };
-    if (recording.translation)
-        note.insert(noteKey::translation, rawValue(*recording.translation));
-    return QJsonDocument(note).toJson(QJsonDocument::Compact);
-}
-
-// The recording a note describes, when it matches these samples exactly.
-std::optional<FailedRecording> recordingOf(const QByteArray &noteBytes, const QByteArray &pcm)
-{
-    const QJsonDocument document = QJsonDocument::fromJson(noteBytes);
-    if (!document.isObject())
-        return std::nullopt;
-    const QJsonObject note = document.object();
-    if (note.value(noteKey::version).toInt() != noteVersion
-        || note.value(noteKey::bytes).toInteger(-1) != static_cast<qint64>(pcm.size())
-        || note.value(noteKey::sha256).toString() != digestOf(pcm) || !note.value(noteKey::polish).isBool())
-        return std::nullopt;
-    const std::optional<AppStyle> style = appStyleFromName(note.value(noteKey::style).toString());
-    if (!style)
-        return std::nullopt;
-    FailedRecording recording{pcm, *style, std::nullopt, note.value(noteKey::polish).toBool()};
-    if (note.contains(noteKey::translation)) {
-        recording.translation = targetLanguageFromRaw(note.value(noteKey::translation).toString());
-        if (!recording.translation)
-            return std::nullopt;
-    }
-    return recording;
+    static const QRegularExpression idPattern(QStringLiteral("^[0-9a-f]{32}$"));
+    return idPattern.match(baseName).hasMatch();
 }
 
 std::optional<QByteArray> readBounded(const QString &path, qint64 limit)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
+    if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return file.readAll();
+    return file.read(limit);
 }
 
-// Owner-only from the start: the temporary file is restricted before any byte of
-// the user's voice is written, and the rename keeps its mode.
-bool writePrivately(const QString &path, const QByteArray &first, const QByteArray &second = {})
+// The bytes of audio in a WAV file of ours, whatever its header says (a process that
+// died never wrote the sizes); none for anything else.
+qint64 audioBytesOf(const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        file.cancelWriting();
-        return false;
+    const auto head = readBounded(path, wavHeaderBytes);
+    if (!head || !isOurWav(*head))
+        return 0;
+    return ((QFileInfo(path).size() - wavHeaderBytes) / 2) * 2;
+}
+
+// The choices in a note of the version that kept only the last failed recording.
+std::optional<FailedRecording> olderRecording(const QByteArray &bytes)
+{
+    const QJsonObject json = QJsonDocument::fromJson(bytes).object();
+    const std::optional<AppStyle> style = appStyleFromName(json.value(QStringLiteral("style")).toString());
+    if (json.value(QStringLiteral("version")).toInt() != 1 || !style)
+        return std::nullopt;
+    FailedRecording r;
+    r.style = *style;
+    r.polish = json.value(QStringLiteral("polish")).toBool();
+    if (json.contains(QStringLiteral("translation"))) {
+        r.translation = targetLanguageFromRaw(json.value(QStringLiteral("translation")).toString());
+        if (!r.translation)
+            return std::nullopt;
     }
-    if (file.write(first) != first.size() || file.write(second) != second.size()) {
-        file.cancelWriting();
-        return false;
+    return r;
+}
+
+// Makes a recording that never ended a finished one: sizes in its header, its note failed.
+void closeOrphan(const QString &audio, const QString &notePath, const FailedRecording &recording)
+{
+    QFile file(audio);
+    if (file.open(QIODevice::ReadWrite)) {
+        file.resize(wavHeaderBytes + recording.bytes);
+        file.write(wavHeader(recording.bytes));
     }
-    return file.commit();
+    writePrivately(notePath, noteBytes({recording, false, 0}));
 }
 
 } // namespace
 
-FailedRecordingStore::FailedRecordingStore(QString folder, QObject *parent)
+FailedRecordingStore::FailedRecordingStore(QString folder, FileTasks &tasks, Clock now, QObject *parent)
     : QObject(parent)
     , folder_(std::move(folder))
+    , tasks_(tasks)
+    , now_(std::move(now))
 {
     load();
 }
 
 QString FailedRecordingStore::defaultFolder()
 {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).filePath(QStringLiteral("recordings"));
+}
+
+QString FailedRecordingStore::olderFolder()
+{
     return QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
 }
 
-QString FailedRecordingStore::wavPath() const
+void FailedRecordingStore::adoptOlderRecording(const QString &folder)
 {
-    return QDir(folder_).filePath(wavName);
+    const QString olderAudio = QDir(folder).filePath(QStringLiteral("last-failed-recording.wav"));
+    const QString olderNote = QDir(folder).filePath(QStringLiteral("last-failed-recording.json"));
+    if (!QFileInfo::exists(olderAudio) && !QFileInfo::exists(olderNote))
+        return;
+    const auto note = readBounded(olderNote, noteLimit);
+    std::optional<FailedRecording> recording = note ? olderRecording(*note) : std::nullopt;
+    const qint64 bytes = audioBytesOf(olderAudio);
+    if (recording && bytes > 0) {
+        recording->id = QUuid::createUuid().toString(QUuid::Id128);
+        recording->recordedAt = QFileInfo(olderAudio).lastModified().toUTC();
+        recording->bytes = bytes;
+        tasks_.post([olderAudio, audio = audioPath(recording->id), folder = folder_,
+                        path = recordingFiles::notePath(folder_, recording->id), r = *recording] {
+            // Only a recording that reached its new place is described there.
+            if (makePrivateFolder(folder) && QFile::rename(olderAudio, audio))
+                writePrivately(path, noteBytes({r, false, 0}));
+        });
+        keep(*recording);
+    }
+    tasks_.post([olderAudio, olderNote] {
+        QFile::remove(olderNote);
+        QFile::remove(olderAudio);
+    });
 }
 
-QString FailedRecordingStore::notePath() const
+QString FailedRecordingStore::audioPath(const QString &id) const
 {
-    return QDir(folder_).filePath(noteName);
+    return recordingFiles::audioPath(folder_, id);
+}
+
+QDateTime FailedRecordingStore::now() const
+{
+    return now_ ? now_() : QDateTime::currentDateTimeUtc();
+}
+
+std::optional<FailedRecording> FailedRecordingStore::find(const QString &id) const
+{
+    if (id.isEmpty())
+        return kept_.isEmpty() ? std::nullopt : std::optional(kept_.front());
+    const auto it = std::find_if(kept_.begin(), kept_.end(), [&id](const auto &r) { return r.id == id; });
+    return it == kept_.end() ? std::nullopt : std::optional(*it);
 }
 
 void FailedRecordingStore::load()
 {
-    const bool wavThere = QFileInfo::exists(wavPath());
-    const bool noteThere = QFileInfo::exists(notePath());
-    if (!wavThere && !noteThere)
+    const QDir dir(folder_);
+    QSet<QString> ids;
+    for (const QFileInfo &entry : dir.entryInfoList({QStringLiteral("*.json"), QStringLiteral("*.wav")}, QDir::Files))
+        if (isOurName(entry.completeBaseName()))
+            ids.insert(entry.completeBaseName());
+    for (const QString &id : ids) {
+        if (auto recording = loadOne(id))
+            kept_.append(std::move(*recording));
+    }
+    std::sort(kept_.begin(), kept_.end(), [](const auto &a, const auto &b) { return a.recordedAt > b.recordedAt; });
+    prune();
+}
+
+std::optional<FailedRecording> FailedRecordingStore::loadOne(const QString &id)
+{
+    const auto bytes = readBounded(recordingFiles::notePath(folder_, id), noteLimit);
+    auto note = bytes ? parseNote(*bytes, id) : std::nullopt;
+    // Another Quillo is making this one right now.
+    if (note && note->inProgress && isOtherLiveProcess(note->pid))
+        return std::nullopt;
+    const qint64 audioBytes = audioBytesOf(audioPath(id));
+    // Half-written, damaged, or never a word long: nothing to retry, and the voice goes too.
+    if (!note || audioBytes == 0) {
+        removeFiles(id);
+        return std::nullopt;
+    }
+    note->recording.bytes = audioBytes;
+    if (note->inProgress)
+        tasks_.post([audio = audioPath(id), path = recordingFiles::notePath(folder_, id), recording = note->recording] {
+            closeOrphan(audio, path, recording);
+        });
+    return note->recording;
+}
+
+void FailedRecordingStore::keep(const FailedRecording &recording)
+{
+    if (recording.bytes <= 0) {
+        removeFiles(recording.id);
         return;
-    const auto wav = readBounded(wavPath(), wavHeaderBytes + maxBytes);
-    const auto note = readBounded(notePath(), 4096);
-    const auto pcm = wav ? pcmOfWav(*wav) : std::nullopt;
-    if (pcm && note && !pcm->isEmpty())
-        current_ = recordingOf(*note, *pcm);
-    // A half-written, damaged or foreign pair can never be retried: the voice in it goes too.
-    if (!current_)
-        removeFiles();
-}
-
-bool FailedRecordingStore::keep(FailedRecording recording)
-{
-    if (recording.pcm.isEmpty() || recording.pcm.size() > maxBytes)
-        return false;
-    if (current_ == recording)
-        return true;
-    current_ = std::move(recording);
-    const bool written = write(*current_);
-    // An older pair left on disk would come back after a restart as if it were the last.
-    if (!written)
-        removeFiles();
+    }
+    const auto newer = [&recording](const FailedRecording &r) { return r.recordedAt > recording.recordedAt; };
+    const auto at = std::find_if_not(kept_.begin(), kept_.end(), newer);
+    kept_.insert(at, recording);
+    prune();
     emit changed();
-    return written;
 }
 
-void FailedRecordingStore::discard()
+void FailedRecordingStore::remove(const QString &id)
 {
-    const bool had = current_.has_value();
-    current_.reset();
-    removeFiles();
-    if (had)
+    const auto removed = kept_.removeIf([&id](const auto &r) { return r.id == id; });
+    removeFiles(id);
+    if (removed > 0)
         emit changed();
 }
 
-bool FailedRecordingStore::write(const FailedRecording &recording) const
+bool FailedRecordingStore::prune()
 {
-    QDir dir(folder_);
-    if (!dir.exists()) {
-        if (!dir.mkpath(QStringLiteral(".")))
-            return false;
-        QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QDateTime oldest = now().addDays(-maxAgeDays);
+    bool pruned = false;
+    for (qsizetype i = kept_.size() - 1; i >= 0; --i) {
+        if (i < maxKept && kept_[i].recordedAt >= oldest)
+            continue;
+        removeFiles(kept_[i].id);
+        kept_.removeAt(i);
+        pruned = true;
     }
-    // The note goes last: a pair whose note is missing or stale is never offered.
-    return writePrivately(wavPath(), wavHeader(recording.pcm.size()), recording.pcm)
-        && writePrivately(notePath(), noteOf(recording));
+    return pruned;
 }
 
-void FailedRecordingStore::removeFiles() const
+void FailedRecordingStore::removeFiles(const QString &id) const
 {
-    QFile::remove(notePath());
-    QFile::remove(wavPath());
+    tasks_.post([audio = audioPath(id), note = recordingFiles::notePath(folder_, id)] {
+        QFile::remove(audio);
+        QFile::remove(note);
+    });
 }
 
 } // namespace quillo

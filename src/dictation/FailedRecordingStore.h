@@ -1,54 +1,69 @@
 #pragma once
 
 #include "dictation/FailedRecording.h"
+#include "dictation/FileTasks.h"
 
+#include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace quillo {
 
-// Keeps the audio of the last dictation whose recognition failed, so the words
-// are not lost: in memory, and in a folder as a WAV file beside a small JSON note
-// of how it was recorded (no secret in either), both readable by the user alone.
-// Only one is kept; it survives a restart and goes once a dictation succeeds.
-// Main thread only.
+// The failed recordings kept for a retry, newest first: at most maxKept, none older
+// than maxAgeDays. Each stays until its own retry delivers its text or the user removes
+// it. On disk each is a WAV file and a JSON note in one folder, readable by the user
+// alone (no secret in either). At start-up a recording whose process died while making
+// it (a crash, a power loss, a kill) is kept like any other failed one. The list lives on
+// the main thread; file changes go through the file tasks.
 class FailedRecordingStore : public QObject {
     Q_OBJECT
 
 public:
-    // The longest audio kept (10 minutes): bounds memory and disk; a longer
-    // dictation cannot be retried.
-    static constexpr qsizetype maxBytes = qsizetype{FailedRecording::bytesPerSecond} * 60 * 10;
+    static constexpr int maxKept = 10;
+    static constexpr int maxAgeDays = 7;
+    using Clock = std::function<QDateTime()>;
 
-    // Loads what an earlier run kept in folder. A damaged, mismatched or
-    // half-written pair offers nothing and is removed.
-    explicit FailedRecordingStore(QString folder, QObject *parent = nullptr);
+    // Loads what earlier runs kept in folder; now is the wall clock (UTC) for the age bound.
+    FailedRecordingStore(QString folder, FileTasks &tasks, Clock now = {}, QObject *parent = nullptr);
 
-    // The user's cache folder for this program.
+    // The user's cache folder for these recordings.
     static QString defaultFolder();
+    // Where earlier versions kept the one last failed recording.
+    static QString olderFolder();
 
-    const std::optional<FailedRecording> &current() const { return current_; }
-    // Replaces the kept recording. It stays in memory even when the files cannot
-    // be written (answers false then): a retry still works until the program ends.
-    // Empty or overlong audio is not kept.
-    bool keep(FailedRecording recording);
-    void discard();
+    // Takes over the recording an earlier version kept in folder (one WAV file and its note).
+    void adoptOlderRecording(const QString &folder);
 
-    QString wavPath() const;
-    QString notePath() const;
+    const QList<FailedRecording> &recordings() const { return kept_; }
+    // The recording id; the newest for an empty id.
+    std::optional<FailedRecording> find(const QString &id = {}) const;
+    // Lists a recording whose files a RecordingJournal finished.
+    void keep(const FailedRecording &recording);
+    void remove(const QString &id);
+
+    const QString &folder() const { return folder_; }
+    QString audioPath(const QString &id) const;
+    FileTasks &tasks() const { return tasks_; }
+    QDateTime now() const;
 
 signals:
     void changed();
 
 private:
     void load();
-    bool write(const FailedRecording &recording) const;
-    void removeFiles() const;
+    std::optional<FailedRecording> loadOne(const QString &id);
+    // Drops what is over the bounds; true when something went.
+    bool prune();
+    void removeFiles(const QString &id) const;
 
     QString folder_;
-    std::optional<FailedRecording> current_;
+    FileTasks &tasks_;
+    Clock now_;
+    QList<FailedRecording> kept_;
 };
 
 } // namespace quillo

@@ -46,8 +46,10 @@ void RecordingStream::open(const RecognitionSession::Config &config)
     session_->onPartial
         = [self = std::weak_ptr(self_), session = std::weak_ptr(session_), number](const QString &text) {
               const auto stream = self.lock();
-              if (stream && !session.expired() && (*stream)->sessionNumber_ == number)
-                  (*stream)->deps_.hud.setPartial(text);
+              if (!stream || session.expired() || (*stream)->sessionNumber_ != number)
+                  return;
+              (*stream)->deps_.hud.setPartial(text);
+              (*stream)->deps_.failedAudio.heard(text);
           };
     session_->connect();
 }
@@ -99,12 +101,33 @@ void RecordingStream::startFile(const QByteArray &pcm16, double speed, std::func
     player_->start();
 }
 
-void RecordingStream::sendAsIs(const QByteArray &pcm16)
+void RecordingStream::startKept(const QString &path, std::function<void(bool readable)> onEnd)
 {
-    if (!session_)
-        return;
-    for (qsizetype at = 0; at < pcm16.size(); at += PcmFilePlayer::chunkBytes)
-        session_->sendAudio(pcm16.mid(at, PcmFilePlayer::chunkBytes));
+    beginCapture();
+    const std::uint64_t recording = recording_;
+    deps_.failedAudio.whenWritten(QCoreApplication::instance(),
+        [self = std::weak_ptr(self_), recording, path, onEnd = std::move(onEnd)]() mutable {
+            const auto stream = self.lock();
+            if (!stream || !(*stream)->isCurrent(recording))
+                return;
+            (*stream)->feedKept(recording, path, std::move(onEnd));
+        });
+}
+
+void RecordingStream::feedKept(std::uint64_t recording, const QString &path, std::function<void(bool)> onEnd)
+{
+    // The feed belongs to the stream: its callbacks cannot outlive it.
+    feed_ = std::make_unique<KeptAudioFeed>(
+        deps_.scheduler, path,
+        [this](const QByteArray &chunk) {
+            if (session_)
+                session_->sendAudio(chunk);
+        },
+        [this, recording, onEnd = std::move(onEnd)](bool readable) {
+            if (recording == recording_)
+                onEnd(readable);
+        });
+    feed_->start();
 }
 
 void RecordingStream::stopCapture()
@@ -112,6 +135,7 @@ void RecordingStream::stopCapture()
     capturing_ = false;
     deps_.recorder.stop();
     player_.reset();
+    feed_.reset();
 }
 
 void RecordingStream::drop()

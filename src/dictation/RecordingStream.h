@@ -5,6 +5,7 @@
 #include "dictation/DictationPorts.h"
 #include "dictation/FailedAudioPolicy.h"
 #include "dictation/HUDModel.h"
+#include "dictation/KeptAudioFeed.h"
 #include "dictation/PcmFilePlayer.h"
 #include "platform/Scheduler.h"
 #include "recognition/RecognitionSession.h"
@@ -20,7 +21,7 @@ namespace quillo {
 
 // One recording's audio on its way to the recognition service, from the microphone or
 // from a file: the session it streams to, the speech gate in front of it, the levels and
-// partial text for the panel, and the audio gathered in case recognition fails. Audio of
+// partial text for the panel, and the audio written down in case recognition fails. Audio of
 // an earlier recording, or audio still on its way when capture stopped, is dropped.
 // Main thread only; the recorder's callbacks hop to it.
 class RecordingStream {
@@ -51,8 +52,9 @@ public:
     Expected<Done, QString> startMicrophone(std::function<void(const QString &description)> onLost);
     // Streams PCM16 through the gate at speed times speaking pace; onEnd after its last chunk.
     void startFile(const QByteArray &pcm16, double speed, std::function<void()> onEnd);
-    // Sends audio that passed the gate once before, as it is.
-    void sendAsIs(const QByteArray &pcm16);
+    // Streams a kept recording, which passed the gate once before, as it is, once
+    // what is still on its way to the disk is there; onEnd after its last chunk.
+    void startKept(const QString &path, std::function<void(bool readable)> onEnd);
 
     bool heardSpeech() const { return gate_.isOpen(); }
     // Ends capture; the session stays open.
@@ -68,11 +70,13 @@ private:
     void receive(std::uint64_t recording, const QByteArray &pcm16, float level);
     void lost(std::uint64_t recording, const QString &description);
     void feed(const QByteArray &pcm16, float level);
+    void feedKept(std::uint64_t recording, const QString &path, std::function<void(bool)> onEnd);
 
     Deps deps_;
     std::shared_ptr<RecognitionSession> session_;
     SpeechGate gate_;
     std::unique_ptr<PcmFilePlayer> player_;
+    std::unique_ptr<KeptAudioFeed> feed_;
     std::function<void(const QString &)> onLost_;
     bool capturing_ = false;
     // Each recording and session gets a number; audio or partial text that carries an

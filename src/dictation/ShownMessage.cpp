@@ -18,6 +18,7 @@ constexpr const char *templates[] = {
     QT_TRANSLATE_NOOP("Messages", "连接识别服务失败：%1"),
     QT_TRANSLATE_NOOP("Messages", "无效的域名 %1"),
     QT_TRANSLATE_NOOP("Messages", "润色服务返回 %1：%2"),
+    QT_TRANSLATE_NOOP("Messages", "%1（录音已保存，可在菜单中重试）"),
 };
 
 // Fixed error descriptions of the layers below, which know no translation of their own.

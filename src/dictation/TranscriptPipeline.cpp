@@ -17,6 +17,12 @@ bool isEmptyOrFiller(const QString &text)
     return text.isEmpty() || isFillerSegment(text);
 }
 
+// A failure whose recording is kept says that it can be retried.
+QString retryableIf(bool kept, const QString &message)
+{
+    return kept ? keptForRetryMessage.arg(message) : message;
+}
+
 } // namespace
 
 TranscriptPipeline::TranscriptPipeline(Deps deps, Report report)
@@ -51,8 +57,10 @@ void TranscriptPipeline::run(std::shared_ptr<RecognitionSession> session, const 
     ++*run_;
     session_ = std::move(session);
     session_->finish(capture.finishTimeout, whileCurrent([this, capture](RecognitionSession::FinishResult result) {
+        Capture finished = capture;
+        finished.cutShort = session_->wasCutShort();
         session_.reset();
-        transcribed(result, capture);
+        transcribed(result, finished);
     }));
 }
 
@@ -75,12 +83,14 @@ void TranscriptPipeline::transcribed(const RecognitionSession::FinishResult &res
     if (!result) {
         if (result.error().isCancellation()) {
             // Abandoned from outside: end silently, but never stay busy.
+            settle(capture, FailedAudioPolicy::Outcome::dropped);
             report_.ended();
             return;
         }
         // Network, time-out, key or service: the words spoken would be gone.
-        keepAudio(capture);
-        report_.result(DictationPhase::failed(result.error().description()), hideAfter::recognitionFailed);
+        const bool kept = settle(capture, FailedAudioPolicy::Outcome::failed);
+        report_.result(
+            DictationPhase::failed(retryableIf(kept, result.error().description())), hideAfter::recognitionFailed);
         return;
     }
     reached(DictationTimings::Stage::transcript);
@@ -89,8 +99,8 @@ void TranscriptPipeline::transcribed(const RecognitionSession::FinishResult &res
         refine(raw, capture);
         return;
     }
-    // The gate heard speech, so an empty answer is most likely the connection's fault.
-    keepAudio(capture);
+    // The service answered in full: a retry would hear the same.
+    settle(capture, FailedAudioPolicy::Outcome::nothingHeard);
     if (!capture.endedBy.isEmpty())
         report_.result(DictationPhase::failed(capture.endedBy), hideAfter::recognitionFailed);
     else
@@ -128,6 +138,7 @@ void TranscriptPipeline::refine(const QString &raw, const Capture &capture)
 void TranscriptPipeline::deliver(const QString &raw, const RefinementOutcome &outcome, const Capture &capture)
 {
     if (isEmptyOrFiller(outcome.text)) {
+        settle(capture, FailedAudioPolicy::Outcome::nothingHeard);
         report_.result(DictationPhase::failed(noValidSpeechMessage), hideAfter::noSpeech);
         return;
     }
@@ -136,13 +147,15 @@ void TranscriptPipeline::deliver(const QString &raw, const RefinementOutcome &ou
     // Kept whether or not the paste goes through: the text is not lost.
     if (deps_.addHistory)
         deps_.addHistory(historyEntry(raw, final, capture));
-    deps_.failedAudio.delivered();
+    const bool kept = settle(
+        capture, capture.cutShort ? FailedAudioPolicy::Outcome::cutShort : FailedAudioPolicy::Outcome::delivered);
     if (outcome.note)
         report_.note(outcome.note);
     else
         report_.note(capture.endedBy.isEmpty() ? std::nullopt : std::optional<QString>(capture.endedBy));
-    deps_.insertText(final, restore,
-        whileCurrent([this, final, capture](InsertOutcome inserted) { present(inserted, final, capture); }));
+    deps_.insertText(final, restore, whileCurrent([this, final, capture, kept](InsertOutcome inserted) {
+        present(inserted, final, capture, kept);
+    }));
 }
 
 HistoryEntry TranscriptPipeline::historyEntry(const QString &raw, const QString &final, const Capture &capture) const
@@ -159,7 +172,7 @@ HistoryEntry TranscriptPipeline::historyEntry(const QString &raw, const QString 
     return entry;
 }
 
-void TranscriptPipeline::present(InsertOutcome inserted, const QString &final, const Capture &capture)
+void TranscriptPipeline::present(InsertOutcome inserted, const QString &final, const Capture &capture, bool kept)
 {
     reached(DictationTimings::Stage::inserted);
     if (inserted == InsertOutcome::pasted && capture.autoSend) {
@@ -185,6 +198,11 @@ void TranscriptPipeline::present(InsertOutcome inserted, const QString &final, c
     case InsertOutcome::pasted:
         break;
     }
+    if (capture.cutShort && kept) {
+        // The text is in place, perhaps not all of it; the whole recording waits in the menu.
+        report_.result(DictationPhase::failed(retryableIf(true, cutShortMessage)), hideAfter::recognitionFailed);
+        return;
+    }
     if (!capture.endedBy.isEmpty()) {
         // The text is in place; the panel says why the recording stopped short.
         report_.result(DictationPhase::failed(capture.endedBy), hideAfter::recognitionFailed);
@@ -193,10 +211,13 @@ void TranscriptPipeline::present(InsertOutcome inserted, const QString &final, c
     report_.result(DictationPhase::done(final), hideAfter::done);
 }
 
-void TranscriptPipeline::keepAudio(const Capture &capture)
+bool TranscriptPipeline::settle(const Capture &capture, FailedAudioPolicy::Outcome outcome)
 {
-    deps_.failedAudio.recognitionFailed(FailedRecording{
-        capture.audio, capture.style, capture.translation, capture.polish.value_or(deps_.settings.polishEnabled())});
+    FailedRecording choices;
+    choices.style = capture.style;
+    choices.translation = capture.translation;
+    choices.polish = capture.polish.value_or(deps_.settings.polishEnabled());
+    return deps_.failedAudio.settle(capture.recordingId, outcome, choices);
 }
 
 } // namespace quillo

@@ -42,14 +42,16 @@ public:
         // Why the recording ended before the user ended it (the microphone went away);
         // shown once the text recognised so far has been delivered. Empty: the user ended it.
         QString endedBy;
-        // The audio handed to the service, kept should recognition fail; empty when
-        // there is none to keep.
-        QByteArray audio;
+        // The recording whose audio went to the service (a new or a retried one), kept
+        // should recognition fail; empty when none was written.
+        QString recordingId;
         // A retry refines as its recording was set up to; otherwise the settings decide.
         std::optional<bool> polish;
         double finishTimeout = dictationTimes::finishTimeoutSeconds;
         // Return follows the paste (the send key started it).
         bool autoSend = false;
+        // Set from the session: the service ran out of time and its text may stop short.
+        bool cutShort = false;
     };
 
     struct Deps {
@@ -91,8 +93,10 @@ private:
     void transcribed(const RecognitionSession::FinishResult &result, const Capture &capture);
     void refine(const QString &raw, const Capture &capture);
     void deliver(const QString &raw, const RefinementOutcome &outcome, const Capture &capture);
-    void present(InsertOutcome inserted, const QString &final, const Capture &capture);
-    void keepAudio(const Capture &capture);
+    // kept: the recording's audio waits for a retry.
+    void present(InsertOutcome inserted, const QString &final, const Capture &capture, bool kept);
+    // Settles the recording's audio; true when it is kept for a retry.
+    bool settle(const Capture &capture, FailedAudioPolicy::Outcome outcome);
     HistoryEntry historyEntry(const QString &raw, const QString &final, const Capture &capture) const;
     // Whether the run current now still is, and this pipeline alive.
     std::function<bool()> currentRun() const;

@@ -16,4 +16,9 @@ target_link_libraries(quillo_dictation PUBLIC Qt6::Core quillo_settings quillo_h
   quillo_refinement)
 quillo_add_sources(quillo_dictation
   FailedRecording.h
-  FailedRecordingStore.h FailedRecordingStore.cpp)
+  FailedRecordingStore.h FailedRecordingStore.cpp
+  FileTasks.h
+  FileWorker.h FileWorker.cpp
+  RecordingFiles.h RecordingFiles.cpp
+  RecordingJournal.h RecordingJournal.cpp
+  KeptAudioFeed.h KeptAudioFeed.cpp)

@@ -213,6 +213,7 @@ void QwenRealtimeASR::handleTimeout()
     const bool heardNothing = itemOrder_.isEmpty() || bytesSent_ == 0;
     if (!heardNothing && finalTexts_.isEmpty() && liveTexts_.isEmpty())
         storeFailure(ASRError::timeout());
+    cutShort_ = !heardNothing;
     markFinished();
 }
 

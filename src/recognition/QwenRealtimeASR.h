@@ -29,6 +29,7 @@ public:
     void sendAudio(const QByteArray &pcm16Chunk) override;
     void finish(double timeoutSeconds, std::function<void(FinishResult)> done) override;
     void cancel() override;
+    bool wasCutShort() const override { return cutShort_; }
 
     QString transcript() const;
 
@@ -63,6 +64,7 @@ private:
     QHash<QString, QString> liveTexts_;
     std::optional<ASRError> failure_;
     bool finished_ = false;
+    bool cutShort_ = false;
     std::vector<std::function<void(FinishResult)>> finishWaiters_;
     bool closed_ = false;
     qint64 bytesSent_ = 0;

@@ -34,6 +34,8 @@ public:
     // Completes once, on the main thread, with the transcript or the first failure.
     virtual void finish(double timeoutSeconds, std::function<void(FinishResult)> done) = 0;
     virtual void cancel() = 0;
+    // Whether finish gave up waiting and answered with the text recognised so far.
+    virtual bool wasCutShort() const { return false; }
 };
 
 using RecognitionSessionFactory

@@ -6,6 +6,7 @@
 #include "settings/AppSettings.h"
 #include "settings/HistoryStore.h"
 #include "ui/HistoryRow.h"
+#include "ui/KeptRecordingsList.h"
 #include "ui/MenuText.h"
 #include "ui/PanelIcons.h"
 #include "ui/SegmentedControl.h"
@@ -73,7 +74,8 @@ MenuContent::MenuContent(
     column->setContentsMargins(14, 14, 14, 14);
     column->setSpacing(10);
     column->addWidget(buildHeader());
-    column->addWidget(buildRetry());
+    kept_ = new KeptRecordingsList({actions_.retryRecording, actions_.removeRecording}, this);
+    column->addWidget(kept_);
     column->addWidget(buildShortcuts());
     polish_ = new ToggleSwitch(QCoreApplication::translate("Menu", "AI 润色（去口头禅、修正改口和标点）"), this);
     polish_->setFont(theme::callout());
@@ -142,19 +144,6 @@ QWidget *MenuContent::buildHeader()
     });
     row->addWidget(toggle_, 0, Qt::AlignVCenter);
     return header;
-}
-
-QWidget *MenuContent::buildRetry()
-{
-    retry_ = new QPushButton(this);
-    retry_->setCursor(Qt::PointingHandCursor);
-    retry_->setFont(theme::callout());
-    retry_->setHidden(true);
-    connect(retry_, &QPushButton::clicked, this, [this] {
-        if (actions_.retryLastRecording)
-            actions_.retryLastRecording();
-    });
-    return retry_;
 }
 
 QWidget *MenuContent::buildShortcuts()
@@ -255,7 +244,7 @@ void MenuContent::setPhase(const DictationPhase &phase)
     phase_ = phase;
     status_->setText(menu::statusLine(phase));
     toggle_->setText(menu::toggleButtonLabel(phase));
-    retry_->setEnabled(!phase.isBusy()); // the controller takes no retry during a dictation
+    kept_->setRetryEnabled(!phase.isBusy()); // the controller takes no retry during a dictation
     const QColor tint = phase.kind() == DictationPhase::Kind::recording ? theme::recordingFill() : theme::accentFill();
     toggle_->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
                                           " border-radius: 6px; padding: 4px 14px; font-weight: 600; }"
@@ -263,11 +252,9 @@ void MenuContent::setPhase(const DictationPhase &phase)
                                .arg(tint.name(), tint.darker(115).name()));
 }
 
-void MenuContent::setRetryOffer(std::optional<double> seconds)
+void MenuContent::setKeptRecordings(const QList<FailedRecording> &recordings)
 {
-    retry_->setHidden(!seconds);
-    if (seconds)
-        retry_->setText(menu::retryLastRecordingLabel(*seconds));
+    kept_->setRecordings(recordings);
 }
 
 void MenuContent::refresh()
@@ -408,8 +395,15 @@ void MenuContent::copyEntry(int index)
 void MenuContent::restyle()
 {
     const QPalette p = palette();
+    // Before the caption's tint: a style sheet set on its parent re-polishes it.
+    kept_->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid %1; border-radius: 6px; padding: 2px 8px;"
+                                        " color: %2; }"
+                                        "QPushButton:hover { background: %3; }")
+                             .arg(theme::accent().name(), p.color(QPalette::WindowText).name(QColor::HexArgb),
+                                 theme::faint(p, 0.08).name(QColor::HexArgb)));
     tint(status_, theme::secondary(p));
     tint(historyCaption_, theme::secondary(p));
+    tint(kept_->caption(), theme::secondary(p));
     tint(historyHint_, theme::tertiary(p));
     shortcutBox_->setStyleSheet(QStringLiteral("#shortcutBox { background: %1; border-radius: 8px; }")
                                     .arg(theme::faint(p, 0.05).name(QColor::HexArgb)));
@@ -421,11 +415,6 @@ void MenuContent::restyle()
                          "QPushButton:hover { background: %2; border-radius: 5px; }")
               .arg(p.color(QPalette::WindowText).name(QColor::HexArgb), theme::faint(p, 0.08).name(QColor::HexArgb));
     settingsButton_->setStyleSheet(flat);
-    retry_->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid %1; border-radius: 6px; padding: 4px 8px;"
-                                         " color: %2; }"
-                                         "QPushButton:hover { background: %3; }")
-                              .arg(theme::accent().name(), p.color(QPalette::WindowText).name(QColor::HexArgb),
-                                  theme::faint(p, 0.08).name(QColor::HexArgb)));
     quitButton_->setStyleSheet(flat);
 }
 

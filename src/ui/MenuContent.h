@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dictation/DictationPhase.h"
+#include "dictation/FailedRecording.h"
 
 #include <QList>
 #include <QPointer>
@@ -19,6 +20,7 @@ namespace quillo {
 class AppSettings;
 class HistoryStore;
 class HistoryRow;
+class KeptRecordingsList;
 class Permissions;
 class SegmentedControl;
 class ShortcutBindings;
@@ -33,8 +35,9 @@ struct MenuActions {
     std::function<void()> quit;
     // Clears the clipboard and puts this plain text on it.
     std::function<void(const QString &)> copyText;
-    // Dictates the kept audio of the last failed dictation again.
-    std::function<void()> retryLastRecording;
+    // Dictates a kept failed recording again, or removes it.
+    std::function<void(const QString &id)> retryRecording;
+    std::function<void(const QString &id)> removeRecording;
 };
 
 // The drop-down of the tray icon: state and start/stop, the shortcuts, the polish
@@ -51,8 +54,8 @@ public:
         QWidget *parent = nullptr);
 
     void setPhase(const DictationPhase &phase);
-    // The length of the failed dictation's audio that can be retried; none hides the item.
-    void setRetryOffer(std::optional<double> seconds);
+    // The failed recordings that can be retried, newest first.
+    void setKeptRecordings(const QList<FailedRecording> &recordings);
     // Reads the state that has no change signal (accessibility trust, the
     // triggers the desktop bound) again.
     void refresh();
@@ -76,7 +79,7 @@ public:
     ToggleSwitch *polishSwitch() const { return polish_; }
     SegmentedControl *targetPicker() const { return target_; }
     QPushButton *toggleButton() const { return toggle_; }
-    QPushButton *retryButton() const { return retry_; }
+    KeptRecordingsList *keptRecordings() const { return kept_; }
     QPushButton *settingsButton() const { return settingsButton_; }
     QPushButton *quitButton() const { return quitButton_; }
 
@@ -86,7 +89,6 @@ protected:
 
 private:
     QWidget *buildHeader();
-    QWidget *buildRetry();
     QWidget *buildShortcuts();
     QWidget *buildTargetRow();
     QWidget *buildWarnings();
@@ -108,7 +110,7 @@ private:
 
     QLabel *status_ = nullptr;
     QPushButton *toggle_ = nullptr;
-    QPushButton *retry_ = nullptr;
+    KeptRecordingsList *kept_ = nullptr;
     QWidget *shortcutBox_ = nullptr;
     QList<ShortcutRow *> shortcuts_;
     ToggleSwitch *polish_ = nullptr;

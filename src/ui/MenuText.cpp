@@ -44,9 +44,17 @@ QString translateTapText(TranslateTrigger trigger)
     return QCoreApplication::translate("Menu", "轻点 %1").arg(keyNames::modifierName(modifierFlagOf(trigger)));
 }
 
-QString retryLastRecordingLabel(double seconds)
+QString keptRecordingLine(const FailedRecording &recording)
 {
-    return QCoreApplication::translate("Menu", "重试上次录音（%1）").arg(panel::formatElapsed(seconds));
+    constexpr qsizetype wordsShown = 8; // beside the two buttons in the menu's width
+    const QDateTime at = recording.recordedAt.toLocalTime();
+    const bool today = at.date() == QDate::currentDate();
+    QStringList parts{panel::formatElapsed(recording.seconds()),
+        at.toString(today ? QStringLiteral("HH:mm") : QStringLiteral("MM-dd HH:mm"))};
+    const QString words = recording.firstWords.simplified();
+    if (!words.isEmpty())
+        parts.append(words.size() > wordsShown ? words.left(wordsShown) + QStringLiteral("…") : words);
+    return parts.join(QStringLiteral(" · "));
 }
 
 QString emptyHistoryHint(const std::optional<Hotkey> &holdHotkey)

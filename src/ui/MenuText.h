@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dictation/DictationPhase.h"
+#include "dictation/FailedRecording.h"
 #include "hotkeys/Hotkey.h"
 #include "settings/APIKeyState.h"
 #include "settings/TranslateTrigger.h"
@@ -19,10 +20,10 @@ QString toggleButtonLabel(const DictationPhase &phase);
 // A hotkey's display name, or "未设置" when there is none.
 QString hotkeyText(const std::optional<Hotkey> &hotkey);
 QString translateTapText(TranslateTrigger trigger);
-// The item that dictates the kept audio of the last failed dictation again, with its length.
-QString retryLastRecordingLabel(double seconds);
 // The warning about the key; empty when there is none to give (stored, or not read yet).
 QString keyWarning(APIKeyState state);
+// A kept recording in the menu: its length, when it was made, its first words if any.
+QString keptRecordingLine(const FailedRecording &recording);
 // What the empty history list says.
 QString emptyHistoryHint(const std::optional<Hotkey> &holdHotkey);
 

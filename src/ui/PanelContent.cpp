@@ -1,5 +1,6 @@
 #include "ui/PanelContent.h"
 
+#include "dictation/DictationTexts.h"
 #include "dictation/ShownMessage.h"
 #include "settings/TargetLanguage.h"
 
@@ -63,7 +64,8 @@ QString title(const HUDModel &model)
     case Kind::done:
         return phase.payload();
     case Kind::failed:
-        return shownMessage(phase.payload());
+        // A kept recording's failure: the hint goes on the second line, where it is never cut off.
+        return shownMessage(dictationTexts::failureOfKept(phase.payload()).value_or(phase.payload()));
     }
     return {};
 }
@@ -83,6 +85,8 @@ QString subtitle(const HUDModel &model)
     case Kind::done:
         return QCoreApplication::translate("Panel", "已输入到光标处");
     case Kind::failed:
+        if (dictationTexts::failureOfKept(model.phase().payload()))
+            return QCoreApplication::translate("Panel", "录音已保存，可在菜单中重试");
         return QCoreApplication::translate("Panel", "按 Esc 关闭");
     }
     return {};

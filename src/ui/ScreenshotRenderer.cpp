@@ -99,6 +99,17 @@ QImage renderHud(const HudShot &shot, qreal scale)
     return image;
 }
 
+// Two failed recordings waiting for a retry, one with the words seen before it failed.
+QList<FailedRecording> keptSamples()
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    return QList<FailedRecording>{
+        {QStringLiteral("b"), now.addSecs(-300), 185 * 32000, AppStyle::chat, std::nullopt, false,
+            QStringLiteral("我们明天下午四点在三楼会议室开会")},
+        {QStringLiteral("a"), now.addDays(-2), 9 * 32000, AppStyle::general, std::nullopt, false, {}},
+    };
+}
+
 } // namespace
 
 std::vector<ScreenshotWindow> screenshotWindows(ScreenshotScene &scene, theme::ColorScheme scheme)
@@ -110,8 +121,9 @@ std::vector<ScreenshotWindow> screenshotWindows(ScreenshotScene &scene, theme::C
         return darkName ? QString::fromLatin1(darkName) : QString::fromLatin1(light) + QStringLiteral("-dark");
     };
     std::vector<ScreenshotWindow> windows;
-    windows.push_back({named("menu-light", "menu-dark"),
-        std::make_unique<MenuContent>(scene.settings(), scene.history(), scene.permissions(), MenuActions{})});
+    auto menu = std::make_unique<MenuContent>(scene.settings(), scene.history(), scene.permissions(), MenuActions{});
+    menu->setKeptRecordings(keptSamples());
+    windows.push_back({named("menu-light", "menu-dark"), std::move(menu)});
     const SettingsDeps deps{scene.settings(), scene.permissions(), scene.scheduler(), {}, nullptr, nullptr, {}};
     windows.push_back({named("settings"), std::make_unique<SettingsWindow>(deps), false});
     windows.push_back({named("settings-full"), std::make_unique<SettingsView>(deps)});

@@ -12,6 +12,7 @@ quillo_add_sources(quillo_ui
   ShortcutRow.h ShortcutRow.cpp
   WarningRow.h WarningRow.cpp
   HistoryRow.h HistoryRow.cpp
+  KeptRecordingsList.h KeptRecordingsList.cpp
   MenuText.h MenuText.cpp
   MenuContent.h MenuContent.cpp
   SettingsText.h SettingsText.cpp

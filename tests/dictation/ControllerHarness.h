@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InlineFileTasks.h"
 #include "dictation/DictationController.h"
 #include "platform/fake/FakeFrontmostApp.h"
 #include "platform/fake/FakeLoginItem.h"
@@ -50,6 +51,7 @@ struct SessionLog {
     std::function<void(RecognitionSession::FinishResult)> finishDone;
     double finishTimeout = 0;
     bool alive = true;
+    bool cutShort = false;
     std::function<void(const QString &)> partial;
 };
 
@@ -79,6 +81,7 @@ public:
         if (auto done = std::exchange(log_->finishDone, {}))
             done(unexpected(ASRError::cancelled()));
     }
+    bool wasCutShort() const override { return log_->cutShort; }
 
 private:
     std::shared_ptr<SessionLog> log_;
@@ -312,7 +315,9 @@ public:
     int microphoneSettingsOpened = 0;
     std::map<QString, QByteArray> files;
     QTemporaryDir cacheDir;
-    FailedRecordingStore failedRecordings{cacheDir.path()};
+    InlineFileTasks fileTasks;
+    QDateTime wallClock = QDateTime(QDate(2026, 3, 2), QTime(9, 30), Qt::UTC);
+    FailedRecordingStore failedRecordings{cacheDir.path(), fileTasks, [this] { return wallClock; }};
     std::unique_ptr<DictationController> controller;
 };
 

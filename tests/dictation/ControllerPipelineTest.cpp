@@ -60,6 +60,7 @@ TEST_F(ControllerPipelineTest, PlainDictationInsertsTheTranscriptMinusOneFullSto
 
 TEST_F(ControllerPipelineTest, TranscriptFailures)
 {
+    const QString kept = QStringLiteral("（录音已保存，可在菜单中重试）");
     struct Case {
         const char *name;
         RecognitionSession::FinishResult result;
@@ -67,9 +68,11 @@ TEST_F(ControllerPipelineTest, TranscriptFailures)
         double hideAfter;
     };
     const std::vector<Case> cases = {
-        {"timeout", unexpected(ASRError::timeout()), DictationPhase::failed(ASRError::timeout().description()), 3.0},
+        // The recording is kept for a retry, and the panel says so.
+        {"timeout", unexpected(ASRError::timeout()), DictationPhase::failed(ASRError::timeout().description() + kept),
+            3.0},
         {"server error", unexpected(ASRError::server(QStringLiteral("bad"))),
-            DictationPhase::failed(ASRError::server(QStringLiteral("bad")).description()), 3.0},
+            DictationPhase::failed(ASRError::server(QStringLiteral("bad")).description() + kept), 3.0},
         {"cancelled", unexpected(ASRError::cancelled()), std::nullopt, 0},
         {"empty", QStringLiteral(" \n "), DictationPhase::failed(QStringLiteral("没有识别到有效语音")), 1.2},
         {"filler", QStringLiteral("嗯嗯"), DictationPhase::failed(QStringLiteral("没有识别到有效语音")), 1.2},

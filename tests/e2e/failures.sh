@@ -23,7 +23,8 @@ run_case() {
 run_case wrong-key "$SCENARIOS/polite.json" wrong-key 1 '^\[e2e\] phase: failed\("连接识别服务失败：'
 [ -z "$(target_text)" ] || fail "wrong key: '$(target_text)' was pasted"
 
-run_case asr-error "$SCENARIOS/asr-error.json" test-key 1 '^\[e2e\] phase: failed\("识别服务错误：Audio format is invalid\."\)'
+# The recording is kept, and the panel says it can be retried.
+run_case asr-error "$SCENARIOS/asr-error.json" test-key 1 '^\[e2e\] phase: failed\("识别服务错误：Audio format is invalid\.（录音已保存，可在菜单中重试）"\)'
 [ -z "$(target_text)" ] || fail "recognition error: '$(target_text)' was pasted"
 
 run_case untrusted "$SCENARIOS/polite.json" test-key 1 '^\[e2e\] phase: failed\("连接识别服务失败：' untrusted

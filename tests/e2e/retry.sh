@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # A dictation that fails at the recognition service keeps its audio (owner-only, in the cache
 # folder); after a restart `quillo --retry` dictates it against a healthy service: the text lands
-# in the focused window and the kept audio is gone.
+# in the focused window and the kept audio is gone; with nothing kept, --retry says so and fails.
 source "$(dirname "$0")/lib.sh"
 recordings
 start_target "Quillo Retry Target"
-kept=${XDG_CACHE_HOME:-$HOME/.cache}/nolt/Quillo/last-failed-recording
-rm -f "$kept.wav" "$kept.json"
+folder=${XDG_CACHE_HOME:-$HOME/.cache}/nolt/Quillo/recordings
+rm -rf "$folder"
 
 start_fake "$SCENARIOS/asr-error.json"
 import_key test-key "$FAKE_HOST"
@@ -15,7 +15,12 @@ timeout 60 "$QUILLO" --e2e-file "$RECORDINGS/short.wav" --e2e-delay 0.5 >"$E2E_T
 [ "$status" = 1 ] || { cat "$E2E_TMP/failed.out"; fail "the failing dictation exited $status"; }
 grep -q '^\[e2e\] phase: failed("识别服务错误' "$E2E_TMP/failed.out" || { cat "$E2E_TMP/failed.out"; fail "no recognition failure"; }
 [ -z "$(target_text)" ] || fail "the failing dictation pasted '$(target_text)'"
-[ -s "$kept.wav" ] && [ -s "$kept.json" ] || fail "no audio kept in $(dirname "$kept"): $(ls -la "$(dirname "$kept")" 2>&1)"
+shopt -s nullglob
+wavs=("$folder"/*.wav)
+[ "${#wavs[@]}" = 1 ] || fail "not one recording kept in $folder: $(ls -la "$folder" 2>&1)"
+kept=${wavs[0]%.wav}
+[ -s "$kept.wav" ] && [ -s "$kept.json" ] || fail "no audio kept in $folder: $(ls -la "$folder" 2>&1)"
+[ "$(stat -c %a "$folder")" = 700 ] || fail "$folder has mode $(stat -c %a "$folder"), not 700"
 for f in "$kept.wav" "$kept.json"; do
   [ "$(stat -c %a "$f")" = 600 ] || fail "$f has mode $(stat -c %a "$f"), not 600"
 done
@@ -43,8 +48,8 @@ sent=$(/usr/bin/python3 -c 'import json,sys; s=json.load(open(sys.argv[1]))["asr
 [ "$sent" = "1 $((kept_bytes + 16000))" ] || fail "the service got (sessions, bytes) = ($sent), not (1, $kept_bytes + 16000)"
 note "retry pasted: $(target_text); the service heard the same $kept_bytes bytes; the kept audio is gone"
 
-# Nothing left to retry: taken by the instance, nothing done.
+# Nothing left to retry: said in one line, and a failure for a key binding's script.
 cli --retry
-[ "$CLI_STATUS" = 0 ] || fail "a second --retry exited $CLI_STATUS: '$CLI_ERR'"
-grep -qF "无需执行" "$E2E_TMP/cli.err" || fail "a second --retry said: '$CLI_ERR'"
+[ "$CLI_STATUS" = 1 ] || fail "a second --retry exited $CLI_STATUS: '$CLI_ERR'"
+grep -qF "没有可重试的录音" "$E2E_TMP/cli.err" || fail "a second --retry said: '$CLI_ERR'"
 echo PASS

@@ -3,6 +3,7 @@
 #include "i18n/InterfaceTranslator.h"
 #include "ui/DesktopTheme.h"
 #include "ui/HistoryRow.h"
+#include "ui/KeptRecordingsList.h"
 #include "ui/MenuContent.h"
 #include "ui/PanelContent.h"
 #include "ui/RecordingPanelPainter.h"
@@ -140,7 +141,7 @@ QStringList unreadableTexts(QWidget &window, const QImage &image, qreal scale)
     return found;
 }
 
-// The interface's own texts that are Chinese: the user's dictations (history rows) are theirs.
+// The interface's own texts that are Chinese: the user's dictations (history rows, kept recordings) are theirs.
 QStringList chineseTexts(QWidget &window)
 {
     static const QRegularExpression han(QStringLiteral("\\p{Han}"));
@@ -149,8 +150,11 @@ QStringList chineseTexts(QWidget &window)
     widgets.prepend(&window);
     for (QWidget *w : std::as_const(widgets)) {
         bool usersOwn = false;
-        for (QWidget *up = w; up && !usersOwn; up = up->parentWidget())
-            usersOwn = qobject_cast<HistoryRow *>(up) != nullptr;
+        for (QWidget *up = w; up && !usersOwn; up = up->parentWidget()) {
+            const auto *kept = qobject_cast<KeptRecordingsList *>(up);
+            usersOwn = qobject_cast<HistoryRow *>(up) != nullptr
+                || (kept && kept->lines().contains(shownText(*w).text)); // a recording's first words
+        }
         if (usersOwn)
             continue;
         QStringList texts{shownText(*w).text, w->toolTip(), w->windowTitle()};

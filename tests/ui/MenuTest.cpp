@@ -2,6 +2,7 @@
 #include "platform/fake/FakeShortcutBindings.h"
 
 #include "ui/HistoryRow.h"
+#include "ui/KeptRecordingsList.h"
 #include "ui/MenuContent.h"
 #include "ui/SegmentedControl.h"
 #include "ui/ShortcutRow.h"
@@ -167,7 +168,7 @@ TEST(MenuContent, ControlsWriteTheSettingsAndRunTheActions)
     UiFixture env;
     int toggles = 0, settingsOpened = 0, quits = 0;
     MenuContent menu(env.settings, env.history, env.permissions,
-        {[&] { ++toggles; }, [&] { ++settingsOpened; }, [&] { ++quits; }, {}, {}});
+        {[&] { ++toggles; }, [&] { ++settingsOpened; }, [&] { ++quits; }, {}, {}, {}});
     menu.polishSwitch()->click();
     EXPECT_FALSE(env.settings.polishEnabled());
     emit menu.targetPicker()->activated(2);
@@ -186,27 +187,37 @@ TEST(MenuContent, ControlsWriteTheSettingsAndRunTheActions)
 namespace quillo {
 namespace {
 
-TEST(MenuContent, OffersTheRetryOnlyWhileAudioIsKept)
+TEST(MenuContent, ListsTheKeptRecordingsWithRetryAndRemove)
 {
     UiFixture env;
-    int retries = 0;
+    QStringList asked;
     MenuActions actions;
-    actions.retryLastRecording = [&] { ++retries; };
+    actions.retryRecording = [&](const QString &id) { asked.append(QStringLiteral("retry ") + id); };
+    actions.removeRecording = [&](const QString &id) { asked.append(QStringLiteral("remove ") + id); };
     MenuContent menu(env.settings, env.history, env.permissions, std::move(actions));
-    EXPECT_TRUE(menu.retryButton()->isHidden());
-    menu.setRetryOffer(12.9);
-    EXPECT_FALSE(menu.retryButton()->isHidden());
-    EXPECT_EQ(menu.retryButton()->text(), QStringLiteral("重试上次录音（0:12）"));
-    menu.retryButton()->click();
-    EXPECT_EQ(retries, 1);
+    KeptRecordingsList *list = menu.keptRecordings();
+    EXPECT_TRUE(list->isHidden());
+
+    const QDateTime today = QDateTime(QDate::currentDate(), QTime(14, 5));
+    FailedRecording newer{QStringLiteral("b"), today.toUTC(), 75 * 32000, AppStyle::chat, std::nullopt, false,
+        QStringLiteral("我们明天下午四点在三楼开会讨论")};
+    FailedRecording older{QStringLiteral("a"), QDateTime(QDate(2026, 3, 1), QTime(9, 30)).toUTC(), 12 * 32000 + 900,
+        AppStyle::general, std::nullopt, false, {}};
+    menu.setKeptRecordings({newer, older});
+    EXPECT_FALSE(list->isHidden());
+    EXPECT_EQ(list->lines(),
+        (QStringList{QStringLiteral("1:15 · 14:05 · 我们明天下午四点…"), QStringLiteral("0:12 · 03-01 09:30")}));
+    list->retryButtons().at(1)->click();
+    list->removeButtons().at(0)->click();
+    EXPECT_EQ(asked, (QStringList{QStringLiteral("retry a"), QStringLiteral("remove b")}));
+
     menu.setPhase(DictationPhase::transcribing());
-    EXPECT_FALSE(menu.retryButton()->isEnabled());
+    EXPECT_FALSE(list->retryButtons().at(0)->isEnabled());
+    EXPECT_TRUE(list->removeButtons().at(0)->isEnabled());
     menu.setPhase(DictationPhase::failed(QStringLiteral("识别超时")));
-    EXPECT_TRUE(menu.retryButton()->isEnabled());
-    menu.setRetryOffer(75.0);
-    EXPECT_EQ(menu.retryButton()->text(), QStringLiteral("重试上次录音（1:15）"));
-    menu.setRetryOffer(std::nullopt);
-    EXPECT_TRUE(menu.retryButton()->isHidden());
+    EXPECT_TRUE(list->retryButtons().at(0)->isEnabled());
+    menu.setKeptRecordings({});
+    EXPECT_TRUE(list->isHidden());
 }
 
 TEST(HistoryRow, LongTextIsCutBetweenCharacters)

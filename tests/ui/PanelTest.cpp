@@ -68,7 +68,10 @@ INSTANTIATE_TEST_SUITE_P(Phases, PanelTextTest,
         TextCase{
             "done", DictationPhase::done("好的。"), RecordingMode::hold, en, {}, "好的。", "已输入到光标处", false},
         TextCase{"failed", DictationPhase::failed("网络错误"), RecordingMode::hold, en, {}, "网络错误", "按 Esc 关闭",
-            false}),
+            false},
+        // However long the failure, the way to the kept recording is never cut off.
+        TextCase{"failedAndKept", DictationPhase::failed("识别超时，请检查网络（录音已保存，可在菜单中重试）"),
+            RecordingMode::hold, none, {}, "识别超时，请检查网络", "录音已保存，可在菜单中重试", false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(PanelContent, ElapsedIsWholeMinutesAndSeconds)

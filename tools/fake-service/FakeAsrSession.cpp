@@ -74,6 +74,7 @@ void FakeAsrSession::handleAppend(const QJsonObject &message, QJsonObject &entry
             {"silent", isSilence(decoded.decoded)}});
     messages_.append(entry);
     audioBytes_ += decoded.decoded.size();
+    audioHash_.addData(decoded.decoded);
     save();
     if (!isSilence(decoded.decoded))
         speech(decoded.decoded.size());
@@ -152,6 +153,8 @@ void FakeAsrSession::handleFinish()
     if (finishing_)
         return;
     finishing_ = true;
+    log_.insert("audioSha256", QString::fromLatin1(audioHash_.result().toHex()));
+    save();
     using OnFinish = AsrScript::OnFinish;
     if (script_.onFinish == OnFinish::ignore)
         return;

@@ -2,6 +2,7 @@
 
 #include "FakeScenario.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
@@ -41,6 +42,8 @@ private:
     QJsonObject log_;
     QJsonArray messages_;
     qint64 audioBytes_ = 0;
+    // Of every byte of audio, in order; written down once the client finishes.
+    QCryptographicHash audioHash_{QCryptographicHash::Sha256};
     qint64 speechBytes_ = 0;
     std::size_t item_ = 0;
     qint64 itemBytes_ = 0;
