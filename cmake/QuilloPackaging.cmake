@@ -19,19 +19,15 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries the program links are found by dpkg-shlibdeps; what it loads at run
-# time without linking has to be named here:
-# - qt6-qpa-plugins: Qt's xcb platform plugin, which draws every window and the tray;
-#   libqt6gui6 does not pull it in.
+# The libraries the program links are found by dpkg-shlibdeps. What it loads at run time
+# without linking, or runs, is named here; packaging/dependencies.md says why each one is a
+# Depends, a Recommends or a Suggests. scripts/check-package installs the package into a bare
+# Debian with and without recommends and runs it there.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# - fonts-noto-cjk: the interface is Chinese; without a CJK font it shows boxes.
-# - gnome-keyring (or another Secret Service): holds the API key; without one the key
-#   cannot be stored and has to be imported again at every start.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, gnome-keyring | keepassxc | kwalletmanager")
-# - on Wayland: wl-clipboard and wtype paste into native windows where the compositor offers
-#   data-control and a virtual keyboard; qt6-wayland draws the windows where there is no XWayland.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wl-clipboard, wtype, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsecret-1-0, qt6-wayland, ca-certificates")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, gnome-keyring | kwalletmanager | keepassxc, wl-clipboard")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-shell-extension-appindicator, wtype")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 
 set(_doc ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 string(TIMESTAMP QUILLO_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)

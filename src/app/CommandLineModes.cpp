@@ -10,12 +10,14 @@
 #include "app/TerminationSignals.h"
 #include "i18n/InterfaceTranslator.h"
 #include "platform/portal/PortalAppearance.h"
+#include "platform/portal/PortalSupport.h"
 #include "platform/x11/X11ConnectionLoss.h"
 #include "platform/x11/X11Permissions.h"
 #include "ui/DesktopTheme.h"
 #include "ui/ScreenshotRenderer.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 #include <QTextStream>
 
@@ -56,6 +58,18 @@ void nameApplication()
     QCoreApplication::setOrganizationName(QStringLiteral("nolt"));
     QCoreApplication::setApplicationName(QStringLiteral("Quillo"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLO_VERSION));
+    // GNOME matches our windows to com.nolt.quillo.desktop by this name (the Wayland app id)
+    // and by the X11 window class "Quillo" (StartupWMClass there); otherwise the window list
+    // shows a generic icon and no name.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(portalAppId));
+}
+
+// The installed icon when the theme has it; the embedded copy for a program run from its
+// build folder, so its windows never show the generic icon.
+void setApplicationIcon()
+{
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QString::fromLatin1(portalAppId), QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(portalAppId)))));
 }
 
 int importEnvironment(int argc, char *argv[], const QString &path, InterfaceLanguage language)
@@ -217,6 +231,7 @@ int runDesktop(int argc, char *argv[], const CommandLine &line, Mode mode, Inter
     qputenv("QT_QPA_PLATFORM", session.qtPlatform());
     QApplication app(argc, argv);
     nameApplication();
+    setApplicationIcon();
     const InterfaceTranslator translator(language);
     // A logout's SIGTERM, Ctrl+C or a closed terminal ends us as Quit does.
     const TerminationSignals termination([](int) { QCoreApplication::exit(0); });

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -25,6 +27,23 @@ TEST(XdgAutostartLoginItem, EnableWritesEntryDisableRemovesIt)
     ASSERT_TRUE(item.setEnabled(false).hasValue());
     EXPECT_FALSE(item.isEnabled());
     EXPECT_TRUE(item.setEnabled(false).hasValue());
+}
+
+// A session manager skips an entry it cannot parse, and the user is silently not started at login.
+TEST(XdgAutostartLoginItem, EntriesPassDesktopFileValidate)
+{
+    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    ASSERT_FALSE(validator.isEmpty()) << "desktop-file-validate (desktop-file-utils) is not installed";
+    for (const QString &command : {QStringLiteral("quillo"), QStringLiteral("/opt/My Apps/100% \"quillo\"")}) {
+        QTemporaryDir dir;
+        XdgAutostartLoginItem item(dir.path(), command);
+        ASSERT_TRUE(item.setEnabled(true).hasValue());
+        QProcess validate;
+        validate.setProcessChannelMode(QProcess::MergedChannels);
+        validate.start(validator, {item.entryPath()});
+        ASSERT_TRUE(validate.waitForFinished(10000));
+        EXPECT_EQ(validate.exitCode(), 0) << command.toStdString() << ": " << validate.readAll().toStdString();
+    }
 }
 
 TEST(XdgAutostartLoginItem, EntryHiddenByTheDesktopCountsAsOff)

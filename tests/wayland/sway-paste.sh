@@ -42,4 +42,11 @@ dictate wayland-only -u DISPLAY
 # Windows on XWayland (the panel places itself), paste through the compositor.
 dictate xwayland
 has_history_text "$polished" || fail "no history entry"
+
+# A desktop finds a native window's entry (name, icon in the dock) by its app id.
+env -u DISPLAY "$QUILLO" --open-settings >"$E2E_TMP/settings.out" 2>&1 &
+E2E_PIDS+=($!)
+wait_until 10 sh -c 'swaymsg -t get_tree | grep -Eq "\"app_id\": ?\"com\.nolt\.quillo\""' \
+  || { cat "$E2E_TMP/settings.out"; fail "no window with the app id com.nolt.quillo (focus: $(focused_app))"; }
+note "settings window: app id com.nolt.quillo"
 echo PASS
