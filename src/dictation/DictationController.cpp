@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include <chrono>
+#include <functional>
 
 namespace quillo {
 
@@ -29,6 +30,14 @@ DictationController::DictationController(Deps deps, QObject *parent)
           *hud_, [this] { timings_.mark(DictationTimings::Stage::firstAudio, deps_.scheduler.now()); }})
     , startGate_(StartGate::Deps{deps_.scheduler, deps_.readAPIKey, deps_.permissions, deps_.openMicrophoneSettings,
           [this](const QString &message) { presenter_.refuse(message); }})
+    , input_(
+          DictationInput::State{presenter_, take_, startGate_, *hud_, deps_.settings, deps_.hotkeys, deps_.scheduler},
+          DictationInput::Actions{
+              .start = std::bind_front(&DictationController::startRecording, this),
+              .stop = [this] { stopRecording(); },
+              .cancel = [this] { cancelSession(); },
+              .cycleTranslation = [this] { cycleTranslation(); },
+          })
     , pipeline_(TranscriptPipeline::Deps{deps_.settings, deps_.scheduler, deps_.chat, deps_.addHistory,
                     deps_.insertText, deps_.pressReturn, deps_.permissions, failedAudio_},
           TranscriptPipeline::Report{
@@ -62,143 +71,10 @@ void DictationController::bindHotkeys()
     hotkeyBinding_.bind(std::move(callbacks));
 }
 
-void DictationController::handlePress(HotkeySlot slot)
-{
-    using dictationRules::PressAction;
-    if (startGate_.isWaiting())
-        return; // the key is on its way; this press belongs to the start already under way
-    const bool recording = presenter_.isRecording();
-    if (recording && slot == HotkeySlot::holdSend)
-        take_.autoSend = true;
-    const bool holdKeyDown = deps_.hotkeys.isHeld(HotkeySlot::hold);
-    switch (dictationRules::pressAction(slot, phase().kind(), take_.mode, holdKeyDown)) {
-    case PressAction::ignore:
-        return;
-    case PressAction::stop:
-        stopRecording();
-        return;
-    case PressAction::continueHandsFree:
-        take_.mode = RecordingMode::handsFree;
-        hud_->setMode(take_.mode);
-        if (slot == HotkeySlot::toggleTranslate && !hud_->translation())
-            hud_->setTranslation(deps_.settings.translateTarget());
-        return;
-    case PressAction::start: {
-        const auto request = dictationRules::startRequest(slot);
-        startRecording(request.mode, request.translate, request.holdSlot);
-        return;
-    }
-    }
-}
-
-void DictationController::handleRelease(HotkeySlot slot)
-{
-    // Let go before the credential store answered: too short to be a dictation.
-    if (startGate_.isReleasedBy(slot)) {
-        startGate_.drop();
-        return;
-    }
-    if (slot == take_.holdSlot && presenter_.isRecording() && take_.mode == RecordingMode::hold)
-        stopRecording();
-}
-
-void DictationController::handleOtherKeyWhileHolding()
-{
-    if (!presenter_.isRecording() || take_.mode != RecordingMode::hold || !take_.startedAt)
-        return;
-    // Within the first second it was a shortcut typed with the hold modifier.
-    if (secondsSince(*take_.startedAt) < otherKeyCancelWindowSeconds)
-        cancelSession();
-}
-
-void DictationController::handleEscape()
-{
-    startGate_.drop();
-    if (isBusy())
-        cancelSession();
-}
-
-void DictationController::handleTranslateTap(Scheduler::TimePoint time)
-{
-    if (!presenter_.isRecording() || !take_.startedAt)
-        return;
-    // The tap that started together with the recording still counts.
-    if (time >= *take_.startedAt - translateTapTolerance)
-        cycleTranslation();
-}
-
 void DictationController::cycleTranslation()
 {
     hud_->setTranslation(dictationRules::nextTranslation(deps_.settings.languageCycle(), hud_->translation()));
     presenter_.play(Sound::morse);
-}
-
-bool DictationController::startFromCommand()
-{
-    if (isBusy())
-        return false;
-    // The stop of a quick tap can overtake its start (two processes race): together
-    // they were shorter than a tap and are dropped like one, instead of recording on.
-    if (startGate_.overtakenByStop())
-        return false;
-    // No key of ours is held: the recording ends only by stopFromCommand, Escape or a
-    // toggle press. Its release slot is toggle, whose press already stops a hold
-    // recording, so a stray release of the hold key cannot end it.
-    startRecording(RecordingMode::hold, false, HotkeySlot::toggle);
-    return true;
-}
-
-bool DictationController::stopFromCommand()
-{
-    if (startGate_.isWaiting()) {
-        // The start is still waiting for its key: together they were a tap.
-        startGate_.drop();
-        return true;
-    }
-    if (!presenter_.isRecording()) {
-        startGate_.stopArrivedFirst();
-        return false;
-    }
-    stopRecording();
-    return true;
-}
-
-bool DictationController::toggleFromCommand()
-{
-    const bool acts = presenter_.isRecording() || !isBusy();
-    toggleFromMenu();
-    return acts;
-}
-
-bool DictationController::cancelFromCommand()
-{
-    if (!isBusy() && !startGate_.isWaiting())
-        return false;
-    handleEscape();
-    return true;
-}
-
-bool DictationController::translateFromCommand()
-{
-    if (presenter_.isRecording()) {
-        cycleTranslation();
-        return true;
-    }
-    if (isBusy())
-        return false;
-    handlePress(HotkeySlot::toggleTranslate);
-    return true;
-}
-
-void DictationController::toggleFromMenu()
-{
-    if (presenter_.isRecording()) {
-        stopRecording();
-        return;
-    }
-    if (isBusy())
-        return;
-    startRecording(RecordingMode::handsFree, false, HotkeySlot::hold);
 }
 
 void DictationController::startRecording(RecordingMode mode, bool translate, HotkeySlot holdSlot)

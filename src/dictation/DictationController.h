@@ -2,6 +2,7 @@
 
 #include "common/Expected.h"
 #include "dictation/AudioFeed.h"
+#include "dictation/DictationInput.h"
 #include "dictation/DictationPhase.h"
 #include "dictation/DictationPorts.h"
 #include "dictation/DictationTake.h"
@@ -43,8 +44,9 @@ namespace quillo {
 // (StartGate), where its audio comes from (AudioFeed) and how that audio reaches the
 // service (RecordingStream), the way of the transcript to the cursor
 // (TranscriptPipeline), what becomes of the audio when recognition fails
-// (FailedAudioPolicy), the keys (HotkeyBinding) and what the user sees and hears
-// (ResultPresenter). docs/architecture.md walks through one dictation. Main thread only.
+// (FailedAudioPolicy), the keys (HotkeyBinding), what a key or command means now
+// (DictationInput) and what the user sees and hears (ResultPresenter).
+// docs/architecture.md walks through one dictation. Main thread only.
 class DictationController : public QObject {
     Q_OBJECT
 
@@ -91,20 +93,21 @@ public:
     bool returnFollowsPaste() const { return take_.autoSend; }
 
     void bindHotkeys();
-    void handlePress(HotkeySlot slot);
-    void handleRelease(HotkeySlot slot);
-    void handleOtherKeyWhileHolding();
-    void handleEscape();
-    void handleTranslateTap(Scheduler::TimePoint time);
-    void toggleFromMenu();
+    // What each key, menu item and command means now is DictationInput's to decide.
+    void handlePress(HotkeySlot slot) { input_.handlePress(slot); }
+    void handleRelease(HotkeySlot slot) { input_.handleRelease(slot); }
+    void handleOtherKeyWhileHolding() { input_.handleOtherKeyWhileHolding(); }
+    void handleEscape() { input_.handleEscape(); }
+    void handleTranslateTap(Scheduler::TimePoint time) { input_.handleTranslateTap(time); }
+    void toggleFromMenu() { input_.toggleFromMenu(); }
     // Actions sent by `quillo --start` and friends, typically from a desktop key binding
     // (press: start, release: stop). Each answers whether it did anything; one that does
     // not fit the current phase is ignored, as the matching key press would be.
-    bool startFromCommand();
-    bool stopFromCommand();
-    bool toggleFromCommand();
-    bool cancelFromCommand();
-    bool translateFromCommand();
+    bool startFromCommand() { return input_.startFromCommand(); }
+    bool stopFromCommand() { return input_.stopFromCommand(); }
+    bool toggleFromCommand() { return input_.toggleFromCommand(); }
+    bool cancelFromCommand() { return input_.cancelFromCommand(); }
+    bool translateFromCommand() { return input_.translateFromCommand(); }
     void runEndToEnd(const QString &audioFile, bool autoSend, std::optional<TargetLanguage> translation, double speed);
     // Dictates a kept failed recording (the newest for an empty id) again, faster than
     // spoken, with the style, translation and polish it was recorded with, into the
@@ -141,6 +144,7 @@ private:
     FailedAudioPolicy failedAudio_;
     RecordingStream stream_;
     StartGate startGate_;
+    DictationInput input_;
     // Last: abandoned first when the controller goes.
     TranscriptPipeline pipeline_;
 };

@@ -7,6 +7,7 @@ quillo_add_sources(quillo_dictation
   PcmFilePlayer.h PcmFilePlayer.cpp
   RefinementFlow.h RefinementFlow.cpp
   HotkeyBinding.h HotkeyBinding.cpp
+  DictationInput.h DictationInput.cpp
   PendingStart.h PendingStart.cpp
   FailedAudioPolicy.h FailedAudioPolicy.cpp
   RecordingStream.h RecordingStream.cpp
