@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# The fcitx5 addon inside a real fcitx5, driven over D-Bus the way Quillo drives it, writing into
+# a real GTK 3 entry through the fcitx5 GTK module, with a German keyboard layout.
+# Runs under with-xvfb (DISPLAY set). Environment: ADDON_DIR (the built library), ADDON_DATA_DIR
+# (the build's share/ with fcitx5/addon/quillo.conf), SYSTEM_ADDON_DIR (fcitx5's own addons).
+set -euo pipefail
+here=$(dirname "$(readlink -f "$0")")
+work=$(mktemp -d)
+chmod 755 "$work"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do
+    for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$p" 2>/dev/null || true
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+fail() { echo "FAIL: $*" >&2; [ -f "$work/fcitx5.log" ] && tail -n 30 "$work/fcitx5.log" >&2; exit 1; }
+now() { date +%s%N; }
+ms_since() { echo $((($(now) - $1) / 1000000)); }
+# wait_for SECONDS CMD...: CMD until it succeeds, at most SECONDS.
+wait_for() {
+  local deadline=$(($(date +%s) + $1))
+  shift
+  until "$@" 2>/dev/null; do
+    [ "$(date +%s)" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
+file_is() { [ -f "$1" ] && [ "$(cat "$1")" = "$2" ]; }
+
+# A private session bus that other users may connect to: the addon has to turn them away itself.
+mkdir -p "$work/no-services"
+cat >"$work/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <servicedir>$work/no-services</servicedir>
+  <policy context="default">
+    <allow user="*"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/address" &
+pids+=($!)
+wait_for 5 test -s "$work/address" || fail "the session bus did not start"
+export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/address")
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+export XDG_CACHE_HOME=$work/home/.cache XDG_RUNTIME_DIR=$work/run
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+setxkbmap de
+# The addon from the build beside fcitx5's own; its .conf from the build's share/ first.
+started=$(now)
+FCITX_ADDON_DIRS="$ADDON_DIR:$SYSTEM_ADDON_DIR" XDG_DATA_DIRS="$ADDON_DATA_DIR:/usr/share" \
+  fcitx5 --disable=all --enable=dbus,dbusfrontend,xcb,keyboard,quillo >"$work/fcitx5.log" 2>&1 &
+pids+=($!)
+
+im() {
+  local method=$1
+  shift
+  timeout 5 busctl --address="$DBUS_SESSION_BUS_ADDRESS" call org.fcitx.Fcitx5 /com/nolt/quillo/InputMethod \
+    com.nolt.quillo.InputMethod1 "$method" "$@"
+}
+expect() { # expect ANSWER METHOD ARGS...
+  local want=$1 got
+  shift
+  got=$(im "$@") || fail "$1 failed: $got"
+  [ "$got" = "$want" ] || fail "$1 ${*:2}: '$got', expected '$want'"
+}
+wait_for 15 im Version >/dev/null || fail "the addon does not answer (see the fcitx5 log)"
+echo "addon answering $(ms_since "$started") ms after fcitx5 started"
+expect "u 1" Version
+
+# focused_context: the context Focused names, or nothing when none has the focus.
+focused_context() { im Focused | sed -n 's/^bss true "\(.*\)" "\([0-9a-f]\{32\}\)"$/\2/p'; }
+has_focus_other_than() { local c; c=$(focused_context) && [ -n "$c" ] && [ "$c" != "$1" ]; }
+
+# The clipboard before: it must come out of the test byte for byte.
+printf 'Zwischenablage \xe2\x9c\x93 \xe5\x89\xaa\xe8\xb4\xb4\xe6\x9d\xbf\n\ttab\n' >"$work/clip"
+xclip -selection clipboard -quiet -i "$work/clip" >/dev/null 2>&1 &
+pids+=($!)
+
+out=$work/entry
+mapped=$(now)
+GTK_IM_MODULE=fcitx NO_AT_BRIDGE=1 /usr/bin/python3 "$here/entry-window.py" "Quillo IM target" "$out" &
+pids+=($!)
+wait_for 10 test -f "$out.preedit" || fail "the GTK window did not appear"
+wait_for 10 has_focus_other_than none || fail "no input context got the focus"
+echo "GTK entry focused in fcitx5 $(ms_since "$mapped") ms after the window started"
+focused=$(im Focused)
+echo "Focused: $focused"
+ctx=$(focused_context)
+
+final='我们明天下午四点开会 🎉 OK'
+expect "b true" SetPreedit ss "$ctx" "我们明天"
+wait_for 5 file_is "$out.preedit" "我们明天" || fail "preedit not shown: '$(cat "$out.preedit")'"
+file_is "$out" "" || fail "the preedit was written into the field: '$(cat "$out")'"
+
+expect "b true" ClearPreedit s "$ctx"
+wait_for 5 file_is "$out.preedit" "" || fail "preedit not cleared: '$(cat "$out.preedit")'"
+file_is "$out" "" || fail "clearing changed the field: '$(cat "$out")'"
+
+expect "b true" SetPreedit ss "$ctx" "我们明天下午"
+wait_for 5 file_is "$out.preedit" "我们明天下午" || fail "second preedit not shown"
+committed=$(now)
+expect "b true" Commit ss "$ctx" "$final"
+wait_for 5 file_is "$out" "$final" || fail "commit did not arrive intact: '$(cat "$out")'"
+echo "commit in the field $(ms_since "$committed") ms after the call"
+file_is "$out.preedit" "" || fail "the preedit stayed after the commit: '$(cat "$out.preedit")'"
+
+# Unknown contexts are no error, only a false.
+for bad in 00000000000000000000000000000000 not-a-context ""; do
+  expect "b false" Commit ss "$bad" "x"
+  expect "b false" SetPreedit ss "$bad" "x"
+  expect "b false" ClearPreedit s "$bad"
+done
+
+# A partial preedit shown when the user switches windows must not be committed by fcitx5
+# (it commits a GTK client's preedit on focus out), and the old field takes nothing more.
+expect "b true" SetPreedit ss "$ctx" "部分 partial"
+wait_for 5 file_is "$out.preedit" "部分 partial" || fail "partial preedit not shown"
+switched=$(now)
+GTK_IM_MODULE=fcitx NO_AT_BRIDGE=1 /usr/bin/python3 "$here/entry-window.py" "Another window" "$work/other" &
+pids+=($!)
+wait_for 10 has_focus_other_than "$ctx" || fail "the focus did not move to the second window"
+echo "focus moved to the second window's context $(ms_since "$switched") ms after it started"
+sleep 0.3
+file_is "$out" "$final" || fail "the partial preedit landed in the field on focus out: '$(cat "$out")'"
+file_is "$out.preedit" "" || fail "the preedit stayed in the unfocused field"
+expect "b false" Commit ss "$ctx" "too late"
+expect "b false" SetPreedit ss "$ctx" "too late"
+expect "b true" ClearPreedit s "$ctx"
+file_is "$out" "$final" || fail "a refused call changed the field: '$(cat "$out")'"
+file_is "$work/other" "" || fail "the second field got text: '$(cat "$work/other")'"
+
+# The user's own composition (a dead key of the German layout, composed by fcitx5's keyboard
+# engine as client preedit) is never overwritten nor committed over; once finished, ours goes in.
+ctx2=$(focused_context)
+xdotool key dead_circumflex
+wait_for 5 test -s "$work/other.preedit" || fail "the dead key started no composition"
+users=$(cat "$work/other.preedit")
+expect "b false" SetPreedit ss "$ctx2" "über"
+expect "b false" Commit ss "$ctx2" "über"
+sleep 0.2
+file_is "$work/other.preedit" "$users" || fail "the user's composition was replaced: '$(cat "$work/other.preedit")'"
+file_is "$work/other" "" || fail "text went in during the user's composition: '$(cat "$work/other")'"
+xdotool key e
+wait_for 5 file_is "$work/other" "ê" || fail "the user's composition did not finish: '$(cat "$work/other")'"
+expect "b true" Commit ss "$ctx2" " über"
+wait_for 5 file_is "$work/other" "ê über" || fail "commit after the composition: '$(cat "$work/other")'"
+
+# Another user on the same bus is turned away.
+refused=$(timeout 5 runuser -u nobody -- busctl --address="$DBUS_SESSION_BUS_ADDRESS" call org.fcitx.Fcitx5 \
+  /com/nolt/quillo/InputMethod com.nolt.quillo.InputMethod1 Version 2>&1) && fail "another uid was answered: $refused"
+echo "another uid: $refused"
+grep -q "only the user running fcitx5" <<<"$refused" || fail "another uid got '$refused'"
+
+xclip -selection clipboard -o >"$work/clip.after"
+cmp "$work/clip" "$work/clip.after" || fail "the clipboard changed"
+setxkbmap -query | grep -q '^layout: *de$' || fail "the keyboard layout changed: $(setxkbmap -query)"
+echo "PASS"
