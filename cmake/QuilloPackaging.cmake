@@ -46,6 +46,7 @@ install(FILES ${_doc}/quillo.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT debian EXCLUDE_FROM_ALL)
 set(CPACK_INSTALL_CMAKE_PROJECTS
   "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/"
-  "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/")
+  "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/"
+  "${CMAKE_BINARY_DIR};${PROJECT_NAME};fcitx5;/")
 
 include(CPack)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The fcitx5 addon inside a real fcitx5, driven over D-Bus the way Quillo drives it, writing into
 # a real GTK 3 entry through the fcitx5 GTK module, with a German keyboard layout.
-# Runs under with-xvfb (DISPLAY set). Environment: ADDON_DIR (the built library), ADDON_DATA_DIR
-# (the build's share/ with fcitx5/addon/quillo.conf), SYSTEM_ADDON_DIR (fcitx5's own addons).
+# Runs under with-xvfb (DISPLAY set); BUILD_DIR is the build whose addon is installed for the
+# test's user, as `make install PREFIX=~/.local` lays it out.
 set -euo pipefail
 here=$(dirname "$(readlink -f "$0")")
 work=$(mktemp -d)
@@ -59,11 +59,10 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/ho
 export XDG_CACHE_HOME=$work/home/.cache XDG_RUNTIME_DIR=$work/run
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
+cmake --install "$BUILD_DIR" --component fcitx5 --prefix "$HOME/.local" >/dev/null
 setxkbmap de
-# The addon from the build beside fcitx5's own; its .conf from the build's share/ first.
 started=$(now)
-FCITX_ADDON_DIRS="$ADDON_DIR:$SYSTEM_ADDON_DIR" XDG_DATA_DIRS="$ADDON_DATA_DIR:/usr/share" \
-  fcitx5 --disable=all --enable=dbus,dbusfrontend,xcb,keyboard,quillo >"$work/fcitx5.log" 2>&1 &
+env -u XDG_DATA_DIRS -u FCITX_ADDON_DIRS fcitx5 --disable=all --enable=dbus,dbusfrontend,xcb,keyboard,quillo >"$work/fcitx5.log" 2>&1 &
 pids+=($!)
 
 im() {
