@@ -22,10 +22,12 @@ constexpr std::size_t maxRememberedSenders = 256;
 
 } // namespace
 
-InputMethodObject::InputMethodObject(fcitx::Instance &instance, fcitx::dbus::Bus &bus, OwnPreedit &preedit)
+InputMethodObject::InputMethodObject(
+    fcitx::Instance &instance, fcitx::dbus::Bus &bus, OwnPreedit &preedit, std::function<void()> delivered)
     : instance_(instance)
     , bus_(bus)
     , preedit_(preedit)
+    , delivered_(std::move(delivered))
 {
 }
 
@@ -49,7 +51,9 @@ bool InputMethodObject::setPreedit(const std::string &context, const std::string
 {
     refuseOtherUsers();
     auto *ic = findFocused(context);
-    return ic && preedit_.show(*ic, text);
+    const bool shown = ic && preedit_.show(*ic, text);
+    delivered_();
+    return shown;
 }
 
 bool InputMethodObject::clearPreedit(const std::string &context)
@@ -60,6 +64,7 @@ bool InputMethodObject::clearPreedit(const std::string &context)
         return false;
     }
     preedit_.clear(*ic);
+    delivered_();
     return true;
 }
 
@@ -67,7 +72,9 @@ bool InputMethodObject::commit(const std::string &context, const std::string &te
 {
     refuseOtherUsers();
     auto *ic = findFocused(context);
-    return ic && preedit_.commit(*ic, text);
+    const bool committed = ic && preedit_.commit(*ic, text);
+    delivered_();
+    return committed;
 }
 
 void InputMethodObject::refuseOtherUsers()

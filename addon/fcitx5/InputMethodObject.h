@@ -2,6 +2,7 @@
 
 #include <fcitx-utils/dbus/objectvtable.h>
 
+#include <functional>
 #include <string>
 #include <tuple>
 #include <unordered_map>
@@ -25,7 +26,9 @@ public:
     static constexpr const char *path = "/com/nolt/quillo/InputMethod";
     static constexpr const char *interface = "com.nolt.quillo.InputMethod1";
 
-    InputMethodObject(fcitx::Instance &instance, fcitx::dbus::Bus &bus, OwnPreedit &preedit);
+    // delivered runs after every call that may have changed a field.
+    InputMethodObject(
+        fcitx::Instance &instance, fcitx::dbus::Bus &bus, OwnPreedit &preedit, std::function<void()> delivered);
 
     uint32_t version();
     std::tuple<bool, std::string, std::string> focused();
@@ -42,6 +45,7 @@ private:
     fcitx::Instance &instance_;
     fcitx::dbus::Bus &bus_;
     OwnPreedit &preedit_;
+    std::function<void()> delivered_;
     // Unique bus names are never reused, so what the bus daemon said about one stays true.
     std::unordered_map<std::string, bool> senders_;
 

@@ -18,7 +18,8 @@ QuilloAddon::QuilloAddon(fcitx::Instance *instance)
         throw std::runtime_error("fcitx5's dbus addon is not loaded");
     }
     auto *bus = dbusAddon->call<fcitx::IDBusModule::bus>();
-    object_ = std::make_unique<InputMethodObject>(*instance_, *bus, preedit_);
+    flusher_ = std::make_unique<WaylandFlusher>(wayland());
+    object_ = std::make_unique<InputMethodObject>(*instance_, *bus, preedit_, [this] { flusher_->flush(); });
     if (!bus->addObjectVTable(InputMethodObject::path, InputMethodObject::interface, *object_)) {
         throw std::runtime_error("could not export " + std::string(InputMethodObject::path));
     }

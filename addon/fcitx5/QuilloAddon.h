@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OwnPreedit.h"
+#include "WaylandFlusher.h"
 
 #include <fcitx-utils/handlertable.h>
 #include <fcitx/addonfactory.h>
@@ -23,9 +24,11 @@ public:
 
 private:
     FCITX_ADDON_DEPENDENCY_LOADER(dbus, instance_->addonManager())
+    FCITX_ADDON_DEPENDENCY_LOADER(wayland, instance_->addonManager())
 
     fcitx::Instance *instance_;
     OwnPreedit preedit_;
+    std::unique_ptr<WaylandFlusher> flusher_;
     std::unique_ptr<InputMethodObject> object_;
     std::unique_ptr<fcitx::HandlerTableEntry<fcitx::EventHandler>> focusOut_;
 };
