@@ -97,6 +97,17 @@ expect "u 1" Version
 
 # focused_context: the context Focused names, or nothing when none has the focus.
 focused_context() { im Focused | sed -n 's/^bss true "\(.*\)" "\([0-9a-f]\{32\}\)"$/\2/p'; }
+# settle_focus CHECK...: CHECK until it holds. A new GTK window on X11 loses its context's focus
+# now and then: its module files the context under the display with an X11 message that takes
+# another path than its FocusIn over D-Bus, and fcitx5 focuses a context out when filing it
+# (InputContext::setFocusGroup). The window's next key press focuses it again, as a user's would.
+settle_focus() {
+  [ -z "${WAYLAND_DISPLAY:-}" ] || { wait_for 10 "$@"; return; }
+  wait_for 2 "$@" && return
+  echo "fcitx5 lost the new window's focus; a Shift press in it restores it"
+  xdotool key shift
+  wait_for 5 "$@"
+}
 sway_focuses() { # sway_focuses TITLE: the focused window is TITLE
   swaymsg -t get_tree | /usr/bin/python3 -c '
 import json, sys
@@ -118,7 +129,7 @@ mapped=$(now)
 env "${window_env[@]}" NO_AT_BRIDGE=1 /usr/bin/python3 "$here/entry-window.py" "Quillo IM target" "$out" &
 pids+=($!)
 wait_for 10 test -f "$out.preedit" || fail "the GTK window did not appear"
-wait_for 10 has_focus_other_than none || fail "no input context got the focus"
+settle_focus has_focus_other_than none || fail "no input context got the focus"
 echo "GTK entry focused in fcitx5 $(ms_since "$mapped") ms after the window started"
 focused=$(im Focused)
 echo "Focused: $focused"
@@ -155,15 +166,16 @@ wait_for 5 file_is "$out.preedit" "部分 partial" || fail "partial preedit not 
 switched=$(now)
 env "${window_env[@]}" NO_AT_BRIDGE=1 /usr/bin/python3 "$here/entry-window.py" "Another window" "$work/other" &
 pids+=($!)
+wait_for 10 test -f "$work/other.preedit" || fail "the second GTK window did not appear"
 if [ -n "${WAYLAND_DISPLAY:-}" ]; then
   # input-method-v2 gives fcitx5 one context per seat, not per field: it keeps its id when the
   # focus moves to another window.
   wait_for 10 sway_focuses "Another window" || fail "sway did not focus the second window"
-  wait_for 5 has_focus_other_than none || fail "the second window's field did not get the focus"
+  settle_focus has_focus_other_than none || fail "the second window's field did not get the focus"
   [ "$(focused_context)" = "$ctx" ] || fail "the seat's context changed with the window"
   echo "second window focused $(ms_since "$switched") ms after it started; same context id"
 else
-  wait_for 10 has_focus_other_than "$ctx" || fail "the focus did not move to the second window"
+  settle_focus has_focus_other_than "$ctx" || fail "the focus did not move to the second window"
   echo "focus moved to the second window's context $(ms_since "$switched") ms after it started"
 fi
 sleep 0.3
