@@ -208,6 +208,19 @@ expect "b true" Commit ss "$ctx2" " über"
 wait_for 5 file_is "$work/other" "ê über" || fail "commit after the composition: '$(cat "$work/other")'"
 fi
 
+# Back to the first window, as a user returns to where the dictation should go.
+returned=$(now)
+if [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  swaymsg '[title="^Quillo IM target$"] focus' >/dev/null
+  wait_for 5 sway_focuses "Quillo IM target" || fail "sway did not focus the first window again"
+else
+  timeout 5 xdotool search --name '^Quillo IM target$' windowactivate || fail "could not activate the first window"
+fi
+wait_for 5 test "$(focused_context)" = "$ctx" || fail "the first window's context did not get the focus back"
+echo "focus back in the first window's context $(ms_since "$returned") ms after switching"
+expect "b true" Commit ss "$ctx" "!"
+wait_for 5 file_is "$out" "$final!" || fail "commit after switching back: '$(cat "$out")'"
+
 # Another user on the same bus is turned away (only root can be another user here).
 if [ "$(id -u)" = 0 ]; then
 refused=$(timeout 5 runuser -u nobody -- busctl --address="$DBUS_SESSION_BUS_ADDRESS" call org.fcitx.Fcitx5 \
