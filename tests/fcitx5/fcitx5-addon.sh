@@ -8,7 +8,6 @@
 set -euo pipefail
 here=$(dirname "$(readlink -f "$0")")
 work=$(mktemp -d)
-chmod 755 "$work"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
@@ -52,7 +51,7 @@ cat >"$work/bus.conf" <<CONF
   </policy>
 </busconfig>
 CONF
-dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/address" &
+dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/address" 2>"$work/bus.log" &
 pids+=($!)
 wait_for 5 test -s "$work/address" || fail "the session bus did not start"
 export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/address")
