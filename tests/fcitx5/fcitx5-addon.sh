@@ -150,6 +150,12 @@ expect "b true" Commit ss "$ctx" "$final"
 wait_for 5 file_is "$out" "$final" || fail "commit did not arrive intact: '$(cat "$out")'"
 echo "commit in the field $(ms_since "$committed") ms after the call"
 file_is "$out.preedit" "" || fail "the preedit stayed after the commit: '$(cat "$out.preedit")'"
+# A cancelled dictation in a field that has text: the text stays as it was.
+expect "b true" SetPreedit ss "$ctx" "取消 cancel"
+wait_for 5 file_is "$out.preedit" "取消 cancel" || fail "preedit over text not shown"
+expect "b true" ClearPreedit s "$ctx"
+wait_for 5 file_is "$out.preedit" "" || fail "preedit over text not cleared"
+file_is "$out" "$final" || fail "cancelling changed the field: '$(cat "$out")'"
 
 # Unknown contexts are no error, only a false.
 for bad in 00000000000000000000000000000000 not-a-context ""; do
