@@ -10,8 +10,9 @@ namespace {
 
 fcitx::Text underlined(const std::string &text)
 {
-    // DontCommit: a client without ClientUnfocusCommit (GTK, Qt) gets its client preedit
-    // committed by fcitx5 itself on focus out; a partial transcript must never land that way.
+    // DontCommit: on focus out fcitx5 commits the preedit of a client without ClientUnfocusCommit
+    // (GTK, the Wayland input method) and Qt's module commits its own; both skip text marked so,
+    // and a partial transcript must never land that way.
     fcitx::Text preedit(
         text, fcitx::TextFormatFlags{fcitx::TextFormatFlag::Underline, fcitx::TextFormatFlag::DontCommit});
     preedit.setCursor(static_cast<int>(text.size()));

@@ -3,7 +3,6 @@
 #include "InputMethodObject.h"
 
 #include <dbus_public.h>
-#include <fcitx-utils/log.h>
 #include <fcitx/inputcontext.h>
 
 #include <stdexcept>
