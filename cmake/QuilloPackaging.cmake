@@ -26,7 +26,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsecret-1-0, qt6-wayland, ca-certificates")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, gnome-keyring | kwalletmanager | keepassxc, wl-clipboard")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-shell-extension-appindicator, wtype")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-shell-extension-appindicator, wtype, fcitx5")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 
 set(_doc ${CMAKE_CURRENT_BINARY_DIR}/packaging)
@@ -46,6 +46,7 @@ install(FILES ${_doc}/quillo.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT debian EXCLUDE_FROM_ALL)
 set(CPACK_INSTALL_CMAKE_PROJECTS
   "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/"
-  "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/")
+  "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/"
+  "${CMAKE_BINARY_DIR};${PROJECT_NAME};fcitx5;/")
 
 include(CPack)
