@@ -11,8 +11,10 @@
 #include "dictation/DictationController.h"
 #include "dictation/FailedRecordingStore.h"
 #include "dictation/FileWorker.h"
+#include "dictation/InputMethodRoute.h"
 #include "dictation/TextInserter.h"
 #include "hotkeys/HotkeyManager.h"
+#include "platform/fcitx5/Fcitx5InputMethodBridge.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/QtSounds.h"
@@ -74,6 +76,10 @@ private:
     void showBoundShortcuts();
     void warmChatConnection();
     void showRetryOffer();
+    // The dictation's text along the input method when it takes it, else along the paste.
+    void insertText(const QString &text, bool restore, InsertDone done);
+    void pressReturn();
+    void followPhaseWithInputMethod(const DictationPhase &phase);
     // The desktop portal answered the start-up probe: its adapters take over.
 
     // Creates the panel the first time the controller shows it.
@@ -103,6 +109,9 @@ private:
     X11Permissions permissions_;
     TextInserter inserter_;
     std::unique_ptr<WaylandDesktop> wayland_;
+    Fcitx5InputMethodBridge inputMethod_;
+    InputMethodRoute inputMethodRoute_;
+    DictationPhase::Kind lastPhase_ = DictationPhase::Kind::idle;
     AudioRecorder recorder_;
     AudioRecorderBinding recorderBinding_;
     HotkeyManagerBinding hotkeyBinding_;
