@@ -17,6 +17,8 @@ public:
     struct Focus {
         QString program; // as the input method knows it; may be empty
         QString context; // an opaque identifier, the same for as long as the context lives
+
+        friend bool operator==(const Focus &, const Focus &) = default;
     };
     // nullopt: the bridge did not answer (absent, not allowed, too slow).
     // A Focus with an empty context: the bridge answered, and no field has the focus.
