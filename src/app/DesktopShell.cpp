@@ -112,6 +112,11 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
           .bridge = inputMethod_,
           .scheduler = core.scheduler,
           .liveText = [&core] { return core.settings.liveTextInField(); },
+          .report =
+              [this](const QString &line) {
+                  if (pasteReport_)
+                      pasteReport_(line);
+              },
       })
     // A connection of our own per recording where a PulseAudio (or PipeWire) server answers.
     , recorder_(
@@ -217,6 +222,7 @@ void DesktopShell::setPortalReport(std::function<void(const QString &)> report)
 
 void DesktopShell::setPasteReport(std::function<void(const QString &)> report)
 {
+    pasteReport_ = report;
     if (wayland_)
         wayland_->setPasteReport(std::move(report));
 }

@@ -55,7 +55,7 @@ public:
     FailedRecordingStore &failedRecordings() { return failedRecordings_; }
     Permissions &permissions();
     FrontmostApp &frontmost();
-    // Where the Wayland side reports each paste's route and time (the observation modes).
+    // Where each paste's route (and on Wayland its time) is reported (the observation modes).
     void setPasteReport(std::function<void(const QString &)> report);
     // Where the Wayland side reports the portal's answer at start-up and the shortcuts it
     // bound, with the time since start-up (the observation modes).
@@ -109,6 +109,7 @@ private:
     X11Permissions permissions_;
     TextInserter inserter_;
     std::unique_ptr<WaylandDesktop> wayland_;
+    std::function<void(const QString &)> pasteReport_;
     Fcitx5InputMethodBridge inputMethod_;
     InputMethodRoute inputMethodRoute_;
     DictationPhase::Kind lastPhase_ = DictationPhase::Kind::idle;

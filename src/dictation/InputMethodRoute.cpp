@@ -94,8 +94,10 @@ void InputMethodRoute::insert(const QString &text, InsertDone done, Fallback fal
 {
     lastCommitted_ = false;
     const auto target = target_;
-    if (!target || target->context.isEmpty())
+    if (!target || target->context.isEmpty()) {
+        report("input method: no field named at the start, pasting");
         return fallback(std::move(done));
+    }
     target->delivering = true;
     target->later = ScheduledWork();
     // The input method refuses a field that lost the focus or holds the user's composition.
@@ -108,11 +110,19 @@ void InputMethodRoute::insert(const QString &text, InsertDone done, Fallback fal
             if (committed) {
                 current->preeditShown = false;
                 lastCommitted_ = true;
+                report("route input-method, committed");
                 return done(InsertOutcome::pasted);
             }
+            report("input method: commit refused or unanswered, pasting");
             clearPreedit(*current);
             fallback(done);
         });
+}
+
+void InputMethodRoute::report(const char *line) const
+{
+    if (deps_.report)
+        deps_.report(QString::fromLatin1(line));
 }
 
 void InputMethodRoute::end()

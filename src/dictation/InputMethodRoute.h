@@ -28,6 +28,8 @@ public:
         Scheduler &scheduler;
         // Whether the partial text is shown in the field (the setting); unset: never.
         std::function<bool()> liveText;
+        // Where each delivery's way is told (the observation modes); may be unset.
+        std::function<void(const QString &)> report;
     };
     // The usual way of a text to the cursor.
     using Fallback = std::function<void(InsertDone)>;
@@ -54,6 +56,7 @@ private:
     void pushPreedit();
     void sendPreedit(const std::shared_ptr<Target> &target);
     void clearPreedit(Target &target);
+    void report(const char *line) const;
 
     Deps deps_;
     std::shared_ptr<Target> target_;

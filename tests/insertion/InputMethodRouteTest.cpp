@@ -26,7 +26,8 @@ struct Rig {
     FakeInputMethodBridge bridge;
     ManualScheduler scheduler;
     bool liveText = true;
-    InputMethodRoute route{{bridge, scheduler, [this] { return liveText; }}};
+    InputMethodRoute route{
+        {.bridge = bridge, .scheduler = scheduler, .liveText = [this] { return liveText; }, .report = {}}};
     FakePasteboard clipboard;
     FakeKeystrokePoster keys;
     FakePermissions permissions;
