@@ -58,7 +58,7 @@ void InputMethodRoute::pushPreedit()
         if (since < preeditInterval) {
             const auto wait = std::chrono::duration_cast<Scheduler::Duration>(preeditInterval - since);
             target->later = deps_.scheduler.after(wait, [this, target = target.get()] {
-                target->later = ScheduledWork();
+                target->later.release(); // it is running now
                 pushPreedit();
             });
             return;
