@@ -175,7 +175,8 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
             // The window focused as recording starts is the one its text may go to.
             if (wayland_ && phase.kind() == DictationPhase::Kind::recording)
                 wayland_->noteTarget();
-            followPhaseWithInputMethod(phase);
+            // The field focused as recording starts is the one its text and partial text go to.
+            inputMethodRoute_.follow(phase);
             warmChatConnection();
         });
     QObject::connect(&controller_.hud(), &HUDModel::partialChanged, &controller_,
@@ -254,18 +255,6 @@ void DesktopShell::pressReturn()
         wayland_->pressReturnNow();
     else
         wayland_->pressReturn();
-}
-
-// The field focused as a recording starts is the one its text and partial text go to; a
-// dictation over (done, failed, cancelled) leaves no preedit behind.
-void DesktopShell::followPhaseWithInputMethod(const DictationPhase &phase)
-{
-    const DictationPhase::Kind kind = phase.kind();
-    if (kind == DictationPhase::Kind::recording && lastPhase_ != kind)
-        inputMethodRoute_.begin();
-    else if (phase.isFree())
-        inputMethodRoute_.end();
-    lastPhase_ = kind;
 }
 
 // The chat request that follows a release goes out on a connection opened while the user spoke.

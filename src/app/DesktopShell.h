@@ -79,7 +79,6 @@ private:
     // The dictation's text along the input method when it takes it, else along the paste.
     void insertText(const QString &text, bool restore, InsertDone done);
     void pressReturn();
-    void followPhaseWithInputMethod(const DictationPhase &phase);
     // The desktop portal answered the start-up probe: its adapters take over.
 
     // Creates the panel the first time the controller shows it.
@@ -112,7 +111,6 @@ private:
     std::function<void(const QString &)> pasteReport_;
     Fcitx5InputMethodBridge inputMethod_;
     InputMethodRoute inputMethodRoute_;
-    DictationPhase::Kind lastPhase_ = DictationPhase::Kind::idle;
     AudioRecorder recorder_;
     AudioRecorderBinding recorderBinding_;
     HotkeyManagerBinding hotkeyBinding_;

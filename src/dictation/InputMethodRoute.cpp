@@ -125,6 +125,16 @@ void InputMethodRoute::report(const char *line) const
         deps_.report(QString::fromLatin1(line));
 }
 
+void InputMethodRoute::follow(const DictationPhase &phase)
+{
+    const DictationPhase::Kind kind = phase.kind();
+    if (kind == DictationPhase::Kind::recording && lastPhase_ != kind)
+        begin();
+    else if (phase.isFree())
+        end();
+    lastPhase_ = kind;
+}
+
 void InputMethodRoute::end()
 {
     if (const auto target = std::exchange(target_, nullptr))

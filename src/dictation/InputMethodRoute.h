@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dictation/DictationPhase.h"
 #include "dictation/TextInserter.h"
 #include "platform/InputMethodBridge.h"
 #include "platform/Scheduler.h"
@@ -47,6 +48,8 @@ public:
     void insert(const QString &text, InsertDone done, Fallback fallback);
     // The dictation is over (delivered, cancelled or failed): our preedit goes.
     void end();
+    // Begins as a recording starts and ends as the dictation does.
+    void follow(const DictationPhase &phase);
     // Whether the last text was committed through the input method.
     bool lastCommitted() const { return lastCommitted_; }
 
@@ -61,6 +64,7 @@ private:
     Deps deps_;
     std::shared_ptr<Target> target_;
     bool lastCommitted_ = false;
+    DictationPhase::Kind lastPhase_ = DictationPhase::Kind::idle;
 };
 
 } // namespace quillo

@@ -128,18 +128,23 @@ TEST(InputMethodRoute, PreeditFollowsPartialsAtMostEveryInterval)
     EXPECT_EQ(rig.bridge.committed, QStringList{QStringLiteral("今天天气好")});
 }
 
-// A cancel, a failure or an empty answer all end the dictation without a delivery.
+// A cancel (idle), a failure or an empty answer (failed) ends the dictation without a delivery.
 TEST(InputMethodRoute, EndingWithoutDeliveryClearsThePreedit)
 {
-    Rig rig;
-    rig.route.begin();
-    rig.route.showPartial(QStringLiteral("半句"));
-    rig.route.showPartial(QStringLiteral("半句话"));
-    rig.route.end();
-    rig.scheduler.advance(1s);
-    EXPECT_TRUE(rig.bridge.preedit.isEmpty());
-    EXPECT_TRUE(rig.bridge.committed.isEmpty());
-    EXPECT_EQ(rig.bridge.setPreeditCalls, 1);
+    for (const DictationPhase &end : {DictationPhase::idle(), DictationPhase::failed(QStringLiteral("x"))}) {
+        Rig rig;
+        rig.route.follow(DictationPhase::recording());
+        rig.route.showPartial(QStringLiteral("半句"));
+        rig.route.follow(DictationPhase::recording()); // the same recording: its field stays
+        rig.route.showPartial(QStringLiteral("半句话"));
+        rig.route.follow(DictationPhase::transcribing());
+        EXPECT_EQ(rig.bridge.preedit, QStringLiteral("半句"));
+        rig.route.follow(end);
+        rig.scheduler.advance(1s);
+        EXPECT_TRUE(rig.bridge.preedit.isEmpty());
+        EXPECT_TRUE(rig.bridge.committed.isEmpty());
+        EXPECT_EQ(rig.bridge.setPreeditCalls, 1);
+    }
 }
 
 TEST(InputMethodRoute, CommitAnsweredAfterCancelDeliversNothing)
