@@ -5,6 +5,8 @@ namespace quillo {
 // One dictation's field and what of ours it shows.
 struct InputMethodRoute::Target {
     QString context; // empty until the input method named the focused field
+    bool asking = false; // which field has the focus is being asked
+    bool absent = false; // the input method did not answer: this dictation pastes
     bool live = true; // preedit may still be sent (none was refused)
     bool delivering = false;
     bool preeditShown = false; // a preedit of ours may be in the field
@@ -28,13 +30,30 @@ void InputMethodRoute::begin()
 {
     end();
     target_ = std::make_shared<Target>();
-    deps_.bridge.focused([this, weak = std::weak_ptr<Target>(target_)](std::optional<InputMethodBridge::Focus> focus) {
-        const auto target = weak.lock();
-        if (!target || !focus || focus->context.isEmpty())
-            return;
-        target->context = focus->context;
-        pushPreedit();
-    });
+    askFocus(target_, [this] { pushPreedit(); });
+}
+
+// A key grab takes the focus from the field while the hotkey is held (X11's passive grabs, as
+// of a combination hotkey): a field not named yet is asked for again until one is.
+void InputMethodRoute::askFocus(const std::shared_ptr<Target> &target, std::function<void()> then)
+{
+    target->asking = true;
+    deps_.bridge.focused(
+        [weak = std::weak_ptr<Target>(target), then = std::move(then)](std::optional<InputMethodBridge::Focus> focus) {
+            const auto current = weak.lock();
+            if (!current)
+                return;
+            current->asking = false;
+            current->absent = !focus.has_value();
+            if (focus)
+                current->context = focus->context;
+            then();
+        });
+}
+
+bool InputMethodRoute::mayAskAgain(const Target &target)
+{
+    return target.context.isEmpty() && !target.absent && !target.asking;
 }
 
 void InputMethodRoute::showPartial(const QString &text)
@@ -42,6 +61,10 @@ void InputMethodRoute::showPartial(const QString &text)
     if (!target_)
         return;
     target_->wanted = text;
+    if (mayAskAgain(*target_) && deps_.liveText && deps_.liveText()) {
+        askFocus(target_, [this] { pushPreedit(); });
+        return;
+    }
     pushPreedit();
 }
 
@@ -94,12 +117,26 @@ void InputMethodRoute::insert(const QString &text, InsertDone done, Fallback fal
 {
     lastCommitted_ = false;
     const auto target = target_;
-    if (!target || target->context.isEmpty()) {
-        report("input method: no field named at the start, pasting");
+    if (!target)
         return fallback(std::move(done));
-    }
     target->delivering = true;
     target->later = ScheduledWork();
+    if (!mayAskAgain(*target)) {
+        commitTo(target, text, std::move(done), std::move(fallback));
+        return;
+    }
+    askFocus(target, [this, text, done = std::move(done), fallback = std::move(fallback)] {
+        commitTo(target_, text, done, fallback);
+    });
+}
+
+void InputMethodRoute::commitTo(
+    const std::shared_ptr<Target> &target, const QString &text, InsertDone done, Fallback fallback)
+{
+    if (target->context.isEmpty()) {
+        report("input method: no field named, pasting");
+        return fallback(std::move(done));
+    }
     // The input method refuses a field that lost the focus or holds the user's composition.
     deps_.bridge.commit(target->context, text,
         [this, weak = std::weak_ptr<Target>(target), done = std::move(done), fallback = std::move(fallback)](

@@ -14,11 +14,10 @@
 namespace quillo {
 
 // A dictation's text through the input method, into the field that had the focus when the
-// recording started: the partial transcript as that field's preedit while the user speaks,
-// the final text committed in its place. The clipboard is never touched on this way. When
-// the input method does not answer, no field had the focus, or it refuses (the focus moved,
-// the user is composing), the text goes the usual way and no preedit of ours stays behind.
-// Main thread only.
+// recording started (or, when none had, the first found focused after): the partial transcript as that field's preedit
+// while the user speaks, the final text committed in its place. The clipboard is never touched on this way. When the
+// input method does not answer, no field had the focus, or it refuses (the focus moved, the user is composing), the
+// text goes the usual way and no preedit of ours stays behind. Main thread only.
 class InputMethodRoute {
 public:
     // Often enough to follow speech, rarely enough not to flood the input method.
@@ -56,6 +55,9 @@ public:
 private:
     struct Target;
 
+    void askFocus(const std::shared_ptr<Target> &target, std::function<void()> then);
+    static bool mayAskAgain(const Target &target);
+    void commitTo(const std::shared_ptr<Target> &target, const QString &text, InsertDone done, Fallback fallback);
     void pushPreedit();
     void sendPreedit(const std::shared_ptr<Target> &target);
     void clearPreedit(Target &target);

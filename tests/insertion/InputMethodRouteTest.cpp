@@ -92,6 +92,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, InputMethodRouteChoice,
     testing::Values(RouteCase{"committed", true, "ctx-1", "ctx-1", false, true},
         RouteCase{"addonAbsent", false, "ctx-1", "ctx-1", false, false},
         RouteCase{"noFieldFocused", true, "", "", false, false},
+        // A grabbed hotkey held at the start takes the focus from the field until it is let go.
+        RouteCase{"fieldFocusedOnlyAfterTheStart", true, "", "ctx-1", false, true},
         RouteCase{"focusMovedToAnotherField", true, "ctx-1", "ctx-2", false, false},
         RouteCase{"userComposingRefuses", true, "ctx-1", "ctx-1", true, false}),
     [](const auto &info) { return std::string(info.param.name); });
