@@ -134,7 +134,7 @@ void InputMethodRoute::commitTo(
     const std::shared_ptr<Target> &target, const QString &text, InsertDone done, Fallback fallback)
 {
     if (target->context.isEmpty()) {
-        report("input method: no field named, pasting");
+        report(target->absent ? "input method: no answer, pasting" : "input method: no field focused, pasting");
         return fallback(std::move(done));
     }
     // The input method refuses a field that lost the focus or holds the user's composition.
