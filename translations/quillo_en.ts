@@ -578,6 +578,18 @@
         <source>合成器回答了协议查询</source>
         <translation>the compositor answered the protocol query</translation>
     </message>
+    <message>
+        <source>输入法通道未启用：没有找到 Quillo 的 fcitx5 插件（docs/input-method.md）</source>
+        <translation>Input method route off: Quillo&apos;s fcitx5 addon was not found (docs/input-method.md)</translation>
+    </message>
+    <message>
+        <source>输入法通道已启用：文字由 fcitx5 写入有焦点的输入框，说话时实时显示</source>
+        <translation>Input method route on: fcitx5 writes the text into the focused field, live while you speak</translation>
+    </message>
+    <message>
+        <source>输入法通道已启用：文字由 fcitx5 写入有焦点的输入框</source>
+        <translation>Input method route on: fcitx5 writes the text into the focused field</translation>
+    </message>
 </context>
 <context>
     <name>Hotkeys</name>
@@ -1302,6 +1314,30 @@ press Ctrl+V to paste</translation>
     <message>
         <source>无法访问钥匙串</source>
         <translation>Keyring unavailable</translation>
+    </message>
+    <message>
+        <source>说话时在输入框里显示识别中的文字</source>
+        <translation>Show the words being recognised in the field while speaking</translation>
+    </message>
+    <message>
+        <source>装好 Quillo 的 fcitx5 插件后，文字由输入法直接写进输入框，不经过剪贴板；识别中的文字带下划线，说完后换成最终结果。</source>
+        <translation>With Quillo&apos;s fcitx5 addon installed, the input method writes the text straight into the field, without the clipboard; words still being recognised are underlined and replaced by the final text when you finish.</translation>
+    </message>
+    <message>
+        <source>输入法</source>
+        <translation>Input method</translation>
+    </message>
+    <message>
+        <source>未找到 Quillo 的 fcitx5 插件：文字经剪贴板粘贴</source>
+        <translation>Quillo&apos;s fcitx5 addon not found: text is pasted through the clipboard</translation>
+    </message>
+    <message>
+        <source>正在询问输入法…</source>
+        <translation>Asking the input method…</translation>
+    </message>
+    <message>
+        <source>输入法通道已启用：文字经 fcitx5 写入输入框</source>
+        <translation>Input method route on: fcitx5 writes the text into the field</translation>
     </message>
 </context>
 </TS>

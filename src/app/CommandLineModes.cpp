@@ -123,14 +123,14 @@ int render(int argc, char *argv[], const QString &dir, InterfaceLanguage languag
     return 0;
 }
 
-// The observation modes' lines about the Wayland side: what the session offers, what the
-// portal answered, and each paste's route.
+// The observation modes' lines about each paste's route (the input method's on every desktop)
+// and the Wayland side: what the session offers, what the portal answered.
 void reportWayland(DesktopShell &shell)
 {
+    shell.setPasteReport([](const QString &line) { printLine(QStringLiteral("[e2e] paste: ") + line); });
     if (!shell.wayland())
         return;
     printLine(QStringLiteral("[e2e] wayland: ") + shell.wayland()->describe());
-    shell.setPasteReport([](const QString &line) { printLine(QStringLiteral("[e2e] paste: ") + line); });
     shell.setPortalReport([](const QString &line) { printLine(QStringLiteral("[e2e] portal: ") + line); });
 }
 

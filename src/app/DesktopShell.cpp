@@ -108,6 +108,16 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
                    },
                    core.scheduler)
                             : nullptr)
+    , inputMethodRoute_(InputMethodRoute::Deps{
+          .bridge = inputMethod_,
+          .scheduler = core.scheduler,
+          .liveText = [&core] { return core.settings.liveTextInField(); },
+          .report =
+              [this](const QString &line) {
+                  if (pasteReport_)
+                      pasteReport_(line);
+              },
+      })
     // A connection of our own per recording where a PulseAudio (or PipeWire) server answers.
     , recorder_(
           std::make_unique<PreferredAudioInput>(std::make_unique<PulseAudioInput>(), std::make_unique<QtAudioInput>()))
@@ -131,23 +141,9 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
           .recorder = recorderBinding_,
           .makeSession = core.sessions,
           .chat = core.chat,
-          .insertText =
-              [this](const QString &text, bool restore, InsertDone done) {
-                  // An open tray menu holds the keyboard: the paste would go to it, not to the user's window.
-                  if (tray_)
-                      tray_->hideMenu();
-                  if (wayland_)
-                      wayland_->insert(text, restore, controller_.returnFollowsPaste(), std::move(done));
-                  else
-                      inserter_.insert(text, restore, std::move(done));
-              },
-          .pressReturn =
-              [this] {
-                  if (wayland_)
-                      wayland_->pressReturn();
-                  else
-                      inserter_.pressReturn();
-              },
+          .insertText
+          = [this](const QString &text, bool restore, InsertDone done) { insertText(text, restore, std::move(done)); },
+          .pressReturn = [this] { pressReturn(); },
           .frontmost = frontmost(),
           .permissions = permissions(),
           // Never asked for on X11: the microphone is never refused to a program there.
@@ -167,6 +163,7 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
           .hotkeys = &hotkeys_,
           .translator = &keyTranslator_,
           .openPrivacySettings = [](const QString &) {},
+          .inputMethod = &inputMethod_,
       })
 {
     // An update keeps the recording the version before kept.
@@ -178,8 +175,12 @@ DesktopShell::DesktopShell(AppCore &core, std::optional<WaylandDesktop::Offer> w
             // The window focused as recording starts is the one its text may go to.
             if (wayland_ && phase.kind() == DictationPhase::Kind::recording)
                 wayland_->noteTarget();
+            // The field focused as recording starts is the one its text and partial text go to.
+            inputMethodRoute_.follow(phase);
             warmChatConnection();
         });
+    QObject::connect(&controller_.hud(), &HUDModel::partialChanged, &controller_,
+        [this] { inputMethodRoute_.showPartial(controller_.hud().partial()); });
     // A translation chosen while speaking sends the text to the chat model too.
     QObject::connect(&controller_.hud(), &HUDModel::translationChanged, &controller_, [this] { warmChatConnection(); });
     // The portal may take a while to answer (or never, a stuck desktop): start-up goes on with
@@ -222,6 +223,7 @@ void DesktopShell::setPortalReport(std::function<void(const QString &)> report)
 
 void DesktopShell::setPasteReport(std::function<void(const QString &)> report)
 {
+    pasteReport_ = report;
     if (wayland_)
         wayland_->setPasteReport(std::move(report));
 }
@@ -230,6 +232,29 @@ void DesktopShell::openSettings()
 {
     settingsWindow_.show();
     showBoundShortcuts();
+}
+
+void DesktopShell::insertText(const QString &text, bool restore, InsertDone done)
+{
+    // An open tray menu holds the keyboard: the paste would go to it, not to the user's window.
+    if (tray_)
+        tray_->hideMenu();
+    inputMethodRoute_.insert(text, std::move(done), [this, text, restore](InsertDone pasted) {
+        if (wayland_)
+            wayland_->insert(text, restore, controller_.returnFollowsPaste(), std::move(pasted));
+        else
+            inserter_.insert(text, restore, std::move(pasted));
+    });
+}
+
+void DesktopShell::pressReturn()
+{
+    if (!wayland_)
+        inserter_.pressReturn();
+    else if (inputMethodRoute_.lastCommitted())
+        wayland_->pressReturnNow();
+    else
+        wayland_->pressReturn();
 }
 
 // The chat request that follows a release goes out on a connection opened while the user spoke.

@@ -11,8 +11,10 @@
 #include "dictation/DictationController.h"
 #include "dictation/FailedRecordingStore.h"
 #include "dictation/FileWorker.h"
+#include "dictation/InputMethodRoute.h"
 #include "dictation/TextInserter.h"
 #include "hotkeys/HotkeyManager.h"
+#include "platform/fcitx5/Fcitx5InputMethodBridge.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/QtSounds.h"
@@ -53,7 +55,7 @@ public:
     FailedRecordingStore &failedRecordings() { return failedRecordings_; }
     Permissions &permissions();
     FrontmostApp &frontmost();
-    // Where the Wayland side reports each paste's route and time (the observation modes).
+    // Where each paste's route (and on Wayland its time) is reported (the observation modes).
     void setPasteReport(std::function<void(const QString &)> report);
     // Where the Wayland side reports the portal's answer at start-up and the shortcuts it
     // bound, with the time since start-up (the observation modes).
@@ -74,6 +76,9 @@ private:
     void showBoundShortcuts();
     void warmChatConnection();
     void showRetryOffer();
+    // The dictation's text along the input method when it takes it, else along the paste.
+    void insertText(const QString &text, bool restore, InsertDone done);
+    void pressReturn();
     // The desktop portal answered the start-up probe: its adapters take over.
 
     // Creates the panel the first time the controller shows it.
@@ -103,6 +108,9 @@ private:
     X11Permissions permissions_;
     TextInserter inserter_;
     std::unique_ptr<WaylandDesktop> wayland_;
+    std::function<void(const QString &)> pasteReport_;
+    Fcitx5InputMethodBridge inputMethod_;
+    InputMethodRoute inputMethodRoute_;
     AudioRecorder recorder_;
     AudioRecorderBinding recorderBinding_;
     HotkeyManagerBinding hotkeyBinding_;

@@ -111,6 +111,7 @@ void Doctor::start(std::function<void(const DoctorFindings &)> done)
     begin(); // held until every check has started, so none can finish the run early
     readKey();
     startMicrophone();
+    probeInputMethod();
     if (session_.any()) {
         checkTray();
         checkX11Hotkeys();
@@ -350,6 +351,17 @@ void Doctor::readKey()
             const CredentialError error = read.storeError.value_or(CredentialError{});
             findings_.keyProblem = QtKeychainCredentialStore::explain(error);
         }
+        end();
+    });
+}
+
+// The addon answers on the session bus whichever session type this is.
+void Doctor::probeInputMethod()
+{
+    begin();
+    findings_.liveText = core_.settings.liveTextInField();
+    inputMethod_.probe([this](bool answers) {
+        findings_.inputMethod = answers;
         end();
     });
 }

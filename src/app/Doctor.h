@@ -8,6 +8,7 @@
 #include "dictation/TextInserter.h"
 #include "hotkeys/HotkeyManager.h"
 #include "i18n/InterfaceLanguage.h"
+#include "platform/fcitx5/Fcitx5InputMethodBridge.h"
 #include "platform/portal/PortalConnection.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/portal/SystemdAppScope.h"
@@ -66,6 +67,7 @@ private:
     void onShortcutsChanged();
     void readKey();
     void checkTray();
+    void probeInputMethod();
     // Runs work on a thread of its own; its result comes back to the main thread.
     template <typename Result> void inBackground(std::function<Result()> work, std::function<void(Result)> then);
     void begin();
@@ -92,6 +94,7 @@ private:
     TextInserter inserter_;
     X11KeyboardSource keyboard_;
     HotkeyManager hotkeys_;
+    Fcitx5InputMethodBridge inputMethod_;
     std::unique_ptr<WaylandDesktop> wayland_;
     std::unique_ptr<PortalConnection> portal_;
     std::unique_ptr<PortalGlobalShortcuts> shortcuts_;

@@ -78,6 +78,8 @@ struct DoctorFindings {
     std::optional<InsertionRoute> route;
     QString focusedApp;
     QString remoteDesktopState; // the running Quillo's portal keyboard session, when it has one
+    bool inputMethod = false; // Quillo's fcitx5 addon answered: text goes through the input method
+    bool liveText = false; // the partial text is shown in the field while speaking (the setting)
 
     // Microphone; none: the check did not finish in time
     std::optional<bool> microphoneOpened;

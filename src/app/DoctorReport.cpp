@@ -273,6 +273,7 @@ void DoctorReport::paste(const F &f, QStringList &out)
     out << info
             + QCoreApplication::translate("Doctor", "现在的焦点窗口：%1")
                   .arg(f.focusedApp.isEmpty() ? QCoreApplication::translate("Doctor", "未知") : f.focusedApp);
+    inputMethod(f, out);
     if (!f.route) {
         out << mark(false) + QCoreApplication::translate("Doctor", "无法确定粘贴途径");
         return;
@@ -292,6 +293,22 @@ void DoctorReport::paste(const F &f, QStringList &out)
         out << mark(false) + QCoreApplication::translate("Doctor", "无法粘贴：文字只会留在剪贴板上，需要手动粘贴");
         break;
     }
+}
+
+// Tried before the paste whenever a field has the focus; its absence only leaves the paste.
+void DoctorReport::inputMethod(const F &f, QStringList &out)
+{
+    if (!f.inputMethod) {
+        out << info
+                + QCoreApplication::translate(
+                    "Doctor", "输入法通道未启用：没有找到 Quillo 的 fcitx5 插件（docs/input-method.md）");
+        return;
+    }
+    out << mark(true)
+            + (f.liveText
+                    ? QCoreApplication::translate(
+                        "Doctor", "输入法通道已启用：文字由 fcitx5 写入有焦点的输入框，说话时实时显示")
+                    : QCoreApplication::translate("Doctor", "输入法通道已启用：文字由 fcitx5 写入有焦点的输入框"));
 }
 
 void DoctorReport::microphone(const F &f, QStringList &out)

@@ -20,6 +20,7 @@ private:
     static void hotkeys(const DoctorFindings &f, QStringList &out);
     static void desktopBindings(const DoctorFindings &f, QStringList &out);
     static void paste(const DoctorFindings &f, QStringList &out);
+    static void inputMethod(const DoctorFindings &f, QStringList &out);
     static void microphone(const DoctorFindings &f, QStringList &out);
     static void key(const DoctorFindings &f, QStringList &out);
     static void tray(const DoctorFindings &f, QStringList &out);

@@ -88,6 +88,8 @@ public:
     // `returnFollows`: an auto-send Return comes right after the paste, through the same keyboard.
     void insert(const QString &text, bool restoreClipboard, bool returnFollows, InsertDone done);
     void pressReturn() { router_.pressReturn(); }
+    // Return after the input method committed the text: no paste chose a route for it.
+    void pressReturnNow() { router_.pressReturnNow(); }
     // The route a dictation would take now (for --doctor). `portal`: what the desktop's
     // portal offers where its keyboard was never opened here (the first paste would ask).
     InsertionRoute routeNow(const std::optional<PortalSupport> &portal = std::nullopt);

@@ -108,4 +108,17 @@ void InsertionRouter::pressReturn()
         inserter->pressReturn();
 }
 
+void InsertionRouter::pressReturnNow()
+{
+    last_ = chooseInsertionRoute(factsNow());
+    if (last_ != InsertionRoute::portal || !routes_.openPortal) {
+        pressReturn();
+        return;
+    }
+    routes_.openPortal([this](bool open) {
+        if (open)
+            pressReturn();
+    });
+}
+
 } // namespace quillo

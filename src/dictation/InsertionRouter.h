@@ -39,6 +39,9 @@ public:
     void insert(const QString &text, bool restoreClipboard, InsertDone done);
     // Return follows the paste along the route that pasted.
     void pressReturn();
+    // Return after a text that came another way (the input method): along the route the
+    // window focused now would take.
+    void pressReturnNow();
 
     // Whether any route can paste at all.
     bool canPaste() const { return routes_.x11 || routes_.waylandTools || portalUsable(); }

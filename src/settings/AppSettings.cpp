@@ -53,6 +53,7 @@ void AppSettings::registerDefaults()
         {keyName(k::vocabulary), QString::fromLatin1(defaultVocabulary)},
         {keyName(k::restoreClipboard), true},
         {keyName(k::playSounds), true},
+        {keyName(k::liveTextInField), true},
         {keyName(k::translateTarget), rawValue(TargetLanguage::english)},
         {keyName(k::translateTrigger), rawValue(TranslateTrigger::shift)},
         {keyName(k::translateModel), QStringLiteral("qwen-plus")},
@@ -98,6 +99,7 @@ const Observed observedProperties[] = {
     {settingsKey::vocabulary, &AppSettings::vocabularyChanged},
     {settingsKey::restoreClipboard, &AppSettings::restoreClipboardChanged},
     {settingsKey::playSounds, &AppSettings::playSoundsChanged},
+    {settingsKey::liveTextInField, &AppSettings::liveTextInFieldChanged},
     {settingsKey::holdHotkey, &AppSettings::holdHotkeyChanged},
     {settingsKey::toggleHotkey, &AppSettings::toggleHotkeyChanged},
     {settingsKey::translateTarget, &AppSettings::translateTargetChanged},
@@ -219,6 +221,11 @@ bool AppSettings::restoreClipboard() const
 void AppSettings::setRestoreClipboard(bool value)
 {
     assign(settingsKey::restoreClipboard, restoreClipboard(), value, value, &AppSettings::restoreClipboardChanged);
+}
+
+void AppSettings::setLiveTextInField(bool value)
+{
+    assign(settingsKey::liveTextInField, liveTextInField(), value, value, &AppSettings::liveTextInFieldChanged);
 }
 
 bool AppSettings::playSounds() const
@@ -452,8 +459,7 @@ void AppSettings::importEnvironment(
             print(line);
     };
     const auto table = settingsRules::parseEnvironment(text);
-    // A value of only white space (a stray "\r" or vertical tab) is no key: storing it
-    // would delete the key the user has and still report an import.
+    // Only white space (a stray "\r", a vertical tab) is no key: storing it would delete the user's key.
     const QString key = table.value(QStringLiteral("QWEN_API_KEY")).trimmed();
     const QString host = table.value(QStringLiteral("QWEN_API_HOST"));
     const auto importHost = [this, host, say, done](std::optional<CredentialError> keyError) {

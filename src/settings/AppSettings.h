@@ -30,6 +30,7 @@ inline constexpr auto polishEnabled = "polishEnabled";
 inline constexpr auto vocabulary = "vocabulary";
 inline constexpr auto restoreClipboard = "restoreClipboard";
 inline constexpr auto playSounds = "playSounds";
+inline constexpr auto liveTextInField = "liveTextInField";
 inline constexpr auto holdHotkey = "holdHotkey";
 inline constexpr auto toggleHotkey = "toggleHotkey";
 inline constexpr auto translateTarget = "translateTarget";
@@ -71,6 +72,7 @@ class AppSettings final : public QObject {
     Q_PROPERTY(QString vocabulary READ vocabulary WRITE setVocabulary NOTIFY vocabularyChanged)
     Q_PROPERTY(bool restoreClipboard READ restoreClipboard WRITE setRestoreClipboard NOTIFY restoreClipboardChanged)
     Q_PROPERTY(bool playSounds READ playSounds WRITE setPlaySounds NOTIFY playSoundsChanged)
+    Q_PROPERTY(bool liveTextInField READ liveTextInField WRITE setLiveTextInField NOTIFY liveTextInFieldChanged)
     Q_PROPERTY(QString translateModel READ translateModel WRITE setTranslateModel NOTIFY translateModelChanged)
     Q_PROPERTY(bool apiKeyConfigured READ apiKeyConfigured NOTIFY apiKeyConfiguredChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
@@ -105,6 +107,9 @@ public:
     void setRestoreClipboard(bool value);
     bool playSounds() const;
     void setPlaySounds(bool value);
+    // Where the input method can write into the focused field, the partial text shows there while speaking.
+    bool liveTextInField() const { return flag(settingsKey::liveTextInField); }
+    void setLiveTextInField(bool value);
     // None: the user cleared the hotkey.
     std::optional<Hotkey> holdHotkey() const;
     void setHoldHotkey(const std::optional<Hotkey> &value);
@@ -168,6 +173,7 @@ signals:
     void vocabularyChanged();
     void restoreClipboardChanged();
     void playSoundsChanged();
+    void liveTextInFieldChanged();
     void holdHotkeyChanged();
     void toggleHotkeyChanged();
     void translateTargetChanged();

@@ -1,6 +1,7 @@
 #include "ui/SettingsView.h"
 
 #include "hotkeys/HotkeyManager.h"
+#include "platform/InputMethodBridge.h"
 #include "platform/Permissions.h"
 #include "platform/ShortcutBindings.h"
 #include "settings/AppSettings.h"
@@ -52,6 +53,7 @@ SettingsView::SettingsView(SettingsDeps deps, QWidget *parent)
     form->addWidget(polishSection());
     form->addWidget(translationSection());
     form->addWidget(generalSection());
+    form->addWidget(inputMethodSection());
     form->addWidget(permissionSection());
     form->addStretch(1);
     bindSettings();
@@ -209,6 +211,35 @@ QWidget *SettingsView::generalSection()
         QCoreApplication::translate("Settings", "通用"), {restoreClipboard_, playSounds_, launchAtLogin_}, this);
 }
 
+QWidget *SettingsView::inputMethodSection()
+{
+    liveText_ = new ToggleSwitch(QCoreApplication::translate("Settings", "说话时在输入框里显示识别中的文字"), this);
+    liveText_->setFont(theme::body());
+    inputMethodState_ = caption(QString(), 0.6, this);
+    QLabel *explanation = caption(QCoreApplication::translate("Settings",
+                                      "装好 Quillo 的 fcitx5 插件后，文字由输入法直接写进输入框，不经过剪贴板；"
+                                      "识别中的文字带下划线，说完后换成最终结果。"),
+        0.6, this);
+    return section(QCoreApplication::translate("Settings", "输入法"),
+        {liveText_, column({inputMethodState_, explanation}, 4, this)}, this);
+}
+
+void SettingsView::showInputMethodState()
+{
+    const QString absent = QCoreApplication::translate("Settings", "未找到 Quillo 的 fcitx5 插件：文字经剪贴板粘贴");
+    if (!deps_.inputMethod) {
+        inputMethodState_->setText(absent);
+        return;
+    }
+    inputMethodState_->setText(QCoreApplication::translate("Settings", "正在询问输入法…"));
+    deps_.inputMethod->probe([label = QPointer<QLabel>(inputMethodState_), absent](bool answers) {
+        if (label)
+            label->setText(answers
+                    ? QCoreApplication::translate("Settings", "输入法通道已启用：文字经 fcitx5 写入输入框")
+                    : absent);
+    });
+}
+
 QWidget *SettingsView::permissionSection()
 {
     Permissions &permissions = deps_.permissions;
@@ -249,11 +280,13 @@ void SettingsView::bindSettings()
         polish_->setChecked(s.polishEnabled());
         restoreClipboard_->setChecked(s.restoreClipboard());
         playSounds_->setChecked(s.playSounds());
+        liveText_->setChecked(s.liveTextInField());
         target_->setCurrentIndex(static_cast<int>(s.translateTarget()));
         trigger_->setCurrentIndex(trigger_->findData(rawValue(s.translateTrigger())));
     };
     showTexts();
     launchAtLogin_->setChecked(s.launchAtLogin());
+    showInputMethodState();
     updateHotkeys();
     updateExplanation();
 
@@ -265,6 +298,7 @@ void SettingsView::bindSettings()
     connect(polish_, &ToggleSwitch::clicked, &s, &AppSettings::setPolishEnabled);
     connect(restoreClipboard_, &ToggleSwitch::clicked, &s, &AppSettings::setRestoreClipboard);
     connect(playSounds_, &ToggleSwitch::clicked, &s, &AppSettings::setPlaySounds);
+    connect(liveText_, &ToggleSwitch::clicked, &s, &AppSettings::setLiveTextInField);
     // The switch keeps the user's choice even when the desktop refuses it.
     connect(launchAtLogin_, &ToggleSwitch::clicked, &s, &AppSettings::setLaunchAtLogin);
     connect(target_, &SegmentedControl::activated, this,

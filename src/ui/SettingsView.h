@@ -19,6 +19,7 @@ namespace quillo {
 class AppSettings;
 class HotkeyManager;
 class HotkeyRecorderView;
+class InputMethodBridge;
 class KeyEventTranslator;
 class PermissionRow;
 class Permissions;
@@ -37,9 +38,11 @@ struct SettingsDeps {
     KeyEventTranslator *translator = nullptr; // our own key events, for recording hotkeys
     // Opens the system's privacy settings ("Privacy_Microphone", "Privacy_Accessibility").
     std::function<void(const QString &anchor)> openPrivacySettings;
+    // The input method's way into the focused field; null where there is none.
+    InputMethodBridge *inputMethod = nullptr;
 };
 
-// The settings form: six sections, every control writing its setting the moment
+// The settings form: seven sections, every control writing its setting the moment
 // it changes and following the setting when it changes elsewhere.
 class SettingsView : public QWidget {
     Q_OBJECT
@@ -89,6 +92,9 @@ private:
     QWidget *polishSection();
     QWidget *translationSection();
     QWidget *generalSection();
+    QWidget *inputMethodSection();
+    // Asks the input method whether the route answers, and says so under its switch.
+    void showInputMethodState();
     QWidget *permissionSection();
     void bindSettings();
     void updateHotkeys();
@@ -116,6 +122,8 @@ private:
     QList<QLabel *> explanation_;
     ToggleSwitch *restoreClipboard_ = nullptr;
     ToggleSwitch *playSounds_ = nullptr;
+    ToggleSwitch *liveText_ = nullptr;
+    QLabel *inputMethodState_ = nullptr;
     ToggleSwitch *launchAtLogin_ = nullptr;
     PermissionRow *microphone_ = nullptr;
     PermissionRow *accessibility_ = nullptr;

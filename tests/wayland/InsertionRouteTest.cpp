@@ -110,6 +110,12 @@ TEST(InsertionRouter, PastesAlongTheRouteOfTheFocusedWindow)
     ASSERT_EQ(rig.x11.keys.posted.size(), 2u);
     EXPECT_EQ(rig.x11.keys.posted.back(), std::nullopt);
 
+    // After a text the input method committed, Return goes the way of the window focused now.
+    rig.focus("foot", true);
+    router.pressReturnNow();
+    ASSERT_EQ(rig.wayland.keys.posted.size(), 2u);
+    EXPECT_EQ(rig.wayland.keys.posted.back(), std::nullopt);
+
     // An unknown window is not taken for an X11 one.
     rig.frontmost.app.reset();
     insertNow(router, QStringLiteral("三"), false);

@@ -1,0 +1,1 @@
+quillo_add_sources(quillo_dictation InputMethodRoute.h InputMethodRoute.cpp)
