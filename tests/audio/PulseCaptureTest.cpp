@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <chrono>
 #include <condition_variable>
 #include <iostream>
@@ -374,21 +376,32 @@ TEST_P(NoSoundServer, StartReportsNoInputDeviceAtOnce)
 INSTANTIATE_TEST_SUITE_P(Adapters, NoSoundServer, ::testing::Values("pulse", "qt"),
     [](const ::testing::TestParamInfo<std::string> &info) { return info.param; });
 
-// A server that takes the connection and never answers (hung, stopped): the
-// start gives up within the connection time-out instead of freezing the program.
-TEST(SilentSoundServer, StartGivesUpWithinTheTimeOut)
-{
-    QTemporaryDir dir;
-    QLocalServer silent;
-    ASSERT_TRUE(silent.listen(dir.filePath(QStringLiteral("native"))));
-    const QByteArray saved = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", "unix:" + silent.fullServerName().toUtf8());
+// A sound server that takes the connection and never answers (hung, stopped).
+class SilentSoundServer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(silent_.listen(dir_.filePath(QStringLiteral("native"))));
+        qputenv("PULSE_SERVER", "unix:" + silent_.fullServerName().toUtf8());
+        recorder.emplace(std::make_unique<PulseAudioInput>(QString(), 500ms));
+    }
+    void TearDown() override { qputenv("PULSE_SERVER", saved_); }
+
     Capture capture;
-    AudioRecorder recorder(std::make_unique<PulseAudioInput>(QString(), 500ms));
+    std::optional<AudioRecorder> recorder; // made once the server is in place
+
+private:
+    QTemporaryDir dir_;
+    QLocalServer silent_;
+    const QByteArray saved_ = qgetenv("PULSE_SERVER");
+};
+
+// The start gives up within the connection time-out instead of freezing the program.
+TEST_F(SilentSoundServer, StartGivesUpWithinTheTimeOut)
+{
     const auto starting = Clock::now();
-    const auto result = recorder.start(capture.callback(), capture.errorCallback());
+    const auto result = recorder->start(capture.callback(), capture.errorCallback());
     const auto took = Clock::now() - starting;
-    qputenv("PULSE_SERVER", saved);
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);
     EXPECT_GE(took, 400ms);
@@ -397,21 +410,13 @@ TEST(SilentSoundServer, StartGivesUpWithinTheTimeOut)
 
 // Opening the connection ahead of a start leaves the caller's thread free even when the
 // server never answers; the start that follows waits no longer than the time-out.
-TEST(SilentSoundServer, PrepareReturnsAtOnce)
+TEST_F(SilentSoundServer, PrepareReturnsAtOnce)
 {
-    QTemporaryDir dir;
-    QLocalServer silent;
-    ASSERT_TRUE(silent.listen(dir.filePath(QStringLiteral("native"))));
-    const QByteArray saved = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", "unix:" + silent.fullServerName().toUtf8());
-    Capture capture;
-    AudioRecorder recorder(std::make_unique<PulseAudioInput>(QString(), 500ms));
     const auto preparing = Clock::now();
-    recorder.prepare();
+    recorder->prepare();
     const auto prepareTook = Clock::now() - preparing;
-    const auto result = recorder.start(capture.callback(), capture.errorCallback());
+    const auto result = recorder->start(capture.callback(), capture.errorCallback());
     const auto took = Clock::now() - preparing;
-    qputenv("PULSE_SERVER", saved);
     EXPECT_LT(prepareTook, 200ms) << millisecondsOf(prepareTook) << " ms";
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, AudioRecorderError::Kind::noInputDevice);

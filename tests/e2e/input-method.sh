@@ -19,7 +19,7 @@ im() {
 wait_until 15 im Version >/dev/null || { tail -n 30 "$E2E_TMP/fcitx5.log"; fail "the addon does not answer"; }
 
 out=$E2E_TMP/entry
-GTK_IM_MODULE=fcitx NO_AT_BRIDGE=1 /usr/bin/python3 "$(dirname "$0")/../fcitx5/entry-window.py" "Quillo IM Target" "$out" &
+GTK_IM_MODULE=fcitx NO_AT_BRIDGE=1 /usr/bin/python3 "$SUPPORT/gtk-target-window.py" "Quillo IM Target" "$out" &
 E2E_PIDS+=($!)
 wait_until 10 test -f "$out.preedit" || fail "the GTK window did not appear"
 TARGET_WID=$(xdotool search --name '^Quillo IM Target$' | head -1)

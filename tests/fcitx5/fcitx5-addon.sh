@@ -125,7 +125,7 @@ pids+=($!)
 
 out=$work/entry
 mapped=$(now)
-env "${window_env[@]}" NO_AT_BRIDGE=1 /usr/bin/python3 "$here/entry-window.py" "Quillo IM target" "$out" &
+env "${window_env[@]}" NO_AT_BRIDGE=1 /usr/bin/python3 "$here/../support/gtk-target-window.py" "Quillo IM target" "$out" &
 pids+=($!)
 wait_for 10 test -f "$out.preedit" || fail "the GTK window did not appear"
 settle_focus has_focus_other_than none || fail "no input context got the focus"
@@ -169,7 +169,7 @@ done
 expect "b true" SetPreedit ss "$ctx" "部分 partial"
 wait_for 5 file_is "$out.preedit" "部分 partial" || fail "partial preedit not shown"
 switched=$(now)
-env "${window_env[@]}" NO_AT_BRIDGE=1 /usr/bin/python3 "$here/entry-window.py" "Another window" "$work/other" &
+env "${window_env[@]}" NO_AT_BRIDGE=1 /usr/bin/python3 "$here/../support/gtk-target-window.py" "Another window" "$work/other" &
 pids+=($!)
 wait_for 10 test -f "$work/other.preedit" || fail "the second GTK window did not appear"
 if [ -n "${WAYLAND_DISPLAY:-}" ]; then

@@ -1,14 +1,16 @@
 #!/usr/bin/python3
-"""A native Wayland paste target for end-to-end tests: one GTK 3 text view with the focus.
+"""A paste and input-method target for end-to-end tests: one GTK 3 text view with the focus.
 
-Usage: GDK_BACKEND=wayland gtk-target-window.py TITLE OUTFILE
+Usage: [GDK_BACKEND=wayland] [GTK_IM_MODULE=…] gtk-target-window.py TITLE OUTFILE
 
 Every change of the text is written to OUTFILE (atomically), so a test reads what landed without
 looking at the screen; the file exists, empty, once the window is mapped. Beside it:
 OUTFILE.keys gets one line per key event the window receives ("press 56 Alt_L", "release ..."),
 with the hardware keycode less 8 (the evdev code), OUTFILE.focus a line "in TIME MONOTONIC" or
 "out TIME MONOTONIC" (Unix time, then Python's time.monotonic()) whenever the window gains or loses the keyboard focus, and OUTFILE.clipboard what the window reads from the
-clipboard whenever a line "clipboard" is written to OUTFILE.ask.
+clipboard whenever a line "clipboard" is written to OUTFILE.ask, and OUTFILE.preedit the input
+method's preedit as the view shows it (atomically on every change; it exists, empty, once the
+window is mapped, before OUTFILE does).
 Its Wayland app_id (KWin's resource class) is quillo-gtk-target.
 A native Wayland client: on KWin's virtual output foot dies, and Tk needs X.
 """
@@ -75,13 +77,18 @@ def main():
             read_clipboard()
         return True
 
+    def mapped(*_):
+        write_atomically(out + ".preedit", "")
+        save()
+
+    view.connect("preedit-changed", lambda _view, text: write_atomically(out + ".preedit", text))
     buffer.connect("changed", save)
     window.connect("key-press-event", key_event)
     window.connect("key-release-event", key_event)
     window.connect("focus-in-event", focus)
     window.connect("focus-out-event", focus)
     window.connect("destroy", Gtk.main_quit)
-    window.connect("map-event", lambda *_: save())
+    window.connect("map-event", mapped)
     GLib.timeout_add(100, poll_ask)
     window.show_all()
     view.grab_focus()
